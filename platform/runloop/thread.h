@@ -1,0 +1,22 @@
+#pragma once
+// NSThread: detached worker threads that the run loop's scheduler knows about.
+#include "platform/runloop/run_loop.h"
+
+#include <functional>
+
+namespace platform {
+
+class NSThread {
+ public:
+  // Starts a detached thread running the task; it counts as busy (holding
+  // virtual time back) until it blocks or ends.
+  static void detachNewThread(std::function<void()> task);
+  // Blocks the calling thread until the loop time reaches `date`.
+  static void sleepUntilDate(TimeInterval date);
+  static void sleepForTimeInterval(TimeInterval seconds);
+  static bool isMainThread();
+  // Number of detached threads that have not finished yet.
+  static int liveWorkerCount();
+};
+
+}  // namespace platform
