@@ -1,0 +1,91 @@
+#include "platform/graphics/image.h"
+
+#include "platform/graphics/context.h"
+#include "platform/graphics/graphics_stack.h"
+#include "platform/graphics/image_codec.h"
+
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <vector>
+
+namespace platform {
+namespace {
+
+std::string& imageDirectory() {
+  static std::string directory = ".";
+  return directory;
+}
+
+bool turnsQuarter(UIImageOrientation o) {
+  return o == UIImageOrientationLeft || o == UIImageOrientationRight;
+}
+
+}  // namespace
+
+UIImage::UIImage(CGImageRef image, UIImageOrientation orientation)
+    : image_(std::move(image)), orientation_(orientation) {
+  if (!image_) throw std::invalid_argument("UIImage needs a bitmap");
+}
+
+std::shared_ptr<UIImage> UIImage::imageWithCGImage(CGImageRef image,
+                                                   UIImageOrientation orientation) {
+  if (!image) return nullptr;
+  return std::make_shared<UIImage>(std::move(image), orientation);
+}
+
+std::shared_ptr<UIImage> UIImage::imageWithContentsOfFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return nullptr;
+  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) return nullptr;
+  return imageWithData(bytes);
+}
+
+std::shared_ptr<UIImage> UIImage::imageWithData(std::span<const uint8_t> bytes) {
+  return imageWithCGImage(decodeImage(bytes));
+}
+
+std::shared_ptr<UIImage> UIImage::imageNamed(const std::string& name) {
+  if (name.empty() || name.find('/') != std::string::npos) return nullptr;
+  return imageWithContentsOfFile(imageDirectory() + "/" + name);
+}
+
+void UIImage::setImageDirectory(const std::string& directory) { imageDirectory() = directory; }
+
+CGSize UIImage::size() const {
+  const auto w = static_cast<CGFloat>(image_->width()), h = static_cast<CGFloat>(image_->height());
+  return turnsQuarter(orientation_) ? CGSizeMake(h, w) : CGSizeMake(w, h);
+}
+
+void UIImage::drawAtPoint(CGPoint point) const {
+  drawInRect({point, size()});
+}
+
+void UIImage::drawInRect(CGRect rect) const {
+  CGContextRef context = UIGraphicsGetCurrentContext();
+  const CGSize shown = size();
+  if (!context || shown.width == 0 || shown.height == 0) return;
+  if (rect.size.width == 0 || rect.size.height == 0) return;
+  const double sx = rect.size.width / shown.width, sy = rect.size.height / shown.height;
+  const double iw = image_->width(), ih = image_->height();
+  const double rx = rect.origin.x, ry = rect.origin.y;
+  // Maps a stored pixel (u, v) to where it shows once turned, then into rect.
+  cairo_matrix_t m;
+  switch (orientation_) {
+    case UIImageOrientationDown:
+      cairo_matrix_init(&m, -sx, 0, 0, -sy, rx + sx * iw, ry + sy * ih);
+      break;
+    case UIImageOrientationRight:  // (u, v) shows at (ih - v, u)
+      cairo_matrix_init(&m, 0, sy, -sx, 0, rx + sx * ih, ry);
+      break;
+    case UIImageOrientationLeft:  // (u, v) shows at (v, iw - u)
+      cairo_matrix_init(&m, 0, -sy, sx, 0, rx, ry + sy * iw);
+      break;
+    default:
+      cairo_matrix_init(&m, sx, 0, 0, sy, rx, ry);
+  }
+  context->drawImage(*image_, m);
+}
+
+}  // namespace platform

@@ -1,0 +1,57 @@
+#pragma once
+// UIImage: an immutable picture, a bitmap (CGImage) plus the orientation in
+// which it is meant to be shown. One pixel is one point. Shared read-only
+// through std::shared_ptr; a missing picture is a null pointer.
+#include "platform/graphics/cg_image.h"
+#include "platform/graphics/geometry.h"
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+
+namespace platform {
+
+// How the stored pixels are turned for showing: Right means the bitmap is
+// shown turned a quarter turn clockwise (a camera picture held upright).
+enum UIImageOrientation {
+  UIImageOrientationUp = 0,
+  UIImageOrientationDown = 1,
+  UIImageOrientationLeft = 2,
+  UIImageOrientationRight = 3,
+};
+
+class UIImage {
+ public:
+  // initWithCGImage:; `image` must not be null.
+  explicit UIImage(CGImageRef image, UIImageOrientation orientation = UIImageOrientationUp);
+
+  // Null when `image` is null.
+  static std::shared_ptr<UIImage> imageWithCGImage(
+      CGImageRef image, UIImageOrientation orientation = UIImageOrientationUp);
+  // A PNG or JPEG file or byte buffer; null when it cannot be read or decoded.
+  static std::shared_ptr<UIImage> imageWithContentsOfFile(const std::string& path);
+  static std::shared_ptr<UIImage> imageWithData(std::span<const uint8_t> bytes);
+  // A picture among the application's resources, by file name ("globe.png");
+  // null when there is none. Looked up in the directory set below.
+  static std::shared_ptr<UIImage> imageNamed(const std::string& name);
+  // Where imageNamed looks (the bundle's folder). Main thread.
+  static void setImageDirectory(const std::string& directory);
+
+  // In points, as shown: width and height exchanged for Left and Right.
+  CGSize size() const;
+  UIImageOrientation imageOrientation() const { return orientation_; }
+  // The stored pixels, without the orientation applied.
+  const CGImageRef& CGImage() const { return image_; }
+
+  // Draw into the current context (UIGraphicsGetCurrentContext), upright in
+  // its top-left space; nothing happens without a current context.
+  void drawAtPoint(CGPoint point) const;
+  void drawInRect(CGRect rect) const;
+
+ private:
+  CGImageRef image_;
+  UIImageOrientation orientation_;
+};
+
+}  // namespace platform
