@@ -190,23 +190,4 @@ CGSize drawTextAtPoint(const std::string& text, CGPoint point, const UIFont& fon
   return size;
 }
 
-CGSize drawTextInRect(const std::string& text, CGRect rect, const UIFont& font,
-                      UILineBreakMode, UITextAlignment alignment) {
-  const CGFloat line = lineHeight(font);
-  if (line <= 0) return {};
-  const int fit = std::max(1, static_cast<int>(rect.size.height / line));
-  const auto lines = wrapText(text, font, rect.size.width, fit);
-  CGFloat widest = 0, y = rect.origin.y;
-  for (const auto& l : lines) {
-    const CGFloat w = sizeWithFont(l, font).width;
-    CGFloat x = rect.origin.x;
-    if (alignment == UITextAlignmentCenter) x += (rect.size.width - w) / 2;
-    if (alignment == UITextAlignmentRight) x += rect.size.width - w;
-    drawTextAtPoint(l, {x, y}, font);
-    widest = std::max(widest, w);
-    y += line;
-  }
-  return {widest, line * static_cast<CGFloat>(lines.size())};
-}
-
 }  // namespace platform

@@ -41,9 +41,5 @@ CGFloat lineHeight(const UIFont& font);
 
 // Draws one line with its top-left corner at `point`; returns its size.
 CGSize drawTextAtPoint(const std::string& text, CGPoint point, const UIFont& font);
-// Draws the wrapped lines into `rect`, aligned, from its top; returns the
-// size used.
-CGSize drawTextInRect(const std::string& text, CGRect rect, const UIFont& font,
-                      UILineBreakMode mode, UITextAlignment alignment);
 
 }  // namespace platform

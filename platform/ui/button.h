@@ -1,0 +1,63 @@
+#pragma once
+// UIButton: a control showing an image and a title chosen by its state
+// (a state without its own falls back to the normal one), centred in its
+// bounds.
+#include "platform/graphics/color.h"
+#include "platform/graphics/font.h"
+#include "platform/graphics/image.h"
+#include "platform/ui/control.h"
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace platform {
+
+enum UIButtonType {
+  UIButtonTypeCustom = 0,
+  UIButtonTypeRoundedRect = 1,
+};
+
+class UIButton : public UIControl {
+ public:
+  using UIControl::UIControl;  // initWithFrame:
+  static std::shared_ptr<UIButton> buttonWithType(UIButtonType type);
+  const char* className() const override { return "UIButton"; }
+
+  UIButtonType buttonType() const { return type_; }
+
+  void setImage(std::shared_ptr<UIImage> image, unsigned state);
+  std::shared_ptr<UIImage> imageForState(unsigned state) const;
+  std::shared_ptr<UIImage> currentImage() const { return imageForState(state()); }
+
+  void setTitle(const std::string& title, unsigned state);
+  std::string titleForState(unsigned state) const;
+  std::string currentTitle() const { return titleForState(state()); }
+  void setTitleColor(UIColor color, unsigned state);
+  UIColor titleColorForState(unsigned state) const;
+
+  const UIFont& font() const { return font_; }
+  void setFont(const UIFont& font);
+
+  bool adjustsImageWhenHighlighted() const { return adjustsImageWhenHighlighted_; }
+  void setAdjustsImageWhenHighlighted(bool on) { adjustsImageWhenHighlighted_ = on; }
+  bool showsTouchWhenHighlighted() const { return showsTouchWhenHighlighted_; }
+  void setShowsTouchWhenHighlighted(bool on) { showsTouchWhenHighlighted_ = on; }
+
+  void drawRect(CGRect rect) override;
+
+ private:
+  template <class T>
+  static const T* lookup(const std::map<unsigned, T>& byState, unsigned state);
+
+  UIButtonType type_ = UIButtonTypeCustom;
+  std::map<unsigned, std::shared_ptr<UIImage>> images_;
+  std::map<unsigned, std::string> titles_;
+  std::map<unsigned, UIColor> titleColors_;
+  UIFont font_ = UIFont::boldSystemFontOfSize(15);
+  bool adjustsImageWhenHighlighted_ = true;
+  bool showsTouchWhenHighlighted_ = false;
+};
+
+}  // namespace platform
