@@ -18,9 +18,18 @@ function(holdstill_add_test name)
     list(APPEND labels threads)
     set_property(GLOBAL APPEND PROPERTY HOLDSTILL_THREADED_TESTS ${name})
   endif()
+  # gtest_discover_tests cannot carry a list-valued property (LABELS a;b
+  # arrives as LABELS a b), so the labels are set by a ctest include file
+  # that runs after the discovered tests have been added.
   gtest_discover_tests(${name}
-    PROPERTIES LABELS "${labels}"
+    TEST_LIST ${name}_TESTS
     DISCOVERY_TIMEOUT 60)
+  set(label_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_labels.cmake)
+  file(WRITE ${label_file}
+    "if(${name}_TESTS)\n"
+    "  set_tests_properties(\${${name}_TESTS} PROPERTIES LABELS \"${labels}\")\n"
+    "endif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${label_file})
 endfunction()
 
 # Called once at the end of the top-level list file.

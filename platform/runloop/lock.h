@@ -14,7 +14,7 @@ class NSLock {
   NSLock& operator=(const NSLock&) = delete;
 
   void lock();
-  void unlock();
+  void unlock();  // std::logic_error when the lock is not locked
   bool tryLock();
 
  private:

@@ -14,6 +14,12 @@
 //    (only one runs at a time) in a fixed order, so the same inputs give the
 //    same results on every run, at any machine speed.
 //  - RealTime (interactive use): the wall clock; timers wait for real.
+//
+// Tasks due at the same loop time run in the order they were queued. Platform
+// threads must block through the platform (sleepUntilDate, NSLock, waiting
+// main-thread requests) to let others run; a worker that spins holds
+// virtual time still.
+#include <climits>
 #include <functional>
 #include <memory>
 
@@ -25,6 +31,9 @@ class RunLoop {
  public:
   enum class Mode { Virtual, RealTime };
   using Task = std::function<void()>;
+  // What run() returns in Virtual mode when nothing can ever happen again:
+  // no task, timer or event is queued and every worker is blocked for good.
+  static constexpr int kStalledStatus = INT_MIN;
 
   // The process's main run loop. Created on first use in Virtual mode.
   static RunLoop& main();
@@ -45,14 +54,19 @@ class RunLoop {
   // event, as a scenario schedules its touches and samples).
   void postAt(TimeInterval when, Task task);
 
-  // Runs until stop(); returns the status given to stop(). Main thread only.
+  // Runs until stop(); returns the status given to stop() (or
+  // kStalledStatus). Main thread only (std::logic_error otherwise).
   int run();
-  // Runs until the condition holds (checked between tasks) or the loop time
-  // reaches now() + timeout; returns whether the condition held. For tests.
+  // Runs until the condition holds (checked before each task) or the loop
+  // time reaches now() + timeout; returns whether the condition held. In
+  // Virtual mode the clock then stands at the deadline and every thread has
+  // had its turn at that time. Main thread only. For tests.
   bool runUntil(const std::function<bool()>& condition, TimeInterval timeout);
-  // Runs everything due up to now() + seconds, then returns.
+  // Runs everything due up to and at now() + seconds, then returns.
   void runFor(TimeInterval seconds);
   // Ends run() with the status once the current task returns. Any thread.
+  // Stopping is final: the process is ending, and later run calls return at
+  // once without running anything.
   void stop(int status);
   bool stopped() const;
 

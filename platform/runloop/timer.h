@@ -16,14 +16,16 @@ class NSTimer : public std::enable_shared_from_this<NSTimer> {
  public:
   using Callback = std::function<void(NSTimer&)>;
 
-  // Schedules on the main run loop; the first firing is `interval` from now.
+  // Schedules on the main run loop; the first firing is `interval` from now
+  // (an interval below 0.1 ms is raised to 0.1 ms). Any thread; the
+  // callback runs on the main thread.
   static std::shared_ptr<NSTimer> scheduledTimerWithTimeInterval(
       TimeInterval interval, Callback callback, bool repeats);
 
   void fire();          // runs the callback now; a one-shot timer is then invalid
   void invalidate();    // stops it for good; safe inside its own callback
   bool isValid() const;
-  TimeInterval timeInterval() const;
+  TimeInterval timeInterval() const;  // 0 for a one-shot timer, as on the phone
   TimeInterval fireDate() const;  // loop time of the next firing
   bool repeats() const;
 

@@ -1,0 +1,197 @@
+// Worker threads, NSLock and main-thread requests under the Virtual-mode
+// scheduler: turns, virtual time and deterministic interleaving.
+#include "platform/runloop/lock.h"
+#include "platform/runloop/thread.h"
+#include "platform/runloop/timer.h"
+#include "tests/platform/run_loop_fixture.h"
+
+#include <atomic>
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace platform {
+namespace {
+
+using ThreadTest = testsupport::RunLoopTest;
+
+// Appends "what@time" for the calling platform thread. Only the thread
+// holding the turn runs, so the trace needs no lock of its own.
+struct Trace {
+  std::vector<std::string> lines;
+  void add(const std::string& what) {
+    char at[32];
+    std::snprintf(at, sizeof at, "@%.1f", RunLoop::main().now());
+    lines.push_back(what + at);
+  }
+};
+
+TEST_F(ThreadTest, SleepingWorkersAndTimersInterleaveByVirtualTime) {
+  Trace trace;
+  auto sleeper = [&trace](std::string name, TimeInterval pause) {
+    return [&trace, name, pause] {
+      for (int i = 0; i < 3; ++i) {
+        trace.add(name);
+        NSThread::sleepForTimeInterval(pause);
+      }
+    };
+  };
+  NSThread::detachNewThread(sleeper("A", 0.5));
+  NSThread::detachNewThread(sleeper("B", 0.7));
+  auto timer = NSTimer::scheduledTimerWithTimeInterval(0.6, [&](NSTimer&) { trace.add("T"); }, true);
+  EXPECT_EQ(NSThread::liveWorkerCount(), 2);
+  EXPECT_TRUE(trace.lines.empty()) << "workers wait for their turn";
+  loop().runFor(2.0);
+  timer->invalidate();
+  EXPECT_EQ(trace.lines, (std::vector<std::string>{"A@0.0", "B@0.0", "A@0.5", "T@0.6", "B@0.7",
+                                                   "A@1.0", "T@1.2", "B@1.4", "T@1.8"}));
+  EXPECT_EQ(NSThread::liveWorkerCount(), 1) << "A has ended at 1.5, B sleeps until 2.1";
+}
+
+// Workers contending for one lock, with ties in time everywhere.
+std::vector<std::string> contendedRun() {
+  RunLoop::resetMain(RunLoop::Mode::Virtual);
+  auto lock = std::make_shared<NSLock>();
+  auto trace = std::make_shared<Trace>();
+  for (int w = 0; w < 4; ++w) {
+    NSThread::detachNewThread([lock, trace, w] {
+      for (int i = 0; i < 5; ++i) {
+        lock->lock();
+        trace->add("w" + std::to_string(w) + "+");
+        NSThread::sleepForTimeInterval(0.1 * (w % 2));
+        trace->add("w" + std::to_string(w) + "-");
+        lock->unlock();
+        NSThread::sleepForTimeInterval(0.1);
+      }
+    });
+  }
+  auto tick = NSTimer::scheduledTimerWithTimeInterval(0.1, [trace](NSTimer&) { trace->add("T"); }, true);
+  RunLoop::main().runUntil([] { return NSThread::liveWorkerCount() == 0; }, 60);
+  tick->invalidate();
+  return trace->lines;
+}
+
+TEST_F(ThreadTest, SameProgramGivesTheSameInterleavingEveryRun) {
+  auto first = contendedRun();
+  // The lock keeps each holder's two lines together.
+  std::string holder;
+  for (const auto& line : first) {
+    if (line[0] != 'w') continue;
+    std::string who = line.substr(0, 2);
+    if (holder.empty()) {
+      EXPECT_EQ(line[2], '+') << line;
+      holder = who;
+    } else {
+      EXPECT_EQ(line.substr(0, 3), holder + "-") << line;
+      holder.clear();
+    }
+  }
+  for (int run = 0; run < 5; ++run) EXPECT_EQ(contendedRun(), first) << "run " << run;
+}
+
+TEST_F(ThreadTest, LockIsHandedToWaitersInArrivalOrder) {
+  NSLock lock;
+  std::vector<int> order;
+  lock.lock();
+  for (int w = 0; w < 3; ++w)
+    NSThread::detachNewThread([&, w] {
+      NSThread::sleepForTimeInterval(0.1 * (3 - w));  // arrive as 2, 1, 0
+      lock.lock();
+      order.push_back(w);
+      lock.unlock();
+    });
+  loop().runFor(1);
+  EXPECT_TRUE(order.empty());
+  EXPECT_FALSE(lock.tryLock());
+  lock.unlock();
+  loop().runFor(0);
+  EXPECT_EQ(order, (std::vector<int>{2, 1, 0}));
+  EXPECT_TRUE(lock.tryLock());
+  lock.unlock();
+  EXPECT_THROW(lock.unlock(), std::logic_error);
+}
+
+TEST_F(ThreadTest, WorkerWaitingOnALockDoesNotHoldTimeBack) {
+  NSLock lock;
+  TimeInterval acquiredAt = -1;
+  NSThread::detachNewThread([&] {
+    lock.lock();
+    NSThread::sleepUntilDate(30.5);
+    lock.unlock();
+  });
+  NSThread::detachNewThread([&] {
+    lock.lock();
+    acquiredAt = RunLoop::main().now();
+    lock.unlock();
+  });
+  int ticks = 0;
+  auto timer = NSTimer::scheduledTimerWithTimeInterval(1, [&](NSTimer&) { ++ticks; }, true);
+  EXPECT_TRUE(loop().runUntil([&] { return acquiredAt >= 0; }, 60));
+  EXPECT_EQ(acquiredAt, 30.5);
+  EXPECT_EQ(ticks, 30);
+  timer->invalidate();
+}
+
+TEST_F(ThreadTest, WaitingMainThreadRequestRunsOnTheMainThreadBeforeTheWorkerGoesOn) {
+  std::vector<std::string> steps;
+  NSThread::detachNewThread([&] {
+    steps.push_back(NSThread::isMainThread() ? "worker on main?" : "worker");
+    RunLoop::main().performOnMainThread(
+        [&] { steps.push_back(NSThread::isMainThread() ? "request on main" : "request elsewhere"); },
+        true);
+    steps.push_back("worker again");
+    RunLoop::main().performOnMainThread([&] { steps.push_back("no wait"); }, false);
+    steps.push_back("worker done");
+  });
+  EXPECT_TRUE(NSThread::isMainThread());
+  loop().runUntil([] { return NSThread::liveWorkerCount() == 0; }, 1);
+  loop().runFor(0);
+  EXPECT_EQ(steps, (std::vector<std::string>{"worker", "request on main", "worker again",
+                                             "worker done", "no wait"}));
+  EXPECT_EQ(loop().now(), 0.0);
+}
+
+// The save pipeline's pattern: a worker polls a flag every 0.5 s that the
+// main thread clears later.
+TEST_F(ThreadTest, PollingWorkerSeesAFlagClearedByTheMainThread) {
+  std::atomic<bool> busy{true};
+  TimeInterval noticedAt = -1;
+  NSThread::detachNewThread([&] {
+    while (busy) NSThread::sleepUntilDate(RunLoop::main().now() + 0.5);
+    noticedAt = RunLoop::main().now();
+  });
+  loop().postAt(1.2, [&] { busy = false; });
+  ASSERT_TRUE(loop().runUntil([] { return NSThread::liveWorkerCount() == 0; }, 10));
+  EXPECT_EQ(noticedAt, 1.5);
+  EXPECT_EQ(loop().now(), 1.5) << "runUntil sees the worker end when it ends";
+}
+
+TEST_F(ThreadTest, StopFromAWorkerEndsRun) {
+  NSThread::detachNewThread([] {
+    NSThread::sleepForTimeInterval(2);
+    RunLoop::main().stop(7);
+  });
+  EXPECT_EQ(loop().run(), 7);
+  EXPECT_EQ(loop().now(), 2.0);
+}
+
+TEST_F(ThreadTest, ForeignThreadMayPostButNotSleepOnTheVirtualClock) {
+  bool ran = false;
+  bool threw = false;
+  std::thread foreign([&] {
+    RunLoop::main().post([&] { ran = true; });
+    try {
+      NSThread::sleepForTimeInterval(1);
+    } catch (const std::logic_error&) {
+      threw = true;
+    }
+  });
+  foreign.join();
+  loop().runFor(0);
+  EXPECT_TRUE(ran);
+  EXPECT_TRUE(threw);
+}
+
+}  // namespace
+}  // namespace platform
