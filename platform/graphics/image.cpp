@@ -4,8 +4,8 @@
 #include "platform/graphics/graphics_stack.h"
 #include "platform/graphics/image_codec.h"
 
+#include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <stdexcept>
 #include <vector>
 
@@ -35,10 +35,14 @@ std::shared_ptr<UIImage> UIImage::imageWithCGImage(CGImageRef image,
 }
 
 std::shared_ptr<UIImage> UIImage::imageWithContentsOfFile(const std::string& path) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) return nullptr;
+  const auto size = std::filesystem::file_size(path, error);
+  if (error) return nullptr;
   std::ifstream in(path, std::ios::binary);
-  if (!in) return nullptr;
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return nullptr;
+  std::vector<uint8_t> bytes(size);
+  if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size)))
+    return nullptr;
   return imageWithData(bytes);
 }
 

@@ -1,0 +1,47 @@
+#pragma once
+// Helpers for tests that check rendered pixels: render a view into a
+// picture, and compare a pixel with an expected colour.
+#include "platform/graphics/cg_image.h"
+#include "platform/graphics/color.h"
+#include "platform/graphics/graphics_stack.h"
+#include "platform/ui/view.h"
+
+#include <cstdlib>
+#include <ostream>
+
+namespace platform {
+
+inline std::ostream& operator<<(std::ostream& out, const RGBA8& c) {
+  return out << "rgba(" << int(c.red) << "," << int(c.green) << "," << int(c.blue) << ","
+             << int(c.alpha) << ")";
+}
+
+}  // namespace platform
+
+namespace platform::testsupport {
+
+// The view and its subviews drawn into a transparent picture of its bounds.
+inline CGImageRef renderView(UIView& view) {
+  UIGraphicsBeginImageContext(view.bounds().size);
+  view.renderInContext(UIGraphicsGetCurrentContext());
+  auto image = UIGraphicsGetImageFromCurrentImageContext();
+  UIGraphicsEndImageContext();
+  return image->CGImage();
+}
+
+// `color` as 8-bit channels, as the bitmap stores it.
+inline RGBA8 rgba(const UIColor& color) {
+  auto channel = [](CGFloat v) { return static_cast<uint8_t>(v * 255 + 0.5f); };
+  return {channel(color.red()), channel(color.green()), channel(color.blue()),
+          channel(color.alpha())};
+}
+
+// Channels equal within `tolerance` (rounding of premultiplied values).
+inline bool near(const RGBA8& a, const RGBA8& b, int tolerance = 2) {
+  return std::abs(a.red - b.red) <= tolerance && std::abs(a.green - b.green) <= tolerance &&
+         std::abs(a.blue - b.blue) <= tolerance && std::abs(a.alpha - b.alpha) <= tolerance;
+}
+
+inline constexpr RGBA8 kTransparent{0, 0, 0, 0};
+
+}  // namespace platform::testsupport
