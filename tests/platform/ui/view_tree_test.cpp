@@ -1,0 +1,118 @@
+// The view tree: geometry, order of subviews, lookups and ownership.
+#include "platform/ui/button.h"
+#include "platform/ui/image_view.h"
+#include "platform/ui/label.h"
+#include "platform/ui/window.h"
+#include "tests/platform/ui_fixture.h"
+
+#include <gtest/gtest.h>
+
+namespace platform {
+namespace {
+
+using ViewTree = testsupport::UITest;
+
+std::shared_ptr<UIView> tagged(int tag, CGRect frame = CGRectZero) {
+  auto view = std::make_shared<UIView>(frame);
+  view->setTag(tag);
+  return view;
+}
+
+std::vector<int> tags(const UIView& parent) {
+  std::vector<int> out;
+  for (const auto& v : parent.subviews()) out.push_back(v->tag());
+  return out;
+}
+
+TEST_F(ViewTree, FrameBoundsAndCentreDescribeOneRectangle) {
+  UIView view(CGRectMake(10, 20, 30, 40));
+  EXPECT_EQ(view.bounds(), CGRectMake(0, 0, 30, 40));
+  EXPECT_EQ(view.center(), CGPointMake(25, 40));
+  view.setCenter({100, 100});
+  EXPECT_EQ(view.frame(), CGRectMake(85, 80, 30, 40));
+  view.setBounds(CGRectMake(5, 5, 10, 10));
+  EXPECT_EQ(view.frame(), CGRectMake(95, 95, 10, 10));
+  view.setAlpha(1.5f);
+  EXPECT_EQ(view.alpha(), 1.0f);
+  view.setAlpha(-1);
+  EXPECT_EQ(view.alpha(), 0.0f);
+}
+
+TEST_F(ViewTree, SubviewsKeepTheirBackToFrontOrder) {
+  auto parent = tagged(0);
+  auto a = tagged(1), b = tagged(2), c = tagged(3), d = tagged(4);
+  for (auto& v : {a, b, c}) parent->addSubview(v);
+  parent->bringSubviewToFront(a);
+  EXPECT_EQ(tags(*parent), (std::vector<int>{2, 3, 1}));
+  parent->sendSubviewToBack(c);
+  EXPECT_EQ(tags(*parent), (std::vector<int>{3, 2, 1}));
+  parent->insertSubviewAboveSubview(d, c);
+  EXPECT_EQ(tags(*parent), (std::vector<int>{3, 4, 2, 1}));
+  parent->insertSubviewBelowSubview(a, c);
+  EXPECT_EQ(tags(*parent), (std::vector<int>{1, 3, 4, 2}));
+  parent->addSubview(c);  // already there: moves to the front
+  EXPECT_EQ(tags(*parent), (std::vector<int>{1, 4, 2, 3}));
+  parent->bringSubviewToFront(tagged(9));  // not a subview: ignored
+  EXPECT_EQ(parent->subviews().size(), 4u);
+}
+
+TEST_F(ViewTree, AViewHasOneSuperviewAndNeverContainsItsAncestors) {
+  auto first = tagged(1), second = tagged(2), child = tagged(3);
+  first->addSubview(child);
+  second->addSubview(child);
+  EXPECT_TRUE(first->subviews().empty());
+  EXPECT_EQ(child->superview(), second);
+  child->addSubview(second);  // would make a loop
+  child->addSubview(child);
+  EXPECT_TRUE(child->subviews().empty());
+  child->removeFromSuperview();
+  EXPECT_EQ(child->superview(), nullptr);
+  EXPECT_TRUE(second->subviews().empty());
+}
+
+TEST_F(ViewTree, ViewWithTagLooksAtTheViewThenDepthFirstBackToFront) {
+  auto root = tagged(1), a = tagged(2), deep = tagged(7), b = tagged(7);
+  root->addSubview(a);
+  a->addSubview(deep);
+  root->addSubview(b);
+  EXPECT_EQ(root->viewWithTag(1), root);
+  EXPECT_EQ(root->viewWithTag(7), deep);
+  EXPECT_EQ(root->viewWithTag(99), nullptr);
+}
+
+TEST_F(ViewTree, ATreeIsFreedWithItsRootAndChildLinksDoNotOwn) {
+  std::weak_ptr<UIView> child;
+  {
+    auto root = tagged(1);
+    auto c = tagged(2);
+    root->addSubview(c);
+    child = c;
+  }
+  EXPECT_TRUE(child.expired());
+}
+
+TEST_F(ViewTree, PointsConvertBetweenBranchesThroughTheWindow) {
+  auto window = std::make_shared<UIWindow>();
+  auto left = tagged(1, CGRectMake(10, 10, 100, 100)), right = tagged(2, CGRectMake(200, 50, 50, 50));
+  auto inner = tagged(3, CGRectMake(5, 5, 20, 20));
+  window->addSubview(left);
+  window->addSubview(right);
+  left->addSubview(inner);
+  EXPECT_EQ(inner->convertPointToView({1, 1}, nullptr), CGPointMake(16, 16));
+  EXPECT_EQ(inner->convertPointToView({1, 1}, right.get()), CGPointMake(-184, -34));
+  EXPECT_EQ(right->convertPointFromView({1, 1}, inner.get()), CGPointMake(-184, -34));
+  EXPECT_EQ(inner->window(), window);
+  EXPECT_EQ(tagged(4)->window(), nullptr);
+}
+
+TEST_F(ViewTree, ClassNamesAreThePlatformNames) {
+  EXPECT_STREQ(object_getClassName(std::make_shared<UIView>()), "UIView");
+  EXPECT_STREQ(object_getClassName(std::make_shared<UIImageView>()), "UIImageView");
+  EXPECT_STREQ(object_getClassName(std::make_shared<UIButton>()), "UIButton");
+  EXPECT_STREQ(object_getClassName(std::make_shared<UILabel>()), "UILabel");
+  EXPECT_STREQ(object_getClassName(std::make_shared<UIWindow>()), "UIWindow");
+  EXPECT_STREQ(object_getClassName(nullptr), "nil");
+}
+
+}  // namespace
+}  // namespace platform

@@ -1,0 +1,22 @@
+#pragma once
+// Fixture for suites that use views and controllers: a fresh virtual-time
+// run loop (see run_loop_fixture.h) and no alerts or animation records left
+// over from another test.
+#include "platform/ui/ui_state.h"
+#include "tests/platform/run_loop_fixture.h"
+
+namespace platform::testsupport {
+
+class UITest : public RunLoopTest {
+ protected:
+  void SetUp() override {
+    RunLoopTest::SetUp();
+    resetUserInterface();
+  }
+  void TearDown() override {
+    resetUserInterface();
+    RunLoopTest::TearDown();
+  }
+};
+
+}  // namespace platform::testsupport
