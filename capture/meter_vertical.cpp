@@ -4,6 +4,7 @@
 #include "platform/graphics/graphics_stack.h"
 
 #include <climits>
+#include <cmath>
 
 namespace holdstill {
 
@@ -13,12 +14,13 @@ namespace {
 
 constexpr float kCellHeight = 8, kCellPitch = 10, kCellRadius = 4;
 
-// Truncates towards zero; a level so large (or not a number) that the
-// result would not fit an int gives the bottom cell's position instead of
-// undefined behaviour.
+// Truncates towards zero. Values beyond an int's range are held at its
+// ends, and a level that is not a number counts as steady (the bottom cell's
+// position), where a plain conversion would be undefined.
 int truncatedTop(float cellY, float value) {
-  if (!(value > static_cast<float>(INT_MIN) && value < static_cast<float>(INT_MAX)))
-    return static_cast<int>(cellY);
+  if (std::isnan(value)) return static_cast<int>(cellY);
+  if (value <= static_cast<float>(INT_MIN)) return INT_MIN;
+  if (value >= static_cast<float>(INT_MAX)) return INT_MAX;
   return static_cast<int>(value);
 }
 
