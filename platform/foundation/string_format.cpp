@@ -1,0 +1,167 @@
+#include "platform/foundation/string_format.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <vector>
+
+namespace platform {
+namespace {
+
+constexpr bool isDigit(char c) { return c >= '0' && c <= '9'; }
+constexpr int kMaxField = 4096;
+
+// One conversion specification, as parsed from the format.
+struct Spec {
+  int position = 0;  // 1-based "n$", or 0 for the next argument
+  std::string flags;
+  int width = -1;      // -1: none; -2: from an argument ('*')
+  int precision = -1;  // -1: none; -2: from an argument ('*')
+  char conversion = 0;
+};
+
+int readNumber(std::string_view format, std::size_t& at) {
+  int value = 0;
+  while (at < format.size() && isDigit(format[at])) {
+    if (value < 100000) value = value * 10 + (format[at] - '0');
+    ++at;
+  }
+  return value;
+}
+
+// Parses the specification after a '%' at `at`; returns false when the text
+// is not a complete specification.
+bool parseSpec(std::string_view format, std::size_t& at, Spec& spec) {
+  std::size_t start = at;
+  if (at < format.size() && isDigit(format[at]) && format[at] != '0') {
+    int n = readNumber(format, at);
+    if (at < format.size() && format[at] == '$')
+      spec.position = n, ++at;
+    else
+      at = start;
+  }
+  while (at < format.size() && std::string_view("-+ #0'").find(format[at]) != std::string_view::npos)
+    spec.flags += format[at++];
+  if (at < format.size() && format[at] == '*')
+    spec.width = -2, ++at;
+  else if (at < format.size() && isDigit(format[at]))
+    spec.width = readNumber(format, at);
+  if (at < format.size() && format[at] == '.') {
+    ++at;
+    if (at < format.size() && format[at] == '*')
+      spec.precision = -2, ++at;
+    else
+      spec.precision = readNumber(format, at);
+  }
+  while (at < format.size() && std::string_view("hlqLzjt").find(format[at]) != std::string_view::npos)
+    ++at;
+  if (at >= format.size()) return false;
+  spec.conversion = format[at++];
+  return true;
+}
+
+std::string printfSpec(const Spec& spec, int width, int precision, std::string_view conversion) {
+  std::string out = "%" + spec.flags;
+  std::erase(out, '\'');
+  if (width >= 0) out += std::to_string(width);
+  if (precision >= 0) out += "." + std::to_string(precision);
+  out += conversion;
+  return out;
+}
+
+template <class T>
+std::string printOne(const std::string& spec, T value) {
+  int size = std::snprintf(nullptr, 0, spec.c_str(), value);
+  if (size <= 0) return {};
+  std::string text(std::size_t(size) + 1, '\0');
+  std::snprintf(text.data(), text.size(), spec.c_str(), value);
+  text.resize(std::size_t(size));
+  return text;
+}
+
+}  // namespace
+
+std::string stringWithFormatArgs(std::string_view format, std::initializer_list<PropertyValue> args) {
+  const std::vector<PropertyValue> values(args);
+  std::size_t next = 0;
+  auto argument = [&](int position) -> const PropertyValue* {
+    std::size_t index = position > 0 ? std::size_t(position - 1) : next++;
+    return index < values.size() ? &values[index] : nullptr;
+  };
+  std::string out;
+  std::size_t at = 0;
+  while (at < format.size()) {
+    char c = format[at++];
+    if (c != '%') {
+      out += c;
+      continue;
+    }
+    std::size_t specStart = at - 1;
+    Spec spec;
+    if (!parseSpec(format, at, spec)) {
+      out.append(format.substr(specStart));
+      break;
+    }
+    if (spec.conversion == '%') {
+      out += '%';
+      continue;
+    }
+    if (std::string_view("diuoxXcfFeEgGaAs@").find(spec.conversion) == std::string_view::npos) {
+      out.append(format.substr(specStart, at - specStart));  // unknown: copied, takes no argument
+      continue;
+    }
+    int width = spec.width, precision = spec.precision;
+    if (width == -2) {
+      const PropertyValue* w = argument(0);
+      width = w ? w->intValue() : 0;
+      if (width < 0) spec.flags += '-', width = width == INT_MIN ? INT_MAX : -width;
+    }
+    if (precision == -2) {
+      const PropertyValue* p = argument(0);
+      precision = p ? p->intValue() : -1;
+      if (precision < 0) precision = -1;
+    }
+    // Bounded, so that a hostile format cannot ask for gigabytes of padding.
+    width = std::min(width, kMaxField);
+    precision = std::min(precision, kMaxField);
+    const PropertyValue* value = argument(spec.position);
+    switch (spec.conversion) {
+      case 'd':
+      case 'i':
+        out += printOne(printfSpec(spec, width, precision, "lld"),
+                        (long long)(value ? value->integerValue() : 0));
+        break;
+      case 'u':
+      case 'o':
+      case 'x':
+      case 'X':
+        out += printOne(printfSpec(spec, width, precision, std::string("ll") + spec.conversion),
+                        (unsigned long long)(value ? value->integerValue() : 0));
+        break;
+      case 'c':
+        out += printOne(printfSpec(spec, width, -1, "c"), int(value ? value->intValue() : 0));
+        break;
+      case 'f':
+      case 'F':
+      case 'e':
+      case 'E':
+      case 'g':
+      case 'G':
+      case 'a':
+      case 'A':
+        out += printOne(printfSpec(spec, width, precision, std::string(1, spec.conversion)),
+                        value ? value->doubleValue() : 0.0);
+        break;
+      case 's':
+      case '@': {
+        std::string text = value ? value->stringValue() : std::string();
+        out += printOne(printfSpec(spec, width, precision, "s"), text.c_str());
+        break;
+      }
+    }
+  }
+  return out;
+}
+
+}  // namespace platform
+

@@ -1,0 +1,73 @@
+// The simulated device: path mapping, the current device and UIDevice.
+#include "platform/device/device.h"
+#include "platform/device/ui_device.h"
+#include "tests/platform/device_fixture.h"
+
+#include <cstdlib>
+
+namespace platform {
+namespace {
+
+using DeviceTest = testsupport::DeviceTest;
+
+TEST_F(DeviceTest, DevicePathsMapBelowTheRootAndNeverLeaveIt) {
+  auto device = Device::current();
+  const auto r = device->root();
+  EXPECT_EQ(device->hostPath("/private/var/mobile/Media/DCIM/100APPLE/"),
+            r / "private/var/mobile/Media/DCIM/100APPLE");
+  EXPECT_EQ(device->hostPath("/private/var/mobile/Media/DCIM/100APPLE/IMG_0001.JPG"),
+            r / "private/var/mobile/Media/DCIM/100APPLE/IMG_0001.JPG");
+  EXPECT_EQ(device->hostPath("/a/./b//c/../d"), r / "a/b/d");
+  EXPECT_EQ(device->hostPath("/../../etc/passwd"), r / "etc/passwd");
+  EXPECT_EQ(device->hostPath("relative/x"), r / "relative/x");
+  EXPECT_EQ(device->hostPath("/"), r);
+}
+
+TEST_F(DeviceTest, AppBundleAppearsAtItsDevicePath) {
+  auto device = Device::current();
+  EXPECT_EQ(device->hostPath("/Applications/Holdstill.app/en.lproj/Localizable.strings"),
+            std::filesystem::path(HOLDSTILL_RESOURCES_DIR) / "en.lproj/Localizable.strings");
+  EXPECT_TRUE(device->isInAppBundle("/Applications/Holdstill.app/Info.json"));
+  // ".." out of the bundle lands on the device, not beside the bundle on the host.
+  EXPECT_FALSE(device->isInAppBundle("/Applications/Holdstill.app/../Other"));
+  EXPECT_EQ(device->hostPath("/Applications/Holdstill.app/../../x"), root() / "x");
+  EXPECT_FALSE(device->isInAppBundle("/Applications/Holdstill.apple"));
+}
+
+TEST_F(DeviceTest, UIDeviceAnswersForTheCurrentDevice) {
+  useDevice({.model = "Phone", .name = "Zoë’s Phone", .orientation = UIDeviceOrientation::Portrait});
+  auto& ui = UIDevice::currentDevice();
+  EXPECT_EQ(ui.model(), "Phone");
+  EXPECT_EQ(ui.name(), "Zoë’s Phone");
+  Device::current()->setOrientation(UIDeviceOrientation::LandscapeRight);
+  EXPECT_EQ(int(ui.orientation()), 4);
+
+  useDevice({.model = "Tablet"});
+  EXPECT_EQ(ui.model(), "Tablet");
+  EXPECT_EQ(ui.orientation(), UIDeviceOrientation::Portrait);
+}
+
+TEST_F(DeviceTest, WithoutAChosenDeviceATemporaryOneIsMadeAndRemoved) {
+  Device::setCurrent(nullptr);
+  auto temporary = Device::current();
+  auto folder = temporary->root();
+  EXPECT_TRUE(std::filesystem::is_directory(folder));
+  EXPECT_EQ(Device::current(), temporary) << "the same device until another is chosen";
+  temporary.reset();
+  useDevice({});
+  EXPECT_FALSE(std::filesystem::exists(folder));
+}
+
+TEST(DeviceLocation, ResourcesVariableNamesTheBundle) {
+  const char* old = std::getenv("HOLDSTILL_RESOURCES");
+  std::string saved = old ? old : "";
+  setenv("HOLDSTILL_RESOURCES", "/somewhere/resources", 1);
+  EXPECT_EQ(Device::locateAppBundle(), "/somewhere/resources");
+  if (old)
+    setenv("HOLDSTILL_RESOURCES", saved.c_str(), 1);
+  else
+    unsetenv("HOLDSTILL_RESOURCES");
+}
+
+}  // namespace
+}  // namespace platform

@@ -1,0 +1,97 @@
+// Files at device paths: existence, the recursive listing, folders, and
+// all-or-nothing writes.
+#include "platform/foundation/data_file.h"
+#include "platform/foundation/file_manager.h"
+#include "tests/platform/device_fixture.h"
+
+namespace platform {
+namespace {
+
+class FileManagerTest : public testsupport::DeviceTest {
+ protected:
+  NSFileManager& files = NSFileManager::defaultManager();
+  static constexpr const char* kRoll = "/private/var/mobile/Media/DCIM/100APPLE";
+
+  bool write(const std::string& path, const std::string& text) {
+    return writeToFile({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}, path, true);
+  }
+  std::string read(const std::string& path) {
+    auto bytes = dataWithContentsOfFile(path);
+    return bytes ? std::string(bytes->begin(), bytes->end()) : "<none>";
+  }
+};
+
+TEST_F(FileManagerTest, ListingWalksTheTreeInNameOrder) {
+  ASSERT_TRUE(files.createDirectoryAtPath(std::string(kRoll) + "/sub/deeper", true));
+  for (const char* name : {"IMG_0002.JPG", "IMG_0001.JPG", "sub/IMG_0003.JPG", "sub/deeper/x.jpg", "a.txt"})
+    ASSERT_TRUE(write(std::string(kRoll) + "/" + name, "x")) << name;
+  auto walker = files.enumeratorAtPath(std::string(kRoll) + "/");
+  ASSERT_TRUE(walker);
+  std::vector<std::string> seen;
+  while (auto entry = walker->nextObject()) seen.push_back(*entry);
+  EXPECT_EQ(seen, (std::vector<std::string>{"IMG_0001.JPG", "IMG_0002.JPG", "a.txt", "sub", "sub/IMG_0003.JPG",
+                                            "sub/deeper", "sub/deeper/x.jpg"}));
+  EXPECT_FALSE(walker->nextObject());
+  EXPECT_EQ(files.subpathsAtPath(kRoll), seen);
+  EXPECT_EQ(files.contentsOfDirectoryAtPath(kRoll),
+            (std::vector<std::string>{"IMG_0001.JPG", "IMG_0002.JPG", "a.txt", "sub"}));
+}
+
+TEST_F(FileManagerTest, NoListingOfWhatIsNotAFolder) {
+  EXPECT_FALSE(files.enumeratorAtPath("/no/such/folder"));
+  ASSERT_TRUE(write("/file", "x"));
+  EXPECT_FALSE(files.enumeratorAtPath("/file"));
+  NSError error;
+  EXPECT_FALSE(files.contentsOfDirectoryAtPath("/no/such/folder", &error));
+  EXPECT_EQ(error.code, ENOENT);
+}
+
+TEST_F(FileManagerTest, ExistenceTellsFilesFromFolders) {
+  ASSERT_TRUE(files.createDirectoryAtPath(kRoll, true));
+  ASSERT_TRUE(write(std::string(kRoll) + "/IMG_0001.JPG", "x"));
+  bool isDirectory = true;
+  EXPECT_TRUE(files.fileExistsAtPath(std::string(kRoll) + "/IMG_0001.JPG", &isDirectory));
+  EXPECT_FALSE(isDirectory);
+  EXPECT_TRUE(files.fileExistsAtPath(std::string(kRoll) + "/", &isDirectory));
+  EXPECT_TRUE(isDirectory);
+  EXPECT_FALSE(files.fileExistsAtPath(std::string(kRoll) + "/IMG_0002.JPG", &isDirectory));
+  EXPECT_FALSE(isDirectory);
+}
+
+TEST_F(FileManagerTest, FoldersAreMadeAndRemoved) {
+  NSError error;
+  EXPECT_FALSE(files.createDirectoryAtPath("/a/b/c", false, &error)) << "parents missing";
+  EXPECT_EQ(error.code, ENOENT);
+  EXPECT_TRUE(files.createDirectoryAtPath("/a/b/c", true));
+  EXPECT_TRUE(files.createDirectoryAtPath("/a/b/c", true)) << "an existing folder is fine";
+  EXPECT_FALSE(files.createDirectoryAtPath("/a/b/c", false)) << "but not without intermediates";
+  ASSERT_TRUE(write("/a/b/c/file", "x"));
+  EXPECT_TRUE(files.removeItemAtPath("/a"));
+  EXPECT_FALSE(files.fileExistsAtPath("/a"));
+  EXPECT_FALSE(files.removeItemAtPath("/a", &error));
+  EXPECT_EQ(error.code, ENOENT);
+  EXPECT_FALSE(files.removeItemAtPath("/")) << "the device itself stays";
+  EXPECT_TRUE(std::filesystem::is_directory(root()));
+}
+
+TEST_F(FileManagerTest, WriteReplacesAWholeFileOrNothing) {
+  ASSERT_TRUE(write("/photo.jpg", "old picture"));
+  ASSERT_TRUE(write("/photo.jpg", "new"));
+  EXPECT_EQ(read("/photo.jpg"), "new");
+
+  NSError error;
+  EXPECT_FALSE(writeToFile({}, "/missing/folder/photo.jpg", true, &error));
+  EXPECT_EQ(error.domain, kPOSIXErrorDomain);
+  EXPECT_FALSE(files.fileExistsAtPath("/missing"));
+
+  // A folder in the way: the write fails and the folder is untouched.
+  ASSERT_TRUE(files.createDirectoryAtPath("/taken/inside", true));
+  EXPECT_FALSE(write("/taken", "bytes"));
+  EXPECT_TRUE(files.fileExistsAtPath("/taken/inside"));
+  EXPECT_EQ(files.contentsOfDirectoryAtPath("/"), (std::vector<std::string>{"photo.jpg", "taken"}))
+      << "no temporary file is left behind";
+  EXPECT_EQ(read("/nothing"), "<none>");
+}
+
+}  // namespace
+}  // namespace platform

@@ -1,0 +1,140 @@
+// User defaults: typed storage in the device's JSON file, the platform's
+// readings of odd types, and what happens to a bad file.
+#include "platform/foundation/user_defaults.h"
+#include "tests/platform/device_fixture.h"
+
+#include <nlohmann/json.hpp>
+
+#include <fstream>
+#include <sstream>
+
+namespace platform {
+namespace {
+
+class UserDefaultsTest : public testsupport::DeviceTest {
+ protected:
+  std::filesystem::path file() const { return host(NSUserDefaults::kDevicePath); }
+
+  void writeFile(const std::string& content) {
+    std::filesystem::create_directories(file().parent_path());
+    std::ofstream(file(), std::ios::binary) << content;
+  }
+
+  static std::string read(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+
+  // The defaults as a fresh launch of the same phone reads them.
+  NSUserDefaults& relaunch() {
+    useDevice({}, {}, /*keepRoot=*/true);
+    return NSUserDefaults::standardUserDefaults();
+  }
+};
+
+TEST_F(UserDefaultsTest, MissingFileMeansNoSettings) {
+  auto& defaults = NSUserDefaults::standardUserDefaults();
+  EXPECT_EQ(defaults.loadOutcome(), NSUserDefaults::LoadOutcome::Missing);
+  EXPECT_FALSE(defaults.objectForKey("RECORDGPS"));
+  EXPECT_FALSE(defaults.boolForKey("RECORDGPS"));
+  EXPECT_EQ(defaults.integerForKey("SENSITIVITY"), 0);
+  EXPECT_TRUE(defaults.synchronize());
+  EXPECT_FALSE(std::filesystem::exists(file())) << "nothing to write";
+}
+
+TEST_F(UserDefaultsTest, ValuesKeepTheirTypesAcrossALaunch) {
+  auto& defaults = NSUserDefaults::standardUserDefaults();
+  defaults.setBool(false, "RECORDGPS");
+  defaults.setInteger(2, "SENSITIVITY");
+  defaults.setDouble(0.21, "DELTA");
+  defaults.setObject(PropertyValue("1.0"), "LASTVERSION");
+  EXPECT_TRUE(defaults.synchronize());
+
+  auto json = nlohmann::json::parse(read(file()));
+  EXPECT_TRUE(json["RECORDGPS"].is_boolean());
+  EXPECT_TRUE(json["SENSITIVITY"].is_number_integer());
+  EXPECT_TRUE(json["DELTA"].is_number_float());
+  EXPECT_TRUE(json["LASTVERSION"].is_string());
+
+  auto& again = relaunch();
+  EXPECT_EQ(again.loadOutcome(), NSUserDefaults::LoadOutcome::Loaded);
+  EXPECT_EQ(again.objectForKey("RECORDGPS"), PropertyValue(false));
+  EXPECT_EQ(again.objectForKey("SENSITIVITY"), PropertyValue(2));
+  EXPECT_EQ(again.objectForKey("DELTA"), PropertyValue(0.21));
+  EXPECT_EQ(again.objectForKey("LASTVERSION"), PropertyValue("1.0"));
+
+  again.removeObjectForKey("RECORDGPS");
+  EXPECT_FALSE(relaunch().objectForKey("RECORDGPS"));
+}
+
+TEST_F(UserDefaultsTest, OddTypesReadWithThePlatformConversions) {
+  writeFile(R"({"yes": "YES", "trueText": "true", "one": "1", "no": "no", "zeroReal": 0.0,
+                "text2": "2", "text2x": " 2 apples", "real": 1.9, "negReal": -1.9, "bool": true,
+                "list": [1, 2], "nothing": null})");
+  auto& d = NSUserDefaults::standardUserDefaults();
+  ASSERT_EQ(d.loadOutcome(), NSUserDefaults::LoadOutcome::Loaded);
+  EXPECT_TRUE(d.objectForKey("yes")->boolValue());
+  EXPECT_TRUE(d.objectForKey("trueText")->boolValue());
+  EXPECT_TRUE(d.objectForKey("one")->boolValue());
+  EXPECT_FALSE(d.objectForKey("no")->boolValue());
+  EXPECT_FALSE(d.objectForKey("zeroReal")->boolValue());
+  EXPECT_EQ(d.objectForKey("text2")->intValue(), 2);
+  EXPECT_EQ(d.objectForKey("text2x")->intValue(), 2);
+  EXPECT_EQ(d.objectForKey("real")->intValue(), 1);
+  EXPECT_EQ(d.objectForKey("negReal")->intValue(), -1);
+  EXPECT_EQ(d.objectForKey("bool")->intValue(), 1);
+  EXPECT_EQ(d.objectForKey("yes")->intValue(), 0);
+  EXPECT_FALSE(d.objectForKey("list")) << "an array is no setting the application can read";
+  EXPECT_FALSE(d.objectForKey("nothing"));
+
+  d.setObject(PropertyValue("1.1"), "LASTVERSION");
+  auto json = nlohmann::json::parse(read(file()));
+  EXPECT_EQ(json["list"], nlohmann::json::array({1, 2})) << "values it cannot read are kept";
+}
+
+TEST_F(UserDefaultsTest, CorruptFileIsSetAsideNotOverwritten) {
+  const std::string broken = "{\"RECORDGPS\": tru";
+  writeFile(broken);
+  auto& d = NSUserDefaults::standardUserDefaults();
+  EXPECT_EQ(d.loadOutcome(), NSUserDefaults::LoadOutcome::CorruptSetAside);
+  EXPECT_FALSE(d.objectForKey("RECORDGPS"));
+  EXPECT_EQ(d.setAsidePath().filename(), "Holdstill.json.corrupt");
+  EXPECT_EQ(read(d.setAsidePath()), broken);
+
+  d.setObject(PropertyValue("1.0"), "LASTVERSION");
+  EXPECT_EQ(read(d.setAsidePath()), broken);
+
+  // A second corrupt file does not replace the first one set aside.
+  writeFile("[\"not an object\"]");
+  auto& next = relaunch();
+  EXPECT_EQ(next.loadOutcome(), NSUserDefaults::LoadOutcome::CorruptSetAside);
+  EXPECT_EQ(next.setAsidePath().filename(), "Holdstill.json.corrupt-2");
+  EXPECT_EQ(read(file().string() + ".corrupt"), broken);
+}
+
+TEST_F(UserDefaultsTest, UnreadableFileIsLeftAloneAndSettingsStayInMemory) {
+  std::filesystem::create_directories(file() / "inside");
+  auto& d = NSUserDefaults::standardUserDefaults();
+  EXPECT_EQ(d.loadOutcome(), NSUserDefaults::LoadOutcome::Unreadable);
+  d.setBool(true, "RECORDGPS");
+  EXPECT_EQ(d.objectForKey("RECORDGPS"), PropertyValue(true));
+  EXPECT_FALSE(d.synchronize());
+  EXPECT_TRUE(std::filesystem::is_directory(file() / "inside"));
+}
+
+TEST_F(UserDefaultsTest, WritesLeaveNoTemporaryFilesBehind) {
+  auto& d = NSUserDefaults::standardUserDefaults();
+  for (int i = 0; i < 20; ++i) d.setInteger(i, "COUNT");
+  int files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(file().parent_path())) {
+    (void)entry;
+    ++files;
+  }
+  EXPECT_EQ(files, 1);
+  EXPECT_EQ(relaunch().integerForKey("COUNT"), 19);
+}
+
+}  // namespace
+}  // namespace platform
