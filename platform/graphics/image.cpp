@@ -3,19 +3,14 @@
 #include "platform/graphics/context.h"
 #include "platform/graphics/graphics_stack.h"
 #include "platform/graphics/image_codec.h"
+#include "platform/foundation/atomic_file.h"
+#include "platform/foundation/bundle.h"
+#include "platform/foundation/data_file.h"
 
-#include <filesystem>
-#include <fstream>
 #include <stdexcept>
-#include <vector>
 
 namespace platform {
 namespace {
-
-std::string& imageDirectory() {
-  static std::string directory = ".";
-  return directory;
-}
 
 bool turnsQuarter(UIImageOrientation o) {
   return o == UIImageOrientationLeft || o == UIImageOrientationRight;
@@ -34,16 +29,14 @@ std::shared_ptr<UIImage> UIImage::imageWithCGImage(CGImageRef image,
   return std::make_shared<UIImage>(std::move(image), orientation);
 }
 
-std::shared_ptr<UIImage> UIImage::imageWithContentsOfFile(const std::string& path) {
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) return nullptr;
-  const auto size = std::filesystem::file_size(path, error);
-  if (error) return nullptr;
-  std::ifstream in(path, std::ios::binary);
-  std::vector<uint8_t> bytes(size);
-  if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size)))
-    return nullptr;
-  return imageWithData(bytes);
+std::shared_ptr<UIImage> UIImage::imageWithContentsOfFile(const std::string& devicePath) {
+  auto bytes = dataWithContentsOfFile(devicePath);
+  return bytes ? imageWithData(*bytes) : nullptr;
+}
+
+std::shared_ptr<UIImage> UIImage::imageWithContentsOfHostFile(const std::string& hostPath) {
+  auto bytes = detail::readWholeFile(hostPath);
+  return bytes ? imageWithData(*bytes) : nullptr;
 }
 
 std::shared_ptr<UIImage> UIImage::imageWithData(std::span<const uint8_t> bytes) {
@@ -51,11 +44,9 @@ std::shared_ptr<UIImage> UIImage::imageWithData(std::span<const uint8_t> bytes) 
 }
 
 std::shared_ptr<UIImage> UIImage::imageNamed(const std::string& name) {
-  if (name.empty() || name.find('/') != std::string::npos) return nullptr;
-  return imageWithContentsOfFile(imageDirectory() + "/" + name);
+  auto path = NSBundle::mainBundle().pathForImageNamed(name);
+  return path ? imageWithContentsOfFile(*path) : nullptr;
 }
-
-void UIImage::setImageDirectory(const std::string& directory) { imageDirectory() = directory; }
 
 CGSize UIImage::size() const {
   const auto w = static_cast<CGFloat>(image_->width()), h = static_cast<CGFloat>(image_->height());

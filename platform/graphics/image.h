@@ -29,14 +29,16 @@ class UIImage {
   // Null when `image` is null.
   static std::shared_ptr<UIImage> imageWithCGImage(
       CGImageRef image, UIImageOrientation orientation = UIImageOrientationUp);
-  // A PNG or JPEG file or byte buffer; null when it cannot be read or decoded.
-  static std::shared_ptr<UIImage> imageWithContentsOfFile(const std::string& path);
+  // A PNG or JPEG picture; null when it cannot be read or decoded. The
+  // file is named by its path on the current device, or on the host for
+  // the simulator's own pictures (camera feed, test cards).
+  static std::shared_ptr<UIImage> imageWithContentsOfFile(const std::string& devicePath);
+  static std::shared_ptr<UIImage> imageWithContentsOfHostFile(const std::string& hostPath);
   static std::shared_ptr<UIImage> imageWithData(std::span<const uint8_t> bytes);
-  // A picture among the application's resources, by file name ("globe.png");
-  // null when there is none. Looked up in the directory set below.
+  // A picture among the application's resources ("globe.png", or "globe"
+  // for the PNG), found as the main bundle finds images; null when there is
+  // none or it cannot be decoded. Any thread.
   static std::shared_ptr<UIImage> imageNamed(const std::string& name);
-  // Where imageNamed looks (the bundle's folder). Main thread.
-  static void setImageDirectory(const std::string& directory);
 
   // In points, as shown: width and height exchanged for Left and Right.
   CGSize size() const;

@@ -1,16 +1,14 @@
 #include "platform/graphics/image_codec.h"
 
+#include "platform/foundation/atomic_file.h"
+
 #include <cairo.h>
 #include <jpeglib.h>
-#include <unistd.h>
 
 #include <bit>
-#include <cerrno>
 #include <csetjmp>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <stdexcept>
 
 namespace platform {
@@ -247,30 +245,9 @@ std::vector<uint8_t> UIImagePNGRepresentation(const std::shared_ptr<UIImage>& im
 void writePNGFile(const CGImage& image, const std::string& path) {
   const std::vector<uint8_t> bytes = encodePNG(image);
   if (bytes.empty()) throw std::runtime_error("cannot encode a PNG for " + path);
-  std::filesystem::path target(path);
-  std::string temp = (target.parent_path().empty() ? std::filesystem::path(".")
-                                                   : target.parent_path()) /
-                     ("." + target.filename().string() + ".XXXXXX");
-  const int fd = mkstemp(temp.data());
-  if (fd < 0) throw std::runtime_error("cannot write " + path + ": " + std::strerror(errno));
-  size_t done = 0;
-  int err = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      err = n < 0 ? errno : EIO;
-      break;
-    }
-    done += static_cast<size_t>(n);
-  }
-  if (err == 0 && ::fsync(fd) != 0) err = errno;
-  if (::close(fd) != 0 && err == 0) err = errno;
-  if (err == 0 && std::rename(temp.c_str(), path.c_str()) != 0) err = errno;
-  if (err != 0) {
-    std::remove(temp.c_str());
-    throw std::runtime_error("cannot write " + path + ": " + std::strerror(err));
-  }
+  NSError error;
+  if (!detail::writeFileAtomically(path, bytes, &error))
+    throw std::runtime_error("cannot write " + path + ": " + error.localizedDescription);
 }
 
 }  // namespace platform

@@ -134,7 +134,7 @@ TEST_F(PNGFile, ReplacesTheFileWholeAndLeavesNothingElseBehind) {
   const fs::path path = dir_ / "shot.png";
   { std::ofstream(path) << "old contents"; }
   writePNGFile(testCard(), path.string());
-  auto back = UIImage::imageWithContentsOfFile(path.string());
+  auto back = UIImage::imageWithContentsOfHostFile(path.string());
   ASSERT_NE(back, nullptr);
   EXPECT_EQ(back->size(), CGSizeMake(32, 32));
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);

@@ -1,6 +1,7 @@
 // Pictures: their size as shown, drawing in each orientation, and loading.
 #include "platform/graphics/image.h"
 #include "platform/graphics/image_codec.h"
+#include "tests/platform/device_fixture.h"
 #include "tests/platform/pixel_support.h"
 
 #include <gtest/gtest.h>
@@ -63,22 +64,29 @@ TEST(Image, DrawInRectScalesToTheRectangle) {
   UIImage(redBlue()).drawAtPoint({0, 0});  // no current context: nothing happens
 }
 
-TEST(Image, NamedPicturesComeFromTheImageFolderAndMissingOnesAreNull) {
+using ImageFiles = testsupport::DeviceTest;
+
+TEST_F(ImageFiles, NamedPicturesComeFromTheBundleAndMissingOnesAreNull) {
   namespace fs = std::filesystem;
-  const fs::path dir = fs::temp_directory_path() / ("holdstill-images-" + std::to_string(::getpid()));
-  fs::create_directories(dir);
-  writePNGFile(*redBlue(), (dir / "globe.png").string());
-  { std::ofstream(dir / "broken.png") << "not a picture"; }
-  UIImage::setImageDirectory(dir.string());
+  const fs::path bundle = scratch() / "bundle";
+  fs::create_directories(bundle / "de.lproj");
+  writePNGFile(*redBlue(), (bundle / "globe.png").string());
+  writePNGFile(*redBlue(), (bundle / "de.lproj" / "flag.png").string());
+  { std::ofstream(bundle / "broken.png") << "not a picture"; }
+  useDevice({.preferredLanguage = "de"}, bundle);
   auto globe = UIImage::imageNamed("globe.png");
   ASSERT_NE(globe, nullptr);
   EXPECT_EQ(globe->size(), CGSizeMake(2, 1));
+  EXPECT_NE(UIImage::imageNamed("globe"), nullptr);
+  EXPECT_NE(UIImage::imageNamed("flag.png"), nullptr);
   EXPECT_EQ(UIImage::imageNamed("absent.png"), nullptr);
   EXPECT_EQ(UIImage::imageNamed("broken.png"), nullptr);
-  EXPECT_EQ(UIImage::imageNamed("../globe.png"), nullptr);
   EXPECT_EQ(UIImage::imageNamed(""), nullptr);
-  EXPECT_EQ(UIImage::imageWithContentsOfFile(dir.string()), nullptr);
-  fs::remove_all(dir);
+  // Device paths and host paths.
+  EXPECT_NE(UIImage::imageWithContentsOfFile("/Applications/Holdstill.app/globe.png"), nullptr);
+  EXPECT_EQ(UIImage::imageWithContentsOfFile((bundle / "globe.png").string()), nullptr);
+  EXPECT_NE(UIImage::imageWithContentsOfHostFile((bundle / "globe.png").string()), nullptr);
+  EXPECT_EQ(UIImage::imageWithContentsOfHostFile(bundle.string()), nullptr);
 }
 
 }  // namespace

@@ -131,7 +131,7 @@ TEST_F(Rendering, TheScreenShowsWindowsWithAlertsOnTopAsAPNG) {
   const auto path = std::filesystem::temp_directory_path() /
                     ("holdstill-screen-" + std::to_string(::getpid()) + ".png");
   UIScreen::mainScreen().writeSnapshotPNG(path.string());
-  auto png = UIImage::imageWithContentsOfFile(path.string());
+  auto png = UIImage::imageWithContentsOfHostFile(path.string());
   std::filesystem::remove(path);
   ASSERT_NE(png, nullptr);
   EXPECT_EQ(png->size(), CGSizeMake(320, 480));
