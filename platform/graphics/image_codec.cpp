@@ -106,6 +106,14 @@ extern "C" void jpegErrorExit(j_common_ptr cinfo) {
 
 extern "C" void jpegQuiet(j_common_ptr, int) {}  // warnings are not printed
 
+// libjpeg's error manager that jumps back instead of ending the process.
+jpeg_error_mgr* jumpingErrors(JpegErrors& errors) {
+  jpeg_error_mgr* manager = jpeg_std_error(&errors.manager);
+  manager->error_exit = jpegErrorExit;
+  manager->emit_message = jpegQuiet;
+  return manager;
+}
+
 struct DecodeState {
   jpeg_decompress_struct cinfo{};
   JpegErrors errors{};
@@ -116,9 +124,7 @@ struct DecodeState {
 
 // Returns false with state.errors.message set, or with state.tooLarge.
 bool runJpegDecode(DecodeState& s, std::span<const uint8_t> bytes) {
-  s.cinfo.err = jpeg_std_error(&s.errors.manager);
-  s.errors.manager.error_exit = jpegErrorExit;
-  s.errors.manager.emit_message = jpegQuiet;
+  s.cinfo.err = jumpingErrors(s.errors);
   if (setjmp(s.errors.jump)) {
     jpeg_destroy_decompress(&s.cinfo);
     return false;
@@ -164,9 +170,7 @@ struct EncodeState {
 };
 
 bool runJpegEncode(EncodeState& s, const CGImage& image, int quality) {
-  s.cinfo.err = jpeg_std_error(&s.errors.manager);
-  s.errors.manager.error_exit = jpegErrorExit;
-  s.errors.manager.emit_message = jpegQuiet;
+  s.cinfo.err = jumpingErrors(s.errors);
   if (setjmp(s.errors.jump)) {
     jpeg_destroy_compress(&s.cinfo);
     return false;
