@@ -15,10 +15,12 @@
 //    same results on every run, at any machine speed.
 //  - RealTime (interactive use): the wall clock; timers wait for real.
 //
-// Tasks due at the same loop time run in the order they were queued. Platform
-// threads must block through the platform (sleepUntilDate, NSLock, waiting
-// main-thread requests) to let others run; a worker that spins holds
-// virtual time still.
+// Tasks due at the same loop time run in the order they were queued. In
+// Virtual mode platform threads must block through the platform
+// (sleepUntilDate, NSLock, waiting main-thread requests) to let others run:
+// a worker that spins holds virtual time still, and one that blocks on
+// anything else (a std::mutex held by a thread waiting for its turn, a
+// join) stops them all.
 #include <climits>
 #include <functional>
 #include <memory>
