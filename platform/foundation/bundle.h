@@ -29,7 +29,8 @@ struct StringsTable;
 
 class NSBundle {
  public:
-  // The current device's application bundle.
+  // The current device's application bundle; it lives as long as that
+  // device (do not keep the reference across Device::setCurrent).
   static NSBundle& mainBundle();
   explicit NSBundle(Device& device);
   ~NSBundle();

@@ -62,6 +62,8 @@ NSFileManager& NSFileManager::defaultManager() {
 }
 
 bool NSFileManager::fileExistsAtPath(std::string_view path, bool* isDirectory) const {
+  if (isDirectory) *isDirectory = false;
+  if (path.empty()) return false;
   std::error_code error;
   auto status = fs::status(host(path), error);
   bool exists = !error && fs::exists(status);

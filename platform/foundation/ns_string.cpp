@@ -134,6 +134,29 @@ std::vector<std::string> componentsSeparatedByString(std::string_view text, std:
   return parts;
 }
 
+int replaceOccurrencesOfString(std::string& text, std::string_view target, std::string_view replacement,
+                               bool caseInsensitive) {
+  if (target.empty()) return 0;
+  auto matchesAt = [&](std::size_t at) {
+    if (!caseInsensitive) return text.compare(at, target.size(), target) == 0;
+    return caseInsensitiveCompare(std::string_view(text).substr(at, target.size()), target) == 0;
+  };
+  std::string out;
+  int count = 0;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    if (at + target.size() <= text.size() && matchesAt(at)) {
+      out += replacement;
+      at += target.size();
+      ++count;
+    } else {
+      out += text[at++];
+    }
+  }
+  text = std::move(out);
+  return count;
+}
+
 std::string asciiLossy(std::string_view text) {
   std::string ascii;
   ascii.reserve(text.size());

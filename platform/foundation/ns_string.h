@@ -28,6 +28,10 @@ std::string stringByAppendingPathComponent(std::string_view path, std::string_vi
 // platform's ascending, same and descending).
 int caseInsensitiveCompare(std::string_view a, std::string_view b);
 std::vector<std::string> componentsSeparatedByString(std::string_view text, std::string_view separator);
+// Replaces every occurrence of `target` in `text`, left to right without
+// overlaps, optionally ignoring ASCII letter case; returns how many.
+int replaceOccurrencesOfString(std::string& text, std::string_view target, std::string_view replacement,
+                               bool caseInsensitive = false);
 
 // The ASCII form of a UTF-8 text with loss allowed: accented Latin letters
 // lose their accents ("é" becomes "e"), every other non-ASCII character and

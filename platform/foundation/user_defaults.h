@@ -33,7 +33,8 @@ class NSUserDefaults {
 
   enum class LoadOutcome { Loaded, Missing, CorruptSetAside, Unreadable };
 
-  // The current device's defaults.
+  // The current device's defaults; they live as long as that device (do
+  // not keep the reference across Device::setCurrent).
   static NSUserDefaults& standardUserDefaults();
   explicit NSUserDefaults(Device& device);
   ~NSUserDefaults();

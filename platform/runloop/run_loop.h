@@ -2,8 +2,9 @@
 // The main run loop and its clock.
 //
 // One main run loop per process runs all user-interface work: posted tasks,
-// timers and main-thread requests, one at a time, on the thread that called
-// run(). Any thread may post to it.
+// timers and main-thread requests, one at a time, on the main thread: the
+// thread that created the loop (its first user, or the caller of
+// resetMain). Any thread may post to it.
 //
 // Two clock modes:
 //  - Virtual (simulator and tests): time starts at 0 and only moves when
@@ -15,10 +16,12 @@
 //    same results on every run, at any machine speed.
 //  - RealTime (interactive use): the wall clock; timers wait for real.
 //
-// Tasks due at the same loop time run in the order they were queued. Platform
-// threads must block through the platform (sleepUntilDate, NSLock, waiting
-// main-thread requests) to let others run; a worker that spins holds
-// virtual time still.
+// Tasks due at the same loop time run in the order they were queued. In
+// Virtual mode platform threads must block through the platform
+// (sleepUntilDate, NSLock, waiting main-thread requests) to let others run:
+// a worker that spins holds virtual time still, and one that blocks on
+// anything else (a std::mutex held by a thread waiting for its turn, a
+// join) stops them all.
 #include <climits>
 #include <functional>
 #include <memory>
@@ -57,8 +60,9 @@ class RunLoop {
   // Runs until stop(); returns the status given to stop() (or
   // kStalledStatus). Main thread only (std::logic_error otherwise).
   int run();
-  // Runs until the condition holds (checked before each task) or the loop
-  // time reaches now() + timeout; returns whether the condition held. In
+  // Runs until the condition holds (checked before each task and whenever
+  // another platform thread blocks or ends) or the loop time reaches
+  // now() + timeout; returns whether the condition held. In
   // Virtual mode the clock then stands at the deadline and every thread has
   // had its turn at that time. Main thread only. For tests.
   bool runUntil(const std::function<bool()>& condition, TimeInterval timeout);

@@ -9,6 +9,7 @@ namespace platform::detail {
 namespace {
 
 std::atomic<std::uint64_t> nextSchedulerId{1};
+constexpr TimeInterval kFarFuture = 1e9;  // about 31 years
 
 // The calling thread's participant in the scheduler it was registered with
 // (main thread or worker), and its stand-in when it is a foreign thread.
@@ -120,6 +121,11 @@ Scheduler::Wake Scheduler::park(Participant& self, TimeInterval wakeAt, bool sta
     self.state = Participant::State::Parked;
     self.watching = watching;
     auto permitted = [&] { return self.permit; };
+    // A wake time decades away is no deadline (and would overflow the clock).
+    if (wakeAt > kFarFuture)
+      wakeAt = kNever;
+    else if (!(wakeAt >= 0))
+      wakeAt = 0;
     if (wakeAt == kNever)
       self.cv.wait(lock, permitted);
     else

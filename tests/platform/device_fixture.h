@@ -28,6 +28,7 @@ class DeviceTest : public RunLoopTest {
   }
 
   void TearDown() override {
+    finishWorkers();  // while the device they may use is still there
     Device::setCurrent(nullptr);
     std::error_code ignored;
     std::filesystem::remove_all(folder_, ignored);

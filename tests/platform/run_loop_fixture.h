@@ -19,9 +19,11 @@ class RunLoopTest : public ::testing::Test {
 
   static RunLoop& loop() { return RunLoop::main(); }
 
-  // Runs the loop (at most `timeout` seconds of loop time) until every
-  // worker has ended; a test that leaves one behind fails.
-  static void finishWorkers(TimeInterval timeout = 3600) {
+  // Runs the loop until every worker has ended (at most an hour of virtual
+  // time, or ten seconds in RealTime mode); a test that leaves one behind
+  // fails.
+  static void finishWorkers() {
+    TimeInterval timeout = loop().mode() == RunLoop::Mode::Virtual ? 3600 : 10;
     if (!loop().stopped())
       loop().runUntil([] { return NSThread::liveWorkerCount() == 0; }, timeout);
     EXPECT_EQ(NSThread::liveWorkerCount(), 0) << "worker threads still alive at the end of the test";

@@ -57,6 +57,11 @@ TEST(NSStringTest, CaseInsensitiveOrderAndSplitting) {
   EXPECT_EQ(componentsSeparatedByString("IMG_0043.JPG", "_"), (std::vector<std::string>{"IMG", "0043.JPG"}));
   EXPECT_EQ(componentsSeparatedByString("noseparator", "_"), (std::vector<std::string>{"noseparator"}));
   EXPECT_EQ(componentsSeparatedByString("a__b_", "_"), (std::vector<std::string>{"a", "", "b", ""}));
+
+  std::string page = "<a href=\"../symbolDEFS.htm\">x</a> ../SymbolDefs ../Symbol";
+  EXPECT_EQ(replaceOccurrencesOfString(page, "../SymbolDefs", "../fr.lproj/symboldefs", true), 2);
+  EXPECT_EQ(page, "<a href=\"../fr.lproj/symboldefs.htm\">x</a> ../fr.lproj/symboldefs ../Symbol");
+  EXPECT_EQ(replaceOccurrencesOfString(page, "../symbol", "!"), 0) << "case matters unless told otherwise";
 }
 
 TEST(NSStringTest, LossyAsciiDropsAccentsAndMarksTheRest) {

@@ -1,0 +1,43 @@
+// Device, bundle and defaults used by the main thread and workers at once
+// (RealTime mode, so the threads really overlap).
+#include "platform/device/ui_device.h"
+#include "platform/foundation/bundle.h"
+#include "platform/foundation/date.h"
+#include "platform/foundation/user_defaults.h"
+#include "platform/runloop/thread.h"
+#include "tests/platform/device_fixture.h"
+
+#include <atomic>
+
+namespace platform {
+namespace {
+
+class FoundationThreadsTest : public testsupport::DeviceTest {
+ protected:
+  void SetUp() override {
+    testsupport::DeviceTest::SetUp();
+    RunLoop::resetMain(RunLoop::Mode::RealTime);
+  }
+};
+
+TEST_F(FoundationThreadsTest, ServicesAnswerWorkersAndTheMainThreadAlike) {
+  std::atomic<int> mismatches{0};
+  auto work = [&mismatches](int id) {
+    for (int i = 0; i < 50; ++i) {
+      if (NSBundle::mainBundle().localizedStringForKey("Back", "", "") != "Back") ++mismatches;
+      if (!NSBundle::mainBundle().objectForInfoDictionaryKey("CFBundleShortVersionString")) ++mismatches;
+      if (UIDevice::currentDevice().model() != "Phone") ++mismatches;
+      NSUserDefaults::standardUserDefaults().setInteger(i, "KEY" + std::to_string(id));
+      if (NSDate::date().timeIntervalSince1970() < 0) ++mismatches;
+    }
+  };
+  for (int w = 1; w <= 3; ++w) NSThread::detachNewThread([work, w] { work(w); });
+  work(0);
+  ASSERT_TRUE(loop().runUntil([] { return NSThread::liveWorkerCount() == 0; }, 30));
+  EXPECT_EQ(mismatches, 0);
+  for (int id = 0; id <= 3; ++id)
+    EXPECT_EQ(NSUserDefaults::standardUserDefaults().integerForKey("KEY" + std::to_string(id)), 49);
+}
+
+}  // namespace
+}  // namespace platform
