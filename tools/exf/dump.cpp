@@ -19,7 +19,8 @@ std::vector<std::pair<Group, const exif::Directory*>> groupsOf(const exif::EXFMe
   const exif::Directory* exifGroup = root.group(exif::TAG_EXIF_OFFSET);
   const exif::Directory* interop = exifGroup ? exifGroup->group(exif::TAG_INTEROP_OFFSET) : nullptr;
   if (!interop) interop = root.group(exif::TAG_INTEROP_OFFSET);
-  return {{Group::Ifd0, &root},
+  const bool parsed = md.exif_ptr() != nullptr || !root.empty();
+  return {{Group::Ifd0, parsed ? &root : nullptr},
           {Group::Exif, exifGroup},
           {Group::Gps, root.group(exif::TAG_EXIF_GPS)},
           {Group::Interop, interop},
