@@ -121,6 +121,9 @@ std::int32_t ExifDirectoryParser::processExifDir(Directory& dir, std::uint64_t p
   auto countField = reader_.u16(position, big_);
   if (!countField) return 0;
   std::uint64_t n = *countField;
+  // Room for the entries that can fit in what is left of the payload.
+  dir.reserve(dir.size() + static_cast<std::size_t>(std::min<std::uint64_t>(
+                               n, (reader_.size() - position) / 12)));
   std::uint64_t furthest = position;
   bool incomplete = false;
   bool truncated = false;

@@ -46,6 +46,7 @@ class Directory {
   std::size_t size() const { return entries_.size(); }
   bool empty() const { return entries_.empty(); }
   void clear() { entries_.clear(); }
+  void reserve(std::size_t n) { entries_.reserve(n); }
   std::vector<Entry>::const_iterator begin() const { return entries_.begin(); }
   std::vector<Entry>::const_iterator end() const { return entries_.end(); }
 
