@@ -43,12 +43,13 @@ class Directory {
   const Directory* group(TagKey key) const;
   Directory* group(TagKey key);
 
-  std::size_t size() const { return entries_.size(); }
-  bool empty() const { return entries_.empty(); }
-  void clear() { entries_.clear(); }
-  void reserve(std::size_t n) { entries_.reserve(n); }
-  std::vector<Entry>::const_iterator begin() const { return entries_.begin(); }
-  std::vector<Entry>::const_iterator end() const { return entries_.end(); }
+  // Defined below TagValue, which they need complete.
+  std::size_t size() const;
+  bool empty() const;
+  void clear();
+  void reserve(std::size_t n);
+  std::vector<Entry>::const_iterator begin() const;
+  std::vector<Entry>::const_iterator end() const;
 
   friend bool operator==(const Directory&, const Directory&);
 
@@ -89,6 +90,13 @@ class TagValue {
  private:
   Variant v_;
 };
+
+inline std::size_t Directory::size() const { return entries_.size(); }
+inline bool Directory::empty() const { return entries_.empty(); }
+inline void Directory::clear() { entries_.clear(); }
+inline void Directory::reserve(std::size_t n) { entries_.reserve(n); }
+inline std::vector<Directory::Entry>::const_iterator Directory::begin() const { return entries_.begin(); }
+inline std::vector<Directory::Entry>::const_iterator Directory::end() const { return entries_.end(); }
 
 // A text's ASCII form exists when every byte is below 0x80.
 bool isAscii(std::string_view text);
