@@ -23,10 +23,39 @@ std::optional<std::array<EXFraction, 3>> readThreeFractions(std::span<const std:
   return out;
 }
 
-void appendThree(Bytes& out, const std::optional<EXFraction>& a, const std::optional<EXFraction>& b,
-                 const std::optional<EXFraction>& c, bool bigEndian) {
-  for (const auto* f : {&a, &b, &c})
-    EXFUtils::appendFractionToData(out, f->value_or(EXFraction(0, 0)), bigEndian);
+// The three fractions of a GPS value, in field order.
+std::array<std::optional<EXFraction>, 3> partsOf(const EXFGPSLoc& v) {
+  return {v.degrees(), v.minutes(), v.seconds()};
+}
+std::array<std::optional<EXFraction>, 3> partsOf(const EXFGPSTimeStamp& v) {
+  return {v.hours(), v.minutes(), v.seconds()};
+}
+void setParts(EXFGPSLoc& v, const std::array<EXFraction, 3>& f) {
+  v.setDegrees(f[0]);
+  v.setMinutes(f[1]);
+  v.setSeconds(f[2]);
+}
+void setParts(EXFGPSTimeStamp& v, const std::array<EXFraction, 3>& f) {
+  v.setHours(f[0]);
+  v.setMinutes(f[1]);
+  v.setSeconds(f[2]);
+}
+
+// A GPS value as three RATIONALs; an empty part is written as 0/0.
+template <class V>
+void encodeTriple(Bytes& out, const TagValue& value, bool bigEndian) {
+  if (const V* v = value.get<V>())
+    for (const auto& part : partsOf(*v))
+      EXFUtils::appendFractionToData(out, part.value_or(EXFraction(0, 0)), bigEndian);
+}
+
+template <class V>
+void decodeTriple(Directory& dir, TagKey key, std::span<const std::uint8_t> field, bool bigEndian) {
+  auto f = readThreeFractions(field, bigEndian);
+  if (!f) return;
+  V v;
+  setParts(v, *f);
+  dir.set(key, std::move(v));
 }
 
 void appendBytes(Bytes& out, std::string_view text) {
@@ -50,8 +79,7 @@ std::optional<std::u16string> unicodeBody(const std::string& text) {
 // --- GPS location ---------------------------------------------------------
 
 void EXFGPSLocationHandler::encodeTag(Bytes& out, const TagValue& value, bool bigEndian) const {
-  if (const auto* loc = value.get<EXFGPSLoc>())
-    appendThree(out, loc->degrees(), loc->minutes(), loc->seconds(), bigEndian);
+  encodeTriple<EXFGPSLoc>(out, value, bigEndian);
 }
 bool EXFGPSLocationHandler::supportsValueType(const TagValue& value) const {
   return value.is<EXFGPSLoc>();
@@ -59,13 +87,7 @@ bool EXFGPSLocationHandler::supportsValueType(const TagValue& value) const {
 std::int32_t EXFGPSLocationHandler::getSizeOfValue(const TagValue&) const { return 3; }
 void EXFGPSLocationHandler::decodeTag(Directory& dir, TagKey key,
                                       std::span<const std::uint8_t> field, bool bigEndian) const {
-  auto f = readThreeFractions(field, bigEndian);
-  if (!f) return;
-  EXFGPSLoc loc;
-  loc.setDegrees((*f)[0]);
-  loc.setMinutes((*f)[1]);
-  loc.setSeconds((*f)[2]);
-  dir.set(key, std::move(loc));
+  decodeTriple<EXFGPSLoc>(dir, key, field, bigEndian);
 }
 
 // --- GPS altitude ---------------------------------------------------------
@@ -90,8 +112,7 @@ void EXFGPSAltitudeHandler::decodeTag(Directory& dir, TagKey key,
 // --- GPS time -------------------------------------------------------------
 
 void EXFGPSTimeHandler::encodeTag(Bytes& out, const TagValue& value, bool bigEndian) const {
-  if (const auto* t = value.get<EXFGPSTimeStamp>())
-    appendThree(out, t->hours(), t->minutes(), t->seconds(), bigEndian);
+  encodeTriple<EXFGPSTimeStamp>(out, value, bigEndian);
 }
 bool EXFGPSTimeHandler::supportsValueType(const TagValue& value) const {
   return value.is<EXFGPSTimeStamp>();
@@ -99,13 +120,7 @@ bool EXFGPSTimeHandler::supportsValueType(const TagValue& value) const {
 std::int32_t EXFGPSTimeHandler::getSizeOfValue(const TagValue&) const { return 3; }
 void EXFGPSTimeHandler::decodeTag(Directory& dir, TagKey key, std::span<const std::uint8_t> field,
                                   bool bigEndian) const {
-  auto f = readThreeFractions(field, bigEndian);
-  if (!f) return;
-  EXFGPSTimeStamp t;
-  t.setHours((*f)[0]);
-  t.setMinutes((*f)[1]);
-  t.setSeconds((*f)[2]);
-  dir.set(key, std::move(t));
+  decodeTriple<EXFGPSTimeStamp>(dir, key, field, bigEndian);
 }
 
 // --- User comment ---------------------------------------------------------
