@@ -121,14 +121,5 @@ TEST(SmallHandlers, VersionByteAndByteArray) {
   EXPECT_EQ((*back)[2].get<Number>()->int32Value(), 3);
 }
 
-TEST(BuiltInHandlers, OneSharedTableByTag) {
-  const auto& table = BuiltInHandlers::shared();
-  EXPECT_EQ(table.entries().size(), 11u);
-  EXPECT_EQ(table.find(2), table.find(0x16));
-  EXPECT_EQ(table.find(0x9000), table.find(0xA000));
-  EXPECT_EQ(table.find(0x9101)->description(), "EXF Byte Array Handler");
-  EXPECT_EQ(table.find(0x0110), nullptr);
-}
-
 }  // namespace
 }  // namespace exif
