@@ -1,0 +1,79 @@
+#include "tools/exf/file_io.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+namespace exf {
+
+bool readWholeFile(const std::string& path, exif::Bytes& out, std::string& error) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) {
+    error = std::strerror(errno);
+    return false;
+  }
+  if (S_ISDIR(st.st_mode)) {
+    error = "is a directory";
+    return false;
+  }
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    error = std::strerror(errno);
+    return false;
+  }
+  out.assign(std::istreambuf_iterator<char>(in), {});
+  if (in.bad()) {
+    error = "read error";
+    return false;
+  }
+  return true;
+}
+
+bool writeFileAtomically(const std::string& path, const exif::Bytes& bytes, std::string& error) {
+  std::vector<char> temp(path.begin(), path.end());
+  const char suffix[] = ".exf-XXXXXX";
+  temp.insert(temp.end(), suffix, suffix + sizeof suffix);
+  int fd = ::mkstemp(temp.data());
+  if (fd < 0) {
+    error = std::strerror(errno);
+    return false;
+  }
+  auto fail = [&](int err) {
+    error = std::strerror(err);
+    ::close(fd);
+    ::unlink(temp.data());
+    return false;
+  };
+  mode_t mask = ::umask(0);
+  ::umask(mask);
+  if (::fchmod(fd, 0666 & ~mask) != 0) return fail(errno);
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return fail(errno);
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  if (::fsync(fd) != 0) return fail(errno);
+  if (::close(fd) != 0) {
+    error = std::strerror(errno);
+    ::unlink(temp.data());
+    return false;
+  }
+  if (::rename(temp.data(), path.c_str()) != 0) {
+    error = std::strerror(errno);
+    ::unlink(temp.data());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace exf
