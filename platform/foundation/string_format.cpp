@@ -11,8 +11,8 @@ namespace {
 constexpr bool isDigit(char c) { return c >= '0' && c <= '9'; }
 constexpr int kMaxField = 4096;
 
-// One conversion specification, as parsed from the format.
-struct Spec {
+// One conversion directive, as parsed from the format.
+struct Directive {
   int position = 0;  // 1-based "n$", or 0 for the next argument
   std::string flags;
   int width = -1;      // -1: none; -2: from an argument ('*')
@@ -29,39 +29,39 @@ int readNumber(std::string_view format, std::size_t& at) {
   return value;
 }
 
-// Parses the specification after a '%' at `at`; returns false when the text
-// is not a complete specification.
-bool parseSpec(std::string_view format, std::size_t& at, Spec& spec) {
+// Parses the directive after a '%' at `at`; returns false when the text
+// is not a complete directive.
+bool parseDirective(std::string_view format, std::size_t& at, Directive& d) {
   std::size_t start = at;
   if (at < format.size() && isDigit(format[at]) && format[at] != '0') {
     int n = readNumber(format, at);
     if (at < format.size() && format[at] == '$')
-      spec.position = n, ++at;
+      d.position = n, ++at;
     else
       at = start;
   }
   while (at < format.size() && std::string_view("-+ #0'").find(format[at]) != std::string_view::npos)
-    spec.flags += format[at++];
+    d.flags += format[at++];
   if (at < format.size() && format[at] == '*')
-    spec.width = -2, ++at;
+    d.width = -2, ++at;
   else if (at < format.size() && isDigit(format[at]))
-    spec.width = readNumber(format, at);
+    d.width = readNumber(format, at);
   if (at < format.size() && format[at] == '.') {
     ++at;
     if (at < format.size() && format[at] == '*')
-      spec.precision = -2, ++at;
+      d.precision = -2, ++at;
     else
-      spec.precision = readNumber(format, at);
+      d.precision = readNumber(format, at);
   }
   while (at < format.size() && std::string_view("hlqLzjt").find(format[at]) != std::string_view::npos)
     ++at;
   if (at >= format.size()) return false;
-  spec.conversion = format[at++];
+  d.conversion = format[at++];
   return true;
 }
 
-std::string printfSpec(const Spec& spec, int width, int precision, std::string_view conversion) {
-  std::string out = "%" + spec.flags;
+std::string printfDirective(const Directive& d, int width, int precision, std::string_view conversion) {
+  std::string out = "%" + d.flags;
   std::erase(out, '\'');
   if (width >= 0) out += std::to_string(width);
   if (precision >= 0) out += "." + std::to_string(precision);
@@ -70,11 +70,11 @@ std::string printfSpec(const Spec& spec, int width, int precision, std::string_v
 }
 
 template <class T>
-std::string printOne(const std::string& spec, T value) {
-  int size = std::snprintf(nullptr, 0, spec.c_str(), value);
+std::string printOne(const std::string& directive, T value) {
+  int size = std::snprintf(nullptr, 0, directive.c_str(), value);
   if (size <= 0) return {};
   std::string text(std::size_t(size) + 1, '\0');
-  std::snprintf(text.data(), text.size(), spec.c_str(), value);
+  std::snprintf(text.data(), text.size(), directive.c_str(), value);
   text.resize(std::size_t(size));
   return text;
 }
@@ -96,25 +96,25 @@ std::string stringWithFormatArgs(std::string_view format, std::initializer_list<
       out += c;
       continue;
     }
-    std::size_t specStart = at - 1;
-    Spec spec;
-    if (!parseSpec(format, at, spec)) {
-      out.append(format.substr(specStart));
+    std::size_t directiveStart = at - 1;
+    Directive d;
+    if (!parseDirective(format, at, d)) {
+      out.append(format.substr(directiveStart));
       break;
     }
-    if (spec.conversion == '%') {
+    if (d.conversion == '%') {
       out += '%';
       continue;
     }
-    if (std::string_view("diuoxXcfFeEgGaAs@").find(spec.conversion) == std::string_view::npos) {
-      out.append(format.substr(specStart, at - specStart));  // unknown: copied, takes no argument
+    if (std::string_view("diuoxXcfFeEgGaAs@").find(d.conversion) == std::string_view::npos) {
+      out.append(format.substr(directiveStart, at - directiveStart));  // unknown: copied, takes no argument
       continue;
     }
-    int width = spec.width, precision = spec.precision;
+    int width = d.width, precision = d.precision;
     if (width == -2) {
       const PropertyValue* w = argument(0);
       width = w ? w->intValue() : 0;
-      if (width < 0) spec.flags += '-', width = width == INT_MIN ? INT_MAX : -width;
+      if (width < 0) d.flags += '-', width = width == INT_MIN ? INT_MAX : -width;
     }
     if (precision == -2) {
       const PropertyValue* p = argument(0);
@@ -124,22 +124,22 @@ std::string stringWithFormatArgs(std::string_view format, std::initializer_list<
     // Bounded, so that a hostile format cannot ask for gigabytes of padding.
     width = std::min(width, kMaxField);
     precision = std::min(precision, kMaxField);
-    const PropertyValue* value = argument(spec.position);
-    switch (spec.conversion) {
+    const PropertyValue* value = argument(d.position);
+    switch (d.conversion) {
       case 'd':
       case 'i':
-        out += printOne(printfSpec(spec, width, precision, "lld"),
+        out += printOne(printfDirective(d, width, precision, "lld"),
                         (long long)(value ? value->integerValue() : 0));
         break;
       case 'u':
       case 'o':
       case 'x':
       case 'X':
-        out += printOne(printfSpec(spec, width, precision, std::string("ll") + spec.conversion),
+        out += printOne(printfDirective(d, width, precision, std::string("ll") + d.conversion),
                         (unsigned long long)(value ? value->integerValue() : 0));
         break;
       case 'c':
-        out += printOne(printfSpec(spec, width, -1, "c"), int(value ? value->intValue() : 0));
+        out += printOne(printfDirective(d, width, -1, "c"), int(value ? value->intValue() : 0));
         break;
       case 'f':
       case 'F':
@@ -149,13 +149,13 @@ std::string stringWithFormatArgs(std::string_view format, std::initializer_list<
       case 'G':
       case 'a':
       case 'A':
-        out += printOne(printfSpec(spec, width, precision, std::string(1, spec.conversion)),
+        out += printOne(printfDirective(d, width, precision, std::string(1, d.conversion)),
                         value ? value->doubleValue() : 0.0);
         break;
       case 's':
       case '@': {
         std::string text = value ? value->stringValue() : std::string();
-        out += printOne(printfSpec(spec, width, precision, "s"), text.c_str());
+        out += printOne(printfDirective(d, width, precision, "s"), text.c_str());
         break;
       }
     }
