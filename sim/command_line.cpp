@@ -18,6 +18,7 @@ trace-steadiness  Replays a recorded accelerometer log (rows t,x,y,z: seconds
                   for every shutter request. After a request the count starts
                   again from 0, as when the overlay fires, and the replay goes
                   on: a long still log asks for the shutter every 2.1 seconds.
+                  Logs of up to a day are replayed.
                   --sensitivity N is the SENSITIVITY setting: 1 (the default)
                   for a threshold of 0.25 g per axis and tick, any other whole
                   number for 0.21 g.

@@ -17,6 +17,9 @@ using namespace platform;
 
 namespace {
 
+// Longer logs are refused rather than ticked through for hours of output.
+constexpr double kLongestTrace = 86400;
+
 std::string fixed(const char* format, double value) {
   char text[64];
   std::snprintf(text, sizeof text, format, value);
@@ -91,6 +94,9 @@ void traceSteadiness(const std::vector<std::string>& args, std::ostream& out) {
   const std::string& path = arguments.positional[0];
   const int sensitivity = sensitivityArgument(arguments);
   MotionTrace trace = MotionTrace::load(path);
+  if (trace.duration() > kLongestTrace)
+    throw CommandError(path + ": the trace lasts " + fixed("%g", trace.duration()) +
+                       " s; at most " + fixed("%g", kLongestTrace) + " s (a day) are replayed");
 
   RunLoop::resetMain(RunLoop::Mode::Virtual);
   // The detector as launch leaves it, then armed by the overlay.

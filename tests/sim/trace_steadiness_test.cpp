@@ -52,6 +52,7 @@ TEST(TraceSteadiness, AShakenTraceNeverDoesWhateverTheSensitivity) {
 TEST(TraceSteadiness, BadInputGetsOneMessageAndWrongUsageTheUsage) {
   const std::string dir = exif_testing::freshDirectory("trace-steadiness");
   std::ofstream(dir + "/short.csv") << "t,x,y,z\n0,0,-1,0\n0.1,0,-1\n";
+  std::ofstream(dir + "/long.csv") << "0,0,-1,0\n1e12,0,-1,0\n";
   const struct {
     std::vector<std::string> args;
     int status;
@@ -61,6 +62,8 @@ TEST(TraceSteadiness, BadInputGetsOneMessageAndWrongUsageTheUsage) {
        dir + "/short.csv: line 3: expected 4 values (t,x,y,z), found 3\n"},
       {{"trace-steadiness", dir + "/none.csv"}, 1,
        dir + "/none.csv: cannot read the file: No such file or directory\n"},
+      {{"trace-steadiness", dir + "/long.csv"}, 1,
+       dir + "/long.csv: the trace lasts 1e+12 s; at most 86400 s (a day) are replayed\n"},
       {{"trace-steadiness", kTraces + "still.csv", "--sensitivity", "high"}, 1,
        "--sensitivity takes a whole number, not 'high'\n"},
       {{}, 2, "no command given\n"},
