@@ -1,0 +1,90 @@
+#include "sim/commands.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace holdstill::sim {
+namespace {
+
+constexpr const char* kUsage = R"(usage: holdstill trace-steadiness TRACE.csv [--sensitivity N]
+       holdstill record-motion still|shaking [--seconds S] [--seed N]
+
+trace-steadiness  Replays a recorded accelerometer log (rows t,x,y,z: seconds
+                  and g) through the steadiness detector, armed as the camera
+                  overlay arms it for a steady shot, in simulated time. The
+                  accelerometer reads the log 30 times a second, as the
+                  application asks of it (linear between rows). Prints one line
+                  per 0.3-second tick (time, level, steady-tick count) and one
+                  for every shutter request. After a request the count starts
+                  again from 0, as when the overlay fires, and the replay goes
+                  on: a long still log asks for the shutter every 2.1 seconds.
+                  Logs of up to a day are replayed.
+                  --sensitivity N is the SENSITIVITY setting: 1 (the default)
+                  for a threshold of 0.25 g per axis and tick, any other whole
+                  number for 0.21 g.
+record-motion     Prints a motion of the simulated phone as a log that
+                  trace-steadiness reads: 30 rows a second from 0 to S seconds
+                  (default 5); still (gravity and a tiny noise) or shaking; the
+                  seed (default 1) makes it the same on every run. The logs in
+                  sim/traces/ were made so; their first line says how.
+
+Exit status: 0 done, 1 bad file, rows or values, 2 wrong usage.
+)";
+
+}  // namespace
+
+Arguments parseArguments(const std::vector<std::string>& args, const std::set<std::string>& options) {
+  Arguments parsed;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& word = args[i];
+    if (word.size() < 2 || word.compare(0, 2, "--") != 0) {
+      parsed.positional.push_back(word);
+      continue;
+    }
+    if (!options.contains(word)) throw UsageError("unknown option '" + word + "'");
+    if (i + 1 == args.size()) throw UsageError(word + " needs a value");
+    if (!parsed.options.emplace(word, args[++i]).second) throw UsageError(word + " is given twice");
+  }
+  return parsed;
+}
+
+long long wholeNumberArgument(const std::string& option, const std::string& value) {
+  long long number = 0;
+  const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number);
+  if (value.empty() || error != std::errc() || end != value.data() + value.size())
+    throw CommandError(option + " takes a whole number, not '" + value + "'");
+  return number;
+}
+
+double decimalArgument(const std::string& option, const std::string& value) {
+  double number = 0;
+  const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number);
+  if (value.empty() || error != std::errc() || end != value.data() + value.size() ||
+      !std::isfinite(number))
+    throw CommandError(option + " takes a decimal number, not '" + value + "'");
+  return number;
+}
+
+int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  try {
+    if (args.empty()) throw UsageError("no command given");
+    const std::vector<std::string> rest(args.begin() + 1, args.end());
+    if (args[0] == "trace-steadiness")
+      traceSteadiness(rest, out);
+    else if (args[0] == "record-motion")
+      recordMotion(rest, out);
+    else if (args[0] == "--help" || args[0] == "help")
+      out << kUsage;
+    else
+      throw UsageError("unknown command '" + args[0] + "'");
+    return 0;
+  } catch (const UsageError& e) {
+    err << "holdstill: " << e.what() << "\n" << kUsage;
+    return 2;
+  } catch (const std::exception& e) {
+    err << "holdstill: " << e.what() << "\n";
+    return 1;
+  }
+}
+
+}  // namespace holdstill::sim

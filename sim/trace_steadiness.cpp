@@ -1,0 +1,130 @@
+// holdstill trace-steadiness TRACE.csv [--sensitivity N]: the steadiness
+// detector over a recorded accelerometer log (see the usage text).
+#include "app/module_state.h"
+#include "app/settings.h"
+#include "app/steadiness_detector.h"
+#include "platform/runloop/run_loop.h"
+#include "platform/runloop/timer.h"
+#include "platform/sensors/accelerometer.h"
+#include "sim/commands.h"
+
+#include <climits>
+#include <cstdio>
+
+namespace holdstill::sim {
+
+using namespace platform;
+
+namespace {
+
+// Longer logs are refused rather than ticked through for hours of output.
+constexpr double kLongestTrace = 86400;
+
+std::string fixed(const char* format, double value) {
+  char text[64];
+  std::snprintf(text, sizeof text, format, value);
+  return text;
+}
+
+// The capture screen as the overlay leaves it while it waits for a steady
+// shot: the meter enabled and the help button shown. A shutter request is
+// printed and handled as the overlay fires: the count goes back to 0.
+class Replay final : public UIAccelerometerDelegate, public SteadinessScreen {
+ public:
+  explicit Replay(std::ostream& out) : out_(out) {}
+
+  void accelerometerDidAccelerate(UIAccelerometer&, const UIAcceleration& a) override {
+    steadinessSample(sums_, a.x, a.y, a.z, *this);
+  }
+
+  void tick() {
+    snapped_ = false;
+    steadinessTick(sums_, *this);
+    const std::string time = fixed("%.3f", RunLoop::main().now());
+    out_ << "t=" << time << " level=" << fixed("%.6f", level_)
+         << " steady=" << (snapped_ ? stableAtSnap_ : vwIntervalsStable) << "\n";
+    if (snapped_) out_ << "t=" << time << " shutter request\n";
+    ++ticks_;
+  }
+
+  bool helpButtonHidden() const override { return false; }
+  bool meterDisabled() const override { return false; }
+  void setStablizedLevel(float level) override { level_ = level; }
+  void snap() override {
+    snapped_ = true;
+    stableAtSnap_ = vwIntervalsStable;
+    vwIntervalsStable = 0;
+    ++requests_;
+  }
+
+  int ticks() const { return ticks_; }
+  int requests() const { return requests_; }
+
+ private:
+  std::ostream& out_;
+  MovementSums sums_;
+  float level_ = 0;
+  bool snapped_ = false;
+  int stableAtSnap_ = 0;
+  int ticks_ = 0, requests_ = 0;
+};
+
+// The fewest steady ticks that ask for the shutter.
+int ticksToShutter() {
+  int n = 1;
+  while (!steadyLongEnough(n, vwSecsToBeStablized)) ++n;
+  return n;
+}
+
+int sensitivityArgument(const Arguments& arguments) {
+  const auto given = arguments.options.find("--sensitivity");
+  if (given == arguments.options.end()) return 1;
+  const long long value = wholeNumberArgument(given->first, given->second);
+  if (value < INT_MIN || value > INT_MAX)
+    throw CommandError("--sensitivity " + given->second + " is out of range");
+  return static_cast<int>(value);
+}
+
+}  // namespace
+
+void traceSteadiness(const std::vector<std::string>& args, std::ostream& out) {
+  const Arguments arguments = parseArguments(args, {"--sensitivity"});
+  if (arguments.positional.size() != 1)
+    throw UsageError("trace-steadiness takes one trace file");
+  const std::string& path = arguments.positional[0];
+  const int sensitivity = sensitivityArgument(arguments);
+  MotionTrace trace = MotionTrace::load(path);
+  if (trace.duration() > kLongestTrace)
+    throw CommandError(path + ": the trace lasts " + fixed("%g", trace.duration()) +
+                       " s; at most " + fixed("%g", kLongestTrace) + " s (a day) are replayed");
+
+  RunLoop::resetMain(RunLoop::Mode::Virtual);
+  // The detector as launch leaves it, then armed by the overlay.
+  oldAccelerationX = oldAccelerationY = oldAccelerationZ = 0.0;
+  accelDelta = accelDeltaForSensitivity(sensitivity);
+  vwIntervalsStable = 0;
+  vbAccelerometerOn = 1;
+
+  out << "# trace-steadiness " << path << ": " << trace.rows().size() << " rows over "
+      << fixed("%.3f", trace.duration()) << " s; threshold " << fixed("%g", accelDelta)
+      << " g per axis (sensitivity " << sensitivity << "); shutter after " << ticksToShutter()
+      << " steady ticks of " << kSteadinessTickInterval << " s\n";
+
+  const double duration = trace.duration();
+  auto replay = std::make_shared<Replay>(out);
+  UIAccelerometer& accelerometer = UIAccelerometer::sharedAccelerometer();
+  accelerometer.setMotion(MotionScript::trace(std::move(trace)));
+  accelerometer.setDelegate(replay);
+  accelerometer.setUpdateInterval(1.0 / 30.0);
+  auto timer = NSTimer::scheduledTimerWithTimeInterval(
+      kSteadinessTickInterval, [&replay](NSTimer&) { replay->tick(); }, true);
+  RunLoop::main().runFor(duration);
+  timer->invalidate();
+  accelerometer.setDelegate({});
+  vbAccelerometerOn = 0;
+
+  out << "# " << replay->requests() << " shutter request" << (replay->requests() == 1 ? "" : "s")
+      << " in " << replay->ticks() << " ticks\n";
+}
+
+}  // namespace holdstill::sim

@@ -1,0 +1,86 @@
+// The launch sequence: what it publishes, the window it builds, the
+// settings it reads (absent, present, oddly typed), and main.
+#include "app/main.h"
+#include "app/settings.h"
+#include "capture/root_view_controller.h"
+#include "platform/foundation/user_defaults.h"
+#include "tests/app/app_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace holdstill {
+namespace {
+
+using namespace platform;
+using Launch = testing::AppTest;
+
+TEST_F(Launch, PublishesTheDelegateAndShowsTheCaptureScreenUnderAHiddenBar) {
+  auto app = launch();
+  EXPECT_EQ(vAppObject.load(), app.get());
+  EXPECT_EQ(vnsAppVersion, "1.0");
+  EXPECT_EQ(vnsPreview, "Preview");
+  auto navigation = app->navigationController();
+  EXPECT_TRUE(navigation->isNavigationBarHidden());
+  EXPECT_EQ(navigation->topViewController(), app->rootViewController());
+  EXPECT_EQ(app->rootViewController()->view()->frame(), CGRectMake(0, 0, 320, 460));
+  EXPECT_TRUE(app->window()->isKeyWindow());
+  EXPECT_EQ(app->window()->subviews(), std::vector<std::shared_ptr<UIView>>{navigation->view()});
+  EXPECT_EQ(UIAccelerometer::sharedAccelerometer().delegate(), app);
+  EXPECT_EQ(UIAccelerometer::sharedAccelerometer().updateInterval(), 1.0 / 30.0);
+  app.reset();
+  EXPECT_EQ(vAppObject.load(), nullptr) << "a delegate that is gone is no longer published";
+}
+
+TEST_F(Launch, SettingsAreReadAbsentPresentOrOfAnOddType) {
+  const struct {
+    std::vector<std::pair<std::string, PropertyValue>> stored;
+    bool recordGPS, showSplash;
+    float accelDelta;
+  } cases[] = {
+      {{}, true, true, 0.25f},
+      {{{kRecordGPSKey, false}, {kShowSplashKey, false}, {kSensitivityKey, 1}}, false, false, 0.25f},
+      {{{kSensitivityKey, 0}}, true, true, 0.21f},
+      {{{kSensitivityKey, 2}}, true, true, 0.21f},
+      {{{kRecordGPSKey, "NO"}, {kShowSplashKey, "YES"}, {kSensitivityKey, "1"}}, false, true, 0.25f},
+      {{{kRecordGPSKey, 0}, {kShowSplashKey, 0.5}, {kSensitivityKey, 1.9}}, false, true, 0.25f},
+      {{{kSensitivityKey, "high"}}, true, true, 0.21f},
+      {{{"recordgps", false}, {"Sensitivity", 0}}, true, true, 0.25f},  // keys are case-sensitive
+  };
+  int row = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(row++);
+    useDevice({});
+    for (const auto& [key, value] : c.stored) NSUserDefaults::standardUserDefaults().setObject(value, key);
+    auto app = launch();
+    EXPECT_EQ(vbRecordGPS.load(), c.recordGPS);
+    EXPECT_EQ(vbShowSplash, c.showSplash);
+    EXPECT_EQ(accelDelta, c.accelDelta);
+  }
+}
+
+TEST_F(Launch, ABundleWithoutAVersionLeavesNoVersion) {
+  std::filesystem::create_directories(scratch() / "bundle");
+  std::ofstream(scratch() / "bundle" / "Info.json") << R"({"CFBundleName": "Holdstill"})";
+  useDevice({}, scratch() / "bundle");
+  auto app = launch();
+  EXPECT_EQ(vnsAppVersion, std::nullopt);
+  EXPECT_EQ(vnsPreview, "Preview") << "a missing text shows its key";
+}
+
+TEST_F(Launch, MainRunsTheApplicationUntilItEndsAndReturnsTheStatus) {
+  SimpleTableViewAppDelegate* during = nullptr;
+  loop().postAt(1, [&] {
+    during = vAppObject.load();
+    UIApplication::sharedApplication().terminateWithStatus(0);
+  });
+  char name[] = "holdstill";
+  char* argv[] = {name, nullptr};
+  EXPECT_EQ(holdstill::main(1, argv), 0);
+  EXPECT_NE(during, nullptr);
+  EXPECT_EQ(vAppObject.load(), nullptr);
+}
+
+}  // namespace
+}  // namespace holdstill

@@ -1,0 +1,59 @@
+// The capture screen as far as it is built: construction, its view, and
+// what the steadiness detector calls.
+#include "capture/root_view_controller.h"
+#include "platform/ui/navigation_controller.h"
+#include "tests/platform/device_fixture.h"
+#include "tests/platform/pixel_support.h"
+
+#include <gtest/gtest.h>
+
+namespace holdstill {
+namespace {
+
+using namespace platform;
+using CaptureScreen = testsupport::DeviceTest;
+
+TEST_F(CaptureScreen, InitTitlesTheScreenAndMakesTheSaveLock) {
+  savePicLock.reset();
+  auto root = std::make_shared<RootViewController>();
+  EXPECT_EQ(root->title(), "Holdstill");
+  ASSERT_TRUE(savePicLock);
+  EXPECT_TRUE(_bComingFromMainScreen);
+  EXPECT_EQ(root->helpButton(), nullptr);
+  EXPECT_EQ(root->stabilizeMeter(), nullptr);
+  root->setStablizedLevel(0.5f);  // no meter yet: nothing to show it on
+  EXPECT_FALSE(root->isViewLoaded());
+}
+
+TEST_F(CaptureScreen, TheViewHoldsTheBackgroundAndTheOverlayPiecesWaitTransparent) {
+  auto root = std::make_shared<RootViewController>();
+  auto navigation = UINavigationController::initWithRootViewController(root);
+  navigation->setNavigationBarHidden(true);
+  auto view = root->view();
+  EXPECT_EQ(view->frame(), CGRectMake(0, 0, 320, 460));
+  EXPECT_EQ(view->autoresizingMask(), 18u);
+  EXPECT_EQ(view->backgroundColor(), UIColor::clearColor());
+  EXPECT_EQ(view->subviews(), std::vector<std::shared_ptr<UIView>>{root->background()});
+  EXPECT_EQ(root->background()->frame(), view->frame());
+
+  auto meter = root->stabilizeMeter();
+  EXPECT_EQ(meter->frame(), CGRectMake(0, 0, 20, 150));
+  EXPECT_EQ(meter->progress(), 0.0f);
+  EXPECT_EQ(meter->tag(), 101);
+  EXPECT_EQ(root->stabilizeIcon()->tag(), 102);
+  for (std::shared_ptr<UIView> piece : {std::shared_ptr<UIView>(meter), std::shared_ptr<UIView>(root->stabilizeIcon()),
+                                        std::shared_ptr<UIView>(root->touchAnywhereImage())}) {
+    EXPECT_EQ(piece->alpha(), 0.0f);
+    EXPECT_EQ(piece->superview(), nullptr);
+  }
+
+  meter->setAlpha(1);  // a transparent view is not drawn
+  testsupport::renderView(*meter);
+  ASSERT_FALSE(meter->needsDisplay());
+  root->setStablizedLevel(0.625f);
+  EXPECT_EQ(meter->progress(), 0.625f);
+  EXPECT_TRUE(meter->needsDisplay());
+}
+
+}  // namespace
+}  // namespace holdstill

@@ -1,0 +1,98 @@
+// holdstill trace-steadiness and record-motion as a user runs them: each
+// test records the command, its output and its exit status.
+#include "tests/exif/support/command.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+using exif_testing::CommandResult;
+
+const std::string kTraces = HOLDSTILL_SOURCE_DIR "/sim/traces/";
+
+CommandResult holdstill(std::vector<std::string> args) {
+  args.insert(args.begin(), HOLDSTILL_BINARY);
+  return exif_testing::runCommand(args);
+}
+
+int count(const std::string& text, const std::string& part) {
+  int n = 0;
+  for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+TEST(TraceSteadiness, AStillTraceAsksForTheShutterOnEverySeventhSteadyTick) {
+  const CommandResult r = holdstill({"trace-steadiness", kTraces + "still.csv"});
+  ASSERT_EQ(r.status, 0) << r.command << "\n" << r.err;
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(count(r.out, " level="), 16) << r.out;
+  // The first tick measures gravity against launch's 0.0.
+  EXPECT_EQ(r.out.find("t=0.300 level=0.630145 steady=0\nt=0.600 level=0.000000 steady=1\n"),
+            r.out.find('\n') + 1) << r.out;
+  EXPECT_NE(r.out.find("t=2.400 level=0.000000 steady=7\nt=2.400 shutter request\n"
+                       "t=2.700 level=0.000000 steady=1\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("steady=7\nt=4.500 shutter request\n"), std::string::npos) << r.out;
+  EXPECT_EQ(count(r.out, "shutter request\n"), 2);
+  EXPECT_NE(r.out.find("# 2 shutter requests in 16 ticks\n"), std::string::npos);
+}
+
+TEST(TraceSteadiness, AShakenTraceNeverDoesWhateverTheSensitivity) {
+  for (const char* sensitivity : {"1", "0"}) {
+    const CommandResult r = holdstill({"trace-steadiness", kTraces + "shaken.csv", "--sensitivity", sensitivity});
+    ASSERT_EQ(r.status, 0) << r.command << "\n" << r.err;
+    EXPECT_EQ(count(r.out, " steady=0\n"), 13) << r.out;
+    EXPECT_EQ(count(r.out, " level=0.000000"), 0) << r.out;
+    EXPECT_NE(r.out.find("# 0 shutter requests in 13 ticks\n"), std::string::npos) << r.out;
+  }
+}
+
+TEST(TraceSteadiness, BadInputGetsOneMessageAndWrongUsageTheUsage) {
+  const std::string dir = exif_testing::freshDirectory("trace-steadiness");
+  std::ofstream(dir + "/short.csv") << "t,x,y,z\n0,0,-1,0\n0.1,0,-1\n";
+  std::ofstream(dir + "/long.csv") << "0,0,-1,0\n1e12,0,-1,0\n";
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    std::string message;
+  } cases[] = {
+      {{"trace-steadiness", dir + "/short.csv"}, 1,
+       dir + "/short.csv: line 3: expected 4 values (t,x,y,z), found 3\n"},
+      {{"trace-steadiness", dir + "/none.csv"}, 1,
+       dir + "/none.csv: cannot read the file: No such file or directory\n"},
+      {{"trace-steadiness", dir + "/long.csv"}, 1,
+       dir + "/long.csv: the trace lasts 1e+12 s; at most 86400 s (a day) are replayed\n"},
+      {{"trace-steadiness", kTraces + "still.csv", "--sensitivity", "high"}, 1,
+       "--sensitivity takes a whole number, not 'high'\n"},
+      {{}, 2, "no command given\n"},
+      {{"trace-steadiness", "a.csv", "b.csv"}, 2, "trace-steadiness takes one trace file\n"},
+      {{"trace-steadiness", "a.csv", "--speed", "2"}, 2, "unknown option '--speed'\n"},
+      {{"record-motion", "wobbly"}, 2, "unknown motion 'wobbly' (still or shaking)\n"},
+  };
+  for (const auto& c : cases) {
+    const CommandResult r = holdstill(c.args);
+    EXPECT_EQ(r.status, c.status) << r.command;
+    EXPECT_EQ(r.out, "") << r.command;
+    EXPECT_EQ(r.err.substr(0, r.err.find('\n') + 1), "holdstill: " + c.message) << r.command;
+    EXPECT_EQ(r.err.find("usage: ") != std::string::npos, c.status == 2) << r.command;
+  }
+}
+
+TEST(RecordMotion, TheCommittedTracesAreWhatTheirFirstLineSaysMadeThem) {
+  for (const char* name : {"still.csv", "shaken.csv"}) {
+    std::ifstream file(kTraces + name);
+    std::ostringstream committed;
+    committed << file.rdbuf();
+    std::istringstream firstLine(committed.str().substr(0, committed.str().find('\n')));
+    std::vector<std::string> args;
+    for (std::string word; firstLine >> word;) args.push_back(word);
+    ASSERT_GT(args.size(), 2u);
+    const CommandResult r = holdstill({args.begin() + 2, args.end()});  // after "# holdstill"
+    ASSERT_EQ(r.status, 0) << r.command << "\n" << r.err;
+    EXPECT_EQ(r.out, committed.str()) << r.command;
+  }
+}
+
+}  // namespace
