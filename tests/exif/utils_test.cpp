@@ -69,6 +69,15 @@ TEST(Fractions, DecimalsBecomeReducedFractionsWithoutSign) {
   }
 }
 
+TEST(Fractions, LargeValuesGiveUpDecimalsRatherThanWrap) {
+  for (double v : {8192.005, 4096.043212, 2805.864171998, 999999.999}) {
+    std::array<std::int32_t, 2> out{};
+    EXFUtils::convertRationalToFraction(out, Number::fromDouble(v));
+    EXPECT_GT(out[0], 0) << v;
+    EXPECT_NEAR(static_cast<double>(out[0]) / out[1], v, 1e-4) << v;
+  }
+}
+
 TEST(Fractions, ValuesWithoutAFiniteFormStayDefined) {
   for (double v : {std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN(),
                    -1e300, 1e300}) {
