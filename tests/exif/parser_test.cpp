@@ -231,10 +231,9 @@ TEST_P(Parse, LongChainOfNestedDirectoriesEndsAtARealFilesDepth) {
   // enough to exhaust the stack if every level were followed.
   Bytes payload = builder().build();
   payload.resize(14);
-  ExifBuilder order = builder();
-  for (std::uint32_t i = 0, at = 8; i < 100'000; ++i, at += 18)
-    for (const Bytes& part : {order.u16(1), order.u16(0x8769), order.u16(4), order.u32(1),
-                              order.u32(at + 18), order.u32(0)})
+  for (std::uint32_t at = 8; at < 8 + 18 * 100'000; at += 18)
+    for (const Bytes& part : {builder().u16(1), builder().u16(0x8769), builder().u16(4),
+                              builder().u32(1), builder().u32(at + 18), builder().u32(0)})
       payload.insert(payload.end(), part.begin(), part.end());
   payload.resize(payload.size() + 6, 0);
   EXFMetaData md = parse(payload);

@@ -104,11 +104,8 @@ TEST(Fractions, GcdByEuclid) {
 }
 
 TEST(Fractions, KeptAsGivenAndDescribedByTheirQuotient) {
-  EXFraction third(1, 3);
-  EXPECT_EQ(third.numerator(), 1);
-  EXPECT_EQ(third.denominator(), 3);
-  EXPECT_EQ(third.description(), "0.3333333333333333");
-  EXPECT_EQ(EXFraction(4, 2).numerator(), 4);
+  EXPECT_EQ(EXFraction(1, 3).description(), "0.3333333333333333");
+  EXPECT_EQ(EXFraction(4, 2).numerator(), 4);  // not reduced
   EXPECT_EQ(EXFraction(4, 2).description(), "2");
   EXPECT_EQ(EXFraction(1, 2).description(), "0.5");
   EXPECT_EQ(EXFraction(5, 0).description(), "inf");
