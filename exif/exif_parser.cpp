@@ -1,8 +1,8 @@
 // The EXIF payload parser: TIFF header, IFD0 with its sub-directories, IFD1
 // and the thumbnail. Every read goes through ByteReader; anything that points
-// outside the payload, loops back, nests deeper than any real file does, or
-// cannot be converted is skipped and counted, and marks its directory
-// incomplete.
+// outside the payload, loops back, nests deeper than any real file does,
+// shares its bytes beyond what the payload holds, or cannot be converted is
+// skipped and counted, and marks its directory incomplete.
 #include "exif/byte_reader.h"
 #include "exif/exf_meta_data.h"
 
@@ -15,8 +15,10 @@ class ExifDirectoryParser {
  public:
   ExifDirectoryParser(EXFMetaData& model, std::span<const std::uint8_t> payload)
       : model_(model), reader_(payload), big_(model.bigEndianOrder()),
-        // No honest payload holds more entries than fit in it side by side.
-        entryBudget_(payload.size() / 12 + 1) {}
+        // No honest payload holds more entries than fit in it side by side,
+        // nor more value bytes than it has: entries that share their bytes
+        // cannot multiply what is stored.
+        entryBudget_(payload.size() / 12 + 1), valueBudget_(payload.size()) {}
 
   // Parses the directory at payload position `position` into `dir` and
   // returns its next-directory link (0 when there is none or it is unreadable).
@@ -49,6 +51,7 @@ class ExifDirectoryParser {
   ByteReader reader_;
   bool big_;
   std::size_t entryBudget_;
+  std::uint64_t valueBudget_;
   std::vector<std::uint64_t> visited_;
 };
 
@@ -161,11 +164,12 @@ std::int32_t ExifDirectoryParser::processExifDir(Directory& dir, std::uint64_t p
     }
     const std::uint64_t size = std::uint64_t{bytesPerFormat[type]} * count;
     const std::uint64_t at = size <= 4 ? e + 8 : base + *reader_.u32(e + 8, big_);
-    if (!reader_.has(at, size)) {
+    if (!reader_.has(at, size) || (!isDirectoryPointerTag(key) && size > valueBudget_)) {
       skip();
       incomplete = true;
       continue;
     }
+    if (!isDirectoryPointerTag(key)) valueBudget_ -= size;
     furthest = std::max(furthest, at + std::max<std::uint64_t>(size, 4));
 
     if (isDirectoryPointerTag(key)) {

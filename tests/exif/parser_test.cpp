@@ -226,6 +226,22 @@ TEST_P(Parse, PointerLoopsEndAtDirectoriesAlreadyVisited) {
   EXPECT_GE(md.skippedEntryCount(), 2u);
 }
 
+TEST_P(Parse, EntriesSharingTheirValueBytesCannotMultiplyWhatIsStored) {
+  ExifBuilder b = builder();
+  for (std::uint16_t tag = 0x1000; tag < 0x1000 + 200; ++tag) b.add(Ifd::Interop, Byte(tag, {0}));
+  Bytes payload = b.build();
+  const std::size_t table = b.positions().at(Ifd::Interop) + 2, data = payload.size();
+  payload.resize(data + 1000, 7);
+  for (std::size_t i = 0; i < 200; ++i) {  // every entry: 1000 bytes at the same place
+    putU32(payload, table + 12 * i + 4, 1000, big());
+    putU32(payload, table + 12 * i + 8, static_cast<std::uint32_t>(data - 6), big());
+  }
+  EXFMetaData md = parse(payload);
+  const Directory& interop = *md.keyedTagValues().group(0x8769)->group(0xA005);
+  EXPECT_LE(interop.size() * 1000, payload.size());
+  EXPECT_EQ(md.skippedEntryCount(), 200 - interop.size());
+}
+
 TEST_P(Parse, LongChainOfNestedDirectoriesEndsAtARealFilesDepth) {
   // 100,000 Exif directories, each holding only a pointer to the next: deep
   // enough to exhaust the stack if every level were followed.
