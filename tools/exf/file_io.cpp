@@ -54,7 +54,7 @@ bool writeFileAtomically(const std::string& path, const exif::Bytes& bytes, std:
   struct stat existing;
   mode_t mode;
   if (::stat(path.c_str(), &existing) == 0) {
-    mode = existing.st_mode & 07777;
+    mode = existing.st_mode & 0777;
   } else {
     const mode_t mask = ::umask(0);
     ::umask(mask);
