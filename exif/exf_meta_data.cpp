@@ -80,6 +80,16 @@ const EXFTagHandler* EXFMetaData::handlerForKey(TagKey key) const {
   return BuiltInHandlers::shared().find(key);
 }
 
+const EXFTagHandler* EXFMetaData::handlerIn(TagKey group, TagKey key) const {
+  if (group != TAG_INTEROP_OFFSET) return handlerForKey(key);
+  auto it = userKeyedHandlers_.find(key);
+  return it != userKeyedHandlers_.end() ? it->second.get() : nullptr;
+}
+
+const EXFTag* EXFMetaData::definitionIn(TagKey group, TagKey key) const {
+  return group == TAG_INTEROP_OFFSET ? nullptr : tagDefinition(key);
+}
+
 void EXFMetaData::addHandler(std::shared_ptr<const EXFTagHandler> handler, TagKey key) {
   if (!handler) throw EXFException(kInvalidHandler, reasons::kHandlerNil);
   if (isDirectoryPointerTag(key))

@@ -64,6 +64,15 @@ class EXFMetaData {
   void removeAllHandlers() { userKeyedHandlers_.clear(); }
   // The caller's handler for the key, else the built-in one, else null.
   const EXFTagHandler* handlerForKey(TagKey key) const;
+  // The handler and definition that the parser and the writer apply to tag
+  // `key` in the directory stored under pointer tag `group` (TAG_EXIF_ROOT
+  // for IFD0 and IFD1): those of the key, whatever the directory, except in
+  // the Interoperability group. The table and the built-in handlers describe
+  // other directories' tags of the same numbers (InteroperabilityIndex is
+  // tag 1, like GPSLatitudeRef), so there only a caller's handler applies and
+  // entries keep their own field type.
+  const EXFTagHandler* handlerIn(TagKey group, TagKey key) const;
+  const EXFTag* definitionIn(TagKey group, TagKey key) const;
   const BuiltInHandlers& keyedHandlers() const { return BuiltInHandlers::shared(); }
   const UserHandlers& userKeyedHandlers() const { return userKeyedHandlers_; }
 

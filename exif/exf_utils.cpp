@@ -35,6 +35,8 @@ bool isIntegral(double x) {
   return static_cast<double>(truncate64(x)) == x;
 }
 
+constexpr double kInt32Max = 2147483647.0;
+
 std::int32_t low32(std::int64_t v) {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(v));
 }
@@ -96,6 +98,12 @@ void EXFUtils::convertRationalToFraction(std::array<std::int32_t, 2>& out, const
         x = static_cast<double>(truncate64(1'000'000.0 * v));
         break;
       }
+    }
+    // A scaled value beyond 32 bits would wrap into a wrong fraction (an
+    // altitude of 8192.005 m became 3897 m): give up decimals instead.
+    while (std::fabs(x) > kInt32Max && scale > 1) {
+      scale /= 10;
+      x = static_cast<double>(truncate64(v * static_cast<double>(scale)));
     }
     std::int64_t n = low32(truncate64(x));
     std::int64_t g = gcd64(n < 0 ? -n : n, low32(scale));

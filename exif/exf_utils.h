@@ -60,6 +60,8 @@ class EXFUtils {
 
   // The fraction approximating the number: exact and reduced up to six
   // decimal places, truncated to six beyond; the result carries no sign.
+  // Where the scaled numerator would not fit 31 bits, fewer decimals are
+  // kept rather than letting it wrap.
   // Element 0 is the numerator, element 1 the denominator.
   static void convertRationalToFraction(std::array<std::int32_t, 2>& out, const Number& value);
 

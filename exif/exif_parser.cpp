@@ -1,7 +1,8 @@
 // The EXIF payload parser: TIFF header, IFD0 with its sub-directories, IFD1
 // and the thumbnail. Every read goes through ByteReader; anything that points
-// outside the payload, loops back, or cannot be converted is skipped and
-// counted, and marks its directory incomplete.
+// outside the payload, loops back, nests deeper than any real file does,
+// shares its bytes beyond what the payload holds, or cannot be converted is
+// skipped and counted, and marks its directory incomplete.
 #include "exif/byte_reader.h"
 #include "exif/exf_meta_data.h"
 
@@ -14,13 +15,17 @@ class ExifDirectoryParser {
  public:
   ExifDirectoryParser(EXFMetaData& model, std::span<const std::uint8_t> payload)
       : model_(model), reader_(payload), big_(model.bigEndianOrder()),
-        // No honest payload holds more entries than fit in it side by side.
-        entryBudget_(payload.size() / 12 + 1) {}
+        // No honest payload holds more entries than fit in it side by side,
+        // nor more value bytes than it has: entries that share their bytes
+        // cannot multiply what is stored.
+        entryBudget_(payload.size() / 12 + 1), valueBudget_(payload.size()) {}
 
   // Parses the directory at payload position `position` into `dir` and
   // returns its next-directory link (0 when there is none or it is unreadable).
+  // `group` is the pointer tag the directory hangs under (TAG_EXIF_ROOT for
+  // IFD0 and IFD1), `depth` how many pointers led to it.
   std::int32_t processExifDir(Directory& dir, std::uint64_t position, std::uint64_t base,
-                              bool isThumbnail);
+                              bool isThumbnail, TagKey group = TAG_EXIF_ROOT, int depth = 0);
 
   // Whether a directory may be parsed at `position`: inside the payload and
   // not visited before in this parse (which breaks loops of pointers).
@@ -38,10 +43,15 @@ class ExifDirectoryParser {
   void takeThumbnail(const Directory& dir, std::uint64_t base, std::uint64_t furthest,
                      std::uint64_t linkEnd, bool incomplete);
 
+  // IFD0 → Exif → Interoperability is as deep as real files go; the limit
+  // keeps hostile chains of pointers from exhausting the stack.
+  static constexpr int kMaxDepth = 8;
+
   EXFMetaData& model_;
   ByteReader reader_;
   bool big_;
   std::size_t entryBudget_;
+  std::uint64_t valueBudget_;
   std::vector<std::uint64_t> visited_;
 };
 
@@ -116,7 +126,8 @@ bool ExifDirectoryParser::assignPlain(Directory& dir, TagKey key, int type, std:
 }
 
 std::int32_t ExifDirectoryParser::processExifDir(Directory& dir, std::uint64_t position,
-                                                 std::uint64_t base, bool isThumbnail) {
+                                                 std::uint64_t base, bool isThumbnail,
+                                                 TagKey group, int depth) {
   visited_.push_back(position);
   auto countField = reader_.u16(position, big_);
   if (!countField) return 0;
@@ -153,27 +164,28 @@ std::int32_t ExifDirectoryParser::processExifDir(Directory& dir, std::uint64_t p
     }
     const std::uint64_t size = std::uint64_t{bytesPerFormat[type]} * count;
     const std::uint64_t at = size <= 4 ? e + 8 : base + *reader_.u32(e + 8, big_);
-    if (!reader_.has(at, size)) {
+    if (!reader_.has(at, size) || (!isDirectoryPointerTag(key) && size > valueBudget_)) {
       skip();
       incomplete = true;
       continue;
     }
+    if (!isDirectoryPointerTag(key)) valueBudget_ -= size;
     furthest = std::max(furthest, at + std::max<std::uint64_t>(size, 4));
 
     if (isDirectoryPointerTag(key)) {
-      const std::uint64_t sub = base + *reader_.u32(at, big_);  // 4 bytes: inline or size >= 4
-      if (canEnter(sub)) {
-        Directory group;
-        processExifDir(group, sub, base, false);
-        dir.set(key, std::move(group));
+      const std::uint64_t subAt = base + *reader_.u32(at, big_);  // 4 bytes: inline or size >= 4
+      if (depth < kMaxDepth && canEnter(subAt)) {
+        Directory sub;
+        processExifDir(sub, subAt, base, false, key, depth + 1);
+        dir.set(key, std::move(sub));
       }
-    } else if (const EXFTagHandler* handler = model_.handlerForKey(key)) {
+    } else if (const EXFTagHandler* handler = model_.handlerIn(group, key)) {
       try {
         handler->decodeTag(dir, key, *reader_.span(at, size), big_);
       } catch (...) {
         // A handler's failure loses only its own entry.
       }
-    } else if (model_.tagDefinition(key)) {
+    } else if (model_.definitionIn(group, key) || group == TAG_INTEROP_OFFSET) {
       assignPlain(dir, key, type, count, at);
     }
     if (dir.size() <= sizeBefore) {

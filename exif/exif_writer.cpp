@@ -7,9 +7,9 @@
 #include "exif/exf_writer.h"
 
 #include <algorithm>
-#include <cstring>
 #include <functional>
 #include <limits>
+#include <tuple>
 
 namespace exif {
 namespace {
@@ -75,26 +75,7 @@ bool writeDataToBuffer(Bytes* out, const TagValue& value, std::int32_t type, boo
         appendSlot(out, slot, 1);
       }
       return n != nullptr;
-    case kFloat: case kDouble: {
-      if (!n) return false;
-      if (!out) return true;
-      std::uint64_t bits;
-      std::size_t width = type == kFloat ? 4 : 8;
-      if (type == kFloat) {
-        float f = static_cast<float>(n->doubleValue());
-        std::uint32_t b32;
-        std::memcpy(&b32, &f, 4);
-        bits = b32;
-      } else {
-        double d = n->doubleValue();
-        std::memcpy(&bits, &d, 8);
-      }
-      for (std::size_t i = 0; i < width; ++i)
-        slot[i] = static_cast<std::uint8_t>(bits >> (big ? 8 * (width - 1 - i) : 8 * i));
-      appendSlot(out, slot, width);
-      return true;
-    }
-    default:
+    default:  // FLOAT and DOUBLE: no definition has them
       return false;
   }
 }
@@ -117,18 +98,49 @@ bool writePlain(Bytes* out, const TagValue& value, std::int32_t type, bool big) 
   return true;
 }
 
-// Works out type, count and size of one value entry; nothing when the value
-// cannot be written.
-std::optional<Plan> planEntry(const EXFMetaData& md, TagKey key, const TagValue& value) {
-  const EXFTagHandler* handler = md.handlerForKey(key);
-  const EXFTag* definition = md.tagDefinition(key);
+// The field type a parsed number came from, by its storage code.
+std::optional<std::int32_t> typeOfNumber(const TagValue& value) {
+  const Number* n = value.get<Number>();
+  switch (n ? n->code() : 0) {
+    case 'C': return kByte;
+    case 'c': return kSByte;
+    case 'S': return kShort;
+    case 's': return kSShort;
+    case 'L': case 'I': return kLong;
+    case 'l': case 'i': return kSLong;
+    default: return std::nullopt;
+  }
+}
+
+// Type and count of a value written by its own kind (an Interoperability
+// entry, which no definition describes).
+std::optional<std::pair<std::int32_t, std::int64_t>> ownTypeAndCount(const TagValue& value) {
+  if (const auto* text = value.get<std::string>()) {
+    if (!isAscii(*text)) return std::nullopt;
+    return {{kAscii, text->size()}};
+  }
+  if (const auto* bytes = value.get<Bytes>()) return {{kUndefined, bytes->size()}};
+  const auto* array = value.get<Array>();
+  if (array && array->empty()) return std::nullopt;
+  const TagValue& first = array ? array->front() : value;
+  const std::int64_t count = array ? static_cast<std::int64_t>(array->size()) : 1;
+  if (first.is<EXFraction>()) return {{kRational, count}};
+  if (auto type = typeOfNumber(first)) return {{*type, count}};
+  return std::nullopt;
+}
+
+// Works out type, count and size of one value entry of the directory under
+// pointer tag `group`; nothing when the value cannot be written.
+std::optional<Plan> planEntry(const EXFMetaData& md, TagKey group, TagKey key,
+                              const TagValue& value) {
+  const EXFTagHandler* handler = md.handlerIn(group, key);
+  const EXFTag* definition = md.definitionIn(group, key);
   std::int64_t type, count;
   if (handler) {
     count = handler->getSizeOfValue(value);
     auto format = handler->tagFormat();
     type = format ? *format : definition ? definition->dataType() : kUndefined;
-  } else {
-    if (!definition) return std::nullopt;
+  } else if (definition) {
     type = definition->dataType();
     if (definition->hasVariableCount()) {
       if (const auto* bytes = value.get<Bytes>())
@@ -140,10 +152,14 @@ std::optional<Plan> planEntry(const EXFMetaData& md, TagKey key, const TagValue&
     } else {
       count = definition->components();
     }
-    if (!writePlain(nullptr, value, static_cast<std::int32_t>(type), md.bigEndianOrder()))
-      return std::nullopt;
+  } else if (auto own = group == TAG_INTEROP_OFFSET ? ownTypeAndCount(value) : std::nullopt) {
+    std::tie(type, count) = *own;
+  } else {
+    return std::nullopt;
   }
   if (!isValidFieldType(type) || count < 0 || count > std::numeric_limits<std::uint32_t>::max())
+    return std::nullopt;
+  if (!handler && !writePlain(nullptr, value, static_cast<std::int32_t>(type), md.bigEndianOrder()))
     return std::nullopt;
   return Plan{key, &value, handler, static_cast<std::int32_t>(type),
               static_cast<std::uint32_t>(count),
@@ -183,10 +199,11 @@ void put32(Bytes& out, std::uint64_t v, bool big) {
   appendSlot(&out, slot, 4);
 }
 
-// Builds the block of directory `dir` at TIFF offset `offset`, then its
-// groups' blocks; appends the writers to `writers` in output order.
-void getDataFromMap(const EXFMetaData& md, const Directory& dir, std::vector<EXFWriter>& writers,
-                    std::uint64_t offset) {
+// Builds the block of directory `dir` (stored under pointer tag `group`) at
+// TIFF offset `offset`, then its groups' blocks; appends the writers to
+// `writers` in output order.
+void getDataFromMap(const EXFMetaData& md, const Directory& dir, TagKey group,
+                    std::vector<EXFWriter>& writers, std::uint64_t offset) {
   const bool big = md.bigEndianOrder();
   std::vector<Plan> plans;
   plans.reserve(dir.size());
@@ -194,7 +211,7 @@ void getDataFromMap(const EXFMetaData& md, const Directory& dir, std::vector<EXF
   for (const auto& [key, value] : dir) {
     if (value.is<Directory>())
       ++groups;
-    else if (auto plan = planEntry(md, key, value))
+    else if (auto plan = planEntry(md, group, key, value))
       plans.push_back(*plan);
   }
   const std::uint64_t n = plans.size() + groups;
@@ -222,15 +239,15 @@ void getDataFromMap(const EXFMetaData& md, const Directory& dir, std::vector<EXF
 
   std::uint64_t next = offset + blockStart + writers[index].overflowData().size();
   for (const auto& [key, value] : dir) {
-    const Directory* group = value.get<Directory>();
-    if (!group) continue;
+    const Directory* sub = value.get<Directory>();
+    if (!sub) continue;
     Bytes& tagData = writers[index].tagData();
     put16(tagData, static_cast<std::uint64_t>(key), big);
     put16(tagData, kLong, big);
     put32(tagData, 1, big);
     put32(tagData, next, big);
     const std::size_t before = writers.size();
-    getDataFromMap(md, *group, writers, next);
+    getDataFromMap(md, *sub, key, writers, next);
     for (std::size_t i = before; i < writers.size(); ++i) next += writers[i].blockLength() + 4;
   }
 }
@@ -260,7 +277,7 @@ void EXFMetaData::getData(Bytes& out) {
   const bool big = bigEndianOrder_;
   const std::size_t start = out.size();
   std::vector<EXFWriter> writers;
-  getDataFromMap(*this, keyedTagValues_, writers, 8);
+  getDataFromMap(*this, keyedTagValues_, TAG_EXIF_ROOT, writers, 8);
 
   // The header is made from the store's byte order, so it always agrees with
   // the numbers that follow: "Exif" NUL NUL, "MM" or "II", 42, IFD0 at 8.
@@ -282,14 +299,14 @@ void EXFMetaData::getData(Bytes& out) {
   addThumbnailTagValue(Number::fromULong(static_cast<std::uint32_t>(out.size() + 48)),
                        TAG_JPEG_INTERCHANGE_FORMAT);
   writers.clear();
-  getDataFromMap(*this, keyedThumbnailTagValues_, writers, ifd1);
+  getDataFromMap(*this, keyedThumbnailTagValues_, TAG_EXIF_ROOT, writers, ifd1);
   // Groups in the thumbnail directory are written after it, so the thumbnail
   // starts after every block of this build.
   const std::uint64_t thumbnailOffset = ifd1 + totalLength(writers);
   addThumbnailTagValue(Number::fromULong(static_cast<std::uint32_t>(thumbnailOffset)),
                        TAG_JPEG_INTERCHANGE_FORMAT);
   writers.clear();
-  getDataFromMap(*this, keyedThumbnailTagValues_, writers, ifd1);
+  getDataFromMap(*this, keyedThumbnailTagValues_, TAG_EXIF_ROOT, writers, ifd1);
   emitBlocks(out, writers);
   if (thumbnailBytes_) out.insert(out.end(), thumbnailBytes_->begin(), thumbnailBytes_->end());
 }
@@ -297,19 +314,19 @@ void EXFMetaData::getData(Bytes& out) {
 std::size_t EXFMetaData::unwritableValueCount() const {
   std::size_t count = 0;
   Bytes scratch;
-  std::function<void(const Directory&)> visit = [&](const Directory& dir) {
+  std::function<void(const Directory&, TagKey)> visit = [&](const Directory& dir, TagKey group) {
     for (const auto& [key, value] : dir) {
-      if (const Directory* group = value.get<Directory>()) {
-        visit(*group);
+      if (const Directory* sub = value.get<Directory>()) {
+        visit(*sub, key);
         continue;
       }
-      auto plan = planEntry(*this, key, value);
+      auto plan = planEntry(*this, group, key, value);
       scratch.clear();
       if (!plan || encodeEntry(scratch, *plan, bigEndianOrder_)) ++count;
     }
   };
-  visit(keyedTagValues_);
-  visit(keyedThumbnailTagValues_);
+  visit(keyedTagValues_, TAG_EXIF_ROOT);
+  visit(keyedThumbnailTagValues_, TAG_EXIF_ROOT);
   return count;
 }
 

@@ -79,6 +79,23 @@ TEST_P(Parse, HandlersDecodeTheirTagsWhateverTheDirectory) {
   EXPECT_EQ(*md.tagValue(0x9000)->get<std::string>(), "0230");
 }
 
+TEST_P(Parse, InteroperabilityEntriesKeepTheirOwnTypesRatherThanTheGpsTagsOfTheirNumbers) {
+  EXFMetaData md = parse(builder()
+                             .add(Ifd::Interop, Ascii(0x0001, "R98"))
+                             .add(Ifd::Interop, Undefined(0x0002, {'0', '1', '0', '0'}))
+                             .add(Ifd::Interop, Short(0x1001, {640}))
+                             .add(Ifd::Gps, Undefined(0x0002, {'0', '1', '0', '0'}))
+                             .build());
+  const Directory& interop = *md.keyedTagValues().group(0x8769)->group(0xA005);
+  ASSERT_EQ(interop.size(), 3u);
+  EXPECT_EQ(*interop.find(1)->get<std::string>(), std::string("R98\0", 4));
+  EXPECT_EQ(*interop.find(2)->get<Bytes>(), bytesOf({'0', '1', '0', '0'}));
+  EXPECT_EQ(*interop.find(0x1001)->get<Number>(), Number::fromUInt16(640));
+  // In the GPS directory tag 2 is still GPSLatitude: four bytes do not make one.
+  EXPECT_FALSE(md.keyedTagValues().group(0x8825)->contains(2));
+  EXPECT_EQ(md.skippedEntryCount(), 1u);
+}
+
 TEST_P(Parse, UnknownFloatAndBadTypeEntriesAreSkippedAndCounted) {
   Bytes f = builder().u32(0x3F800000);
   EXFMetaData md = parse(builder()
@@ -207,6 +224,39 @@ TEST_P(Parse, PointerLoopsEndAtDirectoriesAlreadyVisited) {
   EXPECT_FALSE(md.keyedTagValues().group(0x8769)->contains(0x8825));
   EXPECT_TRUE(md.keyedThumbnailTagValues().empty());
   EXPECT_GE(md.skippedEntryCount(), 2u);
+}
+
+TEST_P(Parse, EntriesSharingTheirValueBytesCannotMultiplyWhatIsStored) {
+  ExifBuilder b = builder();
+  for (std::uint16_t tag = 0x1000; tag < 0x1000 + 200; ++tag) b.add(Ifd::Interop, Byte(tag, {0}));
+  Bytes payload = b.build();
+  const std::size_t table = b.positions().at(Ifd::Interop) + 2, data = payload.size();
+  payload.resize(data + 1000, 7);
+  for (std::size_t i = 0; i < 200; ++i) {  // every entry: 1000 bytes at the same place
+    putU32(payload, table + 12 * i + 4, 1000, big());
+    putU32(payload, table + 12 * i + 8, static_cast<std::uint32_t>(data - 6), big());
+  }
+  EXFMetaData md = parse(payload);
+  const Directory& interop = *md.keyedTagValues().group(0x8769)->group(0xA005);
+  EXPECT_LE(interop.size() * 1000, payload.size());
+  EXPECT_EQ(md.skippedEntryCount(), 200 - interop.size());
+}
+
+TEST_P(Parse, LongChainOfNestedDirectoriesEndsAtARealFilesDepth) {
+  // 100,000 Exif directories, each holding only a pointer to the next: deep
+  // enough to exhaust the stack if every level were followed.
+  Bytes payload = builder().build();
+  payload.resize(14);
+  for (std::uint32_t at = 8; at < 8 + 18 * 100'000; at += 18)
+    for (const Bytes& part : {builder().u16(1), builder().u16(0x8769), builder().u16(4),
+                              builder().u32(1), builder().u32(at + 18), builder().u32(0)})
+      payload.insert(payload.end(), part.begin(), part.end());
+  payload.resize(payload.size() + 6, 0);
+  EXFMetaData md = parse(payload);
+  int depth = 0;
+  for (const Directory* d = &md.keyedTagValues(); (d = d->group(0x8769));) ++depth;
+  EXPECT_EQ(depth, 8);
+  EXPECT_EQ(md.skippedEntryCount(), 1u);
 }
 
 TEST_P(Parse, TruncationAtEveryLengthNeverReadsPastTheEnd) {

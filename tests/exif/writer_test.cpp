@@ -173,7 +173,8 @@ TEST_P(Writer, ParsedValuesRoundTrip) {
                       .add(Ifd::Exif, SRational(0x9204, {{-1, 3}}))
                       .add(Ifd::Exif, Undefined(0x9286, {'A', 'S', 'C', 'I', 'I', 0, 0, 0, 'h', 'i'}))
                       .add(Ifd::Exif, Undefined(0x927C, {1, 2, 3, 4, 5, 6}))
-                      .add(Ifd::Interop, Ascii(0x0001, "R"))
+                      .add(Ifd::Interop, Ascii(0x0001, "R98"))  // tag 1 is GPSLatitudeRef, count 2, elsewhere
+                      .add(Ifd::Interop, Undefined(0x0002, {'0', '1', '0', '0'}))
                       .add(Ifd::Gps, Rational(0x0002, {{1, 1}, {2, 1}, {3, 1}}))
                       .add(Ifd::Gps, Rational(0x0007, {{12, 1}, {34, 1}, {56, 1}}))
                       .add(Ifd::Ifd1, Short(0x0103, {6}))

@@ -129,12 +129,15 @@ TEST_F(Exf, GeotagSetsTheSouthWestBelowSeaPositionAndLeavesTheInputAlone) {
   EXPECT_EQ(j["ifd0"]["271"], "Holdstill");
 }
 
-TEST_F(Exf, GeotagOverItsOwnInputReplacesIt) {
+TEST_F(Exf, GeotagOverItsOwnInputReplacesItKeepingItsPermissions) {
+  namespace fs = std::filesystem;
   const std::string in = sample();
+  fs::permissions(in, fs::perms::owner_read | fs::perms::owner_write);
   CommandResult r = exf({"geotag", in, "--lat", "1.5", "--lon", "2.25", "-o", in});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NEAR(exfJson(in)["gps"]["4"]["decimal"].get<double>(), 2.25, 1e-9);
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), 1);  // no temporary left
+  EXPECT_EQ(fs::status(in).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), {}), 1);  // no temporary left
 }
 
 TEST_F(Exf, GeotagCountsWhatTheRewriteWouldLoseAndWritesOnlyWhenAllowed) {

@@ -36,7 +36,7 @@ std::vector<std::string> richTags(bool big, const std::string& thumbnail) {
           "-ExifImageWidth=320", "-ExifImageHeight=240", "-SubjectLocation=100 200",
           "-FileSource#=3", "-SceneType#=1", "-WhiteBalance#=0", "-DigitalZoomRatio=1",
           "-FocalLengthIn35mmFormat=28", "-ComponentsConfiguration#=1 2 3 0",
-          "-InteropIndex=R98", "-GPSVersionID=2.3.0.0", "-GPSLatitudeRef=S",
+          "-InteropIndex=R98", "-InteropVersion=0100", "-GPSVersionID=2.3.0.0", "-GPSLatitudeRef=S",
           "-GPSLatitude=33.8688", "-GPSLongitudeRef=E", "-GPSLongitude=151.2093",
           "-GPSAltitudeRef#=0", "-GPSAltitude=58.5", "-GPSTimeStamp=12:34:56",
           "-GPSMapDatum=WGS-84", "-GPSSpeedRef=K", "-GPSSpeed=5",
@@ -133,6 +133,26 @@ TEST_P(ExiftoolPeer, LibraryReadsExiftoolsThumbnailBytes) {
   const exif::Bytes& thumb = *jpeg.exifMetaData().thumbnailBytes();
   EXPECT_EQ(std::string(thumb.begin(), thumb.end()), exiftoolBinary(file, "ThumbnailImage"));
   EXPECT_EQ(jpeg.exifMetaData().bigEndianOrder(), big());
+}
+
+TEST_P(ExiftoolPeer, GeotagCarriesEveryValueTheLibraryKeepsOfACameraFile) {
+  const std::string in = exiftoolWrittenFile(), out = path("geotagged.jpg");
+  CommandResult r = runCommand({EXF_BINARY, "geotag", in, "--lat", "-1.5", "--lon", "2.5", "-o", out,
+                                "--allow-loss"});  // ISOSpeedratings, say, is not written back
+  ASSERT_EQ(r.status, 0) << r.command << "\n" << r.err;
+  auto before = exiftoolTags(in), after = exiftoolTags(out);
+  EXPECT_EQ(after["InteropIFD:1"], "R98");  // not cut to GPSLatitudeRef's two bytes
+  EXPECT_EQ(after["InteropIFD:2"], "0100");
+  const json kept = exfJson(out);
+  std::size_t compared = 0;
+  for (const char* group : {"ifd0", "exif", "gps", "interop", "ifd1"})
+    for (const auto& [id, value] : kept.at(group).items()) {
+      const std::string key = exiftoolGroup(group) + ":" + id;
+      if (key == "IFD1:513" || (group == std::string("gps") && std::stoi(id) <= 4)) continue;
+      EXPECT_EQ(after[key], before[key]) << key;
+      ++compared;
+    }
+  EXPECT_GE(compared, 45u);
 }
 
 TEST_P(ExiftoolPeer, ExiftoolReadsWhatTheLibraryWrites) {

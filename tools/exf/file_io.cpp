@@ -50,9 +50,17 @@ bool writeFileAtomically(const std::string& path, const exif::Bytes& bytes, std:
     ::unlink(temp.data());
     return false;
   };
-  mode_t mask = ::umask(0);
-  ::umask(mask);
-  if (::fchmod(fd, 0666 & ~mask) != 0) return fail(errno);
+  // A file that is replaced keeps its permissions; a new one gets the usual.
+  struct stat existing;
+  mode_t mode;
+  if (::stat(path.c_str(), &existing) == 0) {
+    mode = existing.st_mode & 0777;
+  } else {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    mode = 0666 & ~mask;
+  }
+  if (::fchmod(fd, mode) != 0) return fail(errno);
   std::size_t done = 0;
   while (done < bytes.size()) {
     ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);

@@ -106,7 +106,9 @@ Bytes ExifBuilder::build() const {
     return v;
   };
   // Which groups exist; the Interop group hangs off Exif, the rest off IFD0.
-  auto has = [&](Ifd ifd) { return entries_.count(ifd) != 0; };
+  auto has = [&](Ifd ifd) {
+    return entries_.count(ifd) != 0 || (ifd == Ifd::Exif && entries_.count(Ifd::Interop) != 0);
+  };
 
   // Writes one directory at the end of `out` (TIFF offset = size - 6);
   // returns the position of its link field.
