@@ -296,6 +296,18 @@ void EXFMetaData::getData(Bytes& out) {
   const std::uint64_t ifd1 = out.size() - start - 6;
   EXFUtils::write4Bytes(out.data() + ifd0Link, Number::fromUInt32(static_cast<std::uint32_t>(ifd1)),
                         big);
+  if (!thumbnailBytes_) {
+    // No thumbnail to point at (a parsed one that did not end the payload is
+    // not kept): its offset and length are left out rather than written
+    // pointing past the block.
+    Directory ifd1Values = keyedThumbnailTagValues_;
+    ifd1Values.erase(TAG_JPEG_INTERCHANGE_FORMAT);
+    ifd1Values.erase(TAG_JPEG_INTERCHANGE_FORMAT_LENGTH);
+    writers.clear();
+    getDataFromMap(*this, ifd1Values, TAG_EXIF_ROOT, writers, ifd1);
+    emitBlocks(out, writers);
+    return;
+  }
   addThumbnailTagValue(Number::fromULong(static_cast<std::uint32_t>(out.size() + 48)),
                        TAG_JPEG_INTERCHANGE_FORMAT);
   writers.clear();
@@ -308,7 +320,7 @@ void EXFMetaData::getData(Bytes& out) {
   writers.clear();
   getDataFromMap(*this, keyedThumbnailTagValues_, TAG_EXIF_ROOT, writers, ifd1);
   emitBlocks(out, writers);
-  if (thumbnailBytes_) out.insert(out.end(), thumbnailBytes_->begin(), thumbnailBytes_->end());
+  out.insert(out.end(), thumbnailBytes_->begin(), thumbnailBytes_->end());
 }
 
 std::size_t EXFMetaData::unwritableValueCount() const {

@@ -136,6 +136,28 @@ TEST_P(Writer, ThumbnailDirectoryPointsAtTheBytesThatFollowIt) {
   EXPECT_EQ(*back.thumbnailBytes(), bytesOf({0xFF, 0xD8, 0xFF, 0xD9}));
 }
 
+TEST_P(Writer, ThumbnailThatWasNotKeptLeavesNoPointerPastTheBlock) {
+  using namespace exif_testing;
+  Bytes payload = ExifBuilder(big())
+                      .add(Ifd::Ifd0, Short(0x0112, {1}))
+                      .add(Ifd::Ifd1, Short(0x0103, {6}))
+                      .thumbnail(Bytes(100, 0xAB))
+                      .build();
+  payload.push_back(0);  // padding after the thumbnail: it is not taken
+  EXFMetaData md;
+  md.parseExif(payload);
+  ASSERT_FALSE(md.thumbnailBytes());
+  ASSERT_TRUE(md.keyedThumbnailTagValues().contains(TAG_JPEG_INTERCHANGE_FORMAT));
+
+  Bytes out = write(md);
+  EXFMetaData back;
+  back.parseExif(out);
+  EXPECT_TRUE(back.keyedThumbnailTagValues().contains(0x0103));
+  EXPECT_FALSE(back.keyedThumbnailTagValues().contains(TAG_JPEG_INTERCHANGE_FORMAT));
+  EXPECT_FALSE(back.keyedThumbnailTagValues().contains(TAG_JPEG_INTERCHANGE_FORMAT_LENGTH));
+  EXPECT_EQ(back.skippedEntryCount(), 0u);
+}
+
 TEST_P(Writer, GroupInTheThumbnailDirectoryGetsARealBlock) {
   EXFMetaData md;
   md.setBigEndianOrder(big());
