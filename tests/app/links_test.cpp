@@ -5,8 +5,6 @@
 #include "platform/foundation/user_defaults.h"
 #include "tests/app/app_fixture.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 
 namespace holdstill {

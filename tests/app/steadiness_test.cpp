@@ -5,8 +5,6 @@
 #include "capture/root_view_controller.h"
 #include "tests/app/app_fixture.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 
 namespace holdstill {

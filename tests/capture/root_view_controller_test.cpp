@@ -5,8 +5,6 @@
 #include "tests/platform/device_fixture.h"
 #include "tests/platform/pixel_support.h"
 
-#include <gtest/gtest.h>
-
 namespace holdstill {
 namespace {
 
@@ -19,8 +17,6 @@ TEST_F(CaptureScreen, InitTitlesTheScreenAndMakesTheSaveLock) {
   EXPECT_EQ(root->title(), "Holdstill");
   ASSERT_TRUE(savePicLock);
   EXPECT_TRUE(_bComingFromMainScreen);
-  EXPECT_EQ(root->helpButton(), nullptr);
-  EXPECT_EQ(root->stabilizeMeter(), nullptr);
   root->setStablizedLevel(0.5f);  // no meter yet: nothing to show it on
   EXPECT_FALSE(root->isViewLoaded());
 }
@@ -38,11 +34,10 @@ TEST_F(CaptureScreen, TheViewHoldsTheBackgroundAndTheOverlayPiecesWaitTransparen
 
   auto meter = root->stabilizeMeter();
   EXPECT_EQ(meter->frame(), CGRectMake(0, 0, 20, 150));
-  EXPECT_EQ(meter->progress(), 0.0f);
   EXPECT_EQ(meter->tag(), 101);
   EXPECT_EQ(root->stabilizeIcon()->tag(), 102);
-  for (std::shared_ptr<UIView> piece : {std::shared_ptr<UIView>(meter), std::shared_ptr<UIView>(root->stabilizeIcon()),
-                                        std::shared_ptr<UIView>(root->touchAnywhereImage())}) {
+  for (std::shared_ptr<UIView> piece : std::vector<std::shared_ptr<UIView>>{meter, root->stabilizeIcon(),
+                                                                           root->touchAnywhereImage()}) {
     EXPECT_EQ(piece->alpha(), 0.0f);
     EXPECT_EQ(piece->superview(), nullptr);
   }

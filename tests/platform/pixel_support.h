@@ -42,6 +42,4 @@ inline bool near(const RGBA8& a, const RGBA8& b, int tolerance = 2) {
          std::abs(a.blue - b.blue) <= tolerance && std::abs(a.alpha - b.alpha) <= tolerance;
 }
 
-inline constexpr RGBA8 kTransparent{0, 0, 0, 0};
-
 }  // namespace platform::testsupport

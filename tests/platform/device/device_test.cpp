@@ -35,13 +35,11 @@ TEST_F(DeviceTest, AppBundleAppearsAtItsDevicePath) {
 }
 
 TEST_F(DeviceTest, UIDeviceAnswersForTheCurrentDevice) {
-  useDevice({.model = "Phone", .name = "Zoë’s Phone", .orientation = UIDeviceOrientation::Portrait});
   auto& ui = UIDevice::currentDevice();
-  EXPECT_EQ(ui.model(), "Phone");
+  useDevice({.name = "Zoë’s Phone"});
   EXPECT_EQ(ui.name(), "Zoë’s Phone");
   Device::current()->setOrientation(UIDeviceOrientation::LandscapeRight);
   EXPECT_EQ(int(ui.orientation()), 4);
-
   useDevice({.model = "Tablet"});
   EXPECT_EQ(ui.model(), "Tablet");
   EXPECT_EQ(ui.orientation(), UIDeviceOrientation::Portrait);

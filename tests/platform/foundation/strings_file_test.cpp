@@ -23,6 +23,7 @@ word = other_word.1;
 "multi" = "line one
 line two";
 "format" = "%@ v%@";
+"twice" = "first"; "twice" = "second";
 )");
   EXPECT_TRUE(table.issues.empty());
   const std::map<std::string, std::string> expected{
@@ -35,6 +36,7 @@ line two";
       {"octal", "AB"},
       {"multi", "line one\nline two"},
       {"format", "%@ v%@"},
+      {"twice", "second"},
   };
   EXPECT_EQ(table.entries, expected);
 }
@@ -67,11 +69,6 @@ TEST(StringsFileTest, UnterminatedQuoteAtTheEndLosesOnlyThatEntry) {
   auto table = parseStringsText("\"a\" = \"1\";\n\"b\" = \"never closed\n");
   EXPECT_EQ(table.entries, (std::map<std::string, std::string>{{"a", "1"}}));
   EXPECT_EQ(table.issues.size(), 1u);
-}
-
-TEST(StringsFileTest, LaterDuplicateWins) {
-  auto table = parseStringsText("\"k\" = \"first\";\n\"k\" = \"second\";\n");
-  EXPECT_EQ(table.entries.at("k"), "second");
 }
 
 TEST(StringsFileTest, ReadsUtf16WithByteOrderMarkAndCleansBadUtf8) {

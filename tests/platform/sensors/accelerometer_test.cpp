@@ -4,8 +4,6 @@
 #include "platform/sensors/accelerometer.h"
 #include "tests/platform/device_fixture.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 
 namespace platform {

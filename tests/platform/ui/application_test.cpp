@@ -4,8 +4,6 @@
 #include "platform/ui/application.h"
 #include "tests/platform/device_fixture.h"
 
-#include <gtest/gtest.h>
-
 namespace platform {
 namespace {
 

@@ -4,12 +4,9 @@
 #include "platform/ui/window.h"
 #include "tests/platform/ui_fixture.h"
 
-#include <gtest/gtest.h>
-
 namespace platform {
 namespace {
 
-using Controllers = testsupport::UITest;
 using Log = std::vector<std::string>;
 
 class Recording : public UIViewController {
@@ -48,15 +45,26 @@ class RecordingDelegate : public UINavigationControllerDelegate {
   Log& log_;
 };
 
-std::shared_ptr<Recording> named(const std::string& name, Log& log) {
-  auto c = std::make_shared<Recording>(name, log);
-  c->setTitle(name);
-  return c;
-}
+class Controllers : public testsupport::UITest {
+ protected:
+  std::shared_ptr<Recording> named(const std::string& name) {
+    auto c = std::make_shared<Recording>(name, log);
+    c->setTitle(name);
+    return c;
+  }
+  // A navigation controller over "root" whose delegate writes to the log.
+  std::shared_ptr<UINavigationController> navigation() {
+    auto nav = UINavigationController::initWithRootViewController(named("root"));
+    nav->setDelegate(delegate);
+    return nav;
+  }
+
+  Log log;
+  std::shared_ptr<RecordingDelegate> delegate = std::make_shared<RecordingDelegate>(log);
+};
 
 TEST_F(Controllers, TheViewLoadsOnceOnFirstUseWithTheApplicationFrame) {
-  Log log;
-  auto c = named("a", log);
+  auto c = named("a");
   EXPECT_FALSE(c->isViewLoaded());
   auto view = c->view();
   EXPECT_EQ(c->view(), view);
@@ -66,8 +74,7 @@ TEST_F(Controllers, TheViewLoadsOnceOnFirstUseWithTheApplicationFrame) {
 }
 
 TEST_F(Controllers, AControllerHearsItsViewComeOntoAndLeaveTheScreen) {
-  Log log;
-  auto c = named("a", log);
+  auto c = named("a");
   auto window = std::make_shared<UIWindow>();
   window->addSubview(c->view());  // the window is not shown yet
   log.clear();
@@ -79,12 +86,11 @@ TEST_F(Controllers, AControllerHearsItsViewComeOntoAndLeaveTheScreen) {
 }
 
 TEST_F(Controllers, NavigationLaysOutA44PointBarAboveTheTopView) {
-  Log log;
-  auto root = named("root", log);
+  auto root = named("root");
   auto nav = UINavigationController::initWithRootViewController(root);
   EXPECT_EQ(root->navigationController(), nav);
   EXPECT_EQ(nav->navigationController(), nav);
-  EXPECT_EQ(named("loose", log)->navigationController(), nullptr);
+  EXPECT_EQ(named("loose")->navigationController(), nullptr);
   EXPECT_EQ(nav->view()->frame(), CGRectMake(0, 20, 320, 460));
   EXPECT_EQ(nav->navigationBar()->frame(), CGRectMake(0, 0, 320, 44));
   EXPECT_EQ(root->view()->frame(), CGRectMake(0, 44, 320, 416));
@@ -97,29 +103,15 @@ TEST_F(Controllers, NavigationLaysOutA44PointBarAboveTheTopView) {
   EXPECT_EQ(root->view()->frame(), CGRectMake(0, 0, 320, 480));
 }
 
-TEST_F(Controllers, ComingOnScreenTheNavigationDelegateHearsOfTheTopController) {
-  Log log;
-  auto delegate = std::make_shared<RecordingDelegate>(log);
-  auto nav = UINavigationController::initWithRootViewController(named("root", log));
-  nav->setDelegate(delegate);
+TEST_F(Controllers, TheDelegateHearsOfTheTopControllerAndAnAnimatedPushFinishesOnTheRunLoop) {
+  auto nav = navigation();
   auto window = std::make_shared<UIWindow>();
   window->makeKeyAndVisible();
   nav->view();
   log.clear();
   window->addSubview(nav->view());
-  EXPECT_EQ(log, (Log{"delegate.willShow root", "root.willAppear", "root.didAppear",
-                      "delegate.didShow root"}));
-}
-
-TEST_F(Controllers, AnAnimatedPushFinishesOnTheRunLoopAndPopComesBack) {
-  Log log;
-  auto delegate = std::make_shared<RecordingDelegate>(log);
-  auto nav = UINavigationController::initWithRootViewController(named("root", log));
-  nav->setDelegate(delegate);
-  auto window = std::make_shared<UIWindow>();
-  window->addSubview(nav->view());
-  window->makeKeyAndVisible();
-  auto help = named("help", log);
+  EXPECT_EQ(log, (Log{"delegate.willShow root", "root.willAppear", "root.didAppear", "delegate.didShow root"}));
+  auto help = named("help");
   log.clear();
   nav->pushViewController(help, true);
   EXPECT_EQ(log, (Log{"root.willDisappear", "delegate.willShow help", "help.loadView",
@@ -145,18 +137,14 @@ TEST_F(Controllers, AnAnimatedPushFinishesOnTheRunLoopAndPopComesBack) {
 }
 
 TEST_F(Controllers, OffScreenPushesTellNoOne) {
-  Log log;
-  auto delegate = std::make_shared<RecordingDelegate>(log);
-  auto nav = UINavigationController::initWithRootViewController(named("root", log));
-  nav->setDelegate(delegate);
-  nav->pushViewController(named("next", log), false);
+  auto nav = navigation();
+  nav->pushViewController(named("next"), false);
   EXPECT_EQ(log, Log{});
   EXPECT_EQ(nav->viewControllers().size(), 2u);
 }
 
 TEST_F(Controllers, BarButtonsRunTheirItemsActions) {
-  Log log;
-  auto root = named("root", log);
+  auto root = named("root");
   auto nav = UINavigationController::initWithRootViewController(root);
   int abouts = 0;
   root->navigationItem().setRightBarButtonItem(std::make_shared<UIBarButtonItem>(
@@ -170,8 +158,7 @@ TEST_F(Controllers, BarButtonsRunTheirItemsActions) {
 }
 
 TEST_F(Controllers, AModalControllerCoversTheScreenUntilDismissed) {
-  Log log;
-  auto base = named("base", log), modal = named("modal", log);
+  auto base = named("base"), modal = named("modal");
   auto window = std::make_shared<UIWindow>();
   window->addSubview(base->view());
   window->makeKeyAndVisible();

@@ -8,8 +8,6 @@
 #include "tests/platform/pixel_support.h"
 #include "tests/platform/ui_fixture.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
 
 namespace platform {
