@@ -7,6 +7,8 @@
 #include "platform/ui/view.h"
 
 #include <cstdlib>
+#include <memory>
+#include <vector>
 #include <ostream>
 
 namespace platform {
@@ -34,6 +36,14 @@ inline RGBA8 rgba(const UIColor& color) {
   auto channel = [](CGFloat v) { return static_cast<uint8_t>(v * 255 + 0.5f); };
   return {channel(color.red()), channel(color.green()), channel(color.blue()),
           channel(color.alpha())};
+}
+
+inline const RGBA8 kRed = rgba(UIColor::redColor()), kBlue = rgba(UIColor::blueColor()),
+                   kWhite = rgba(UIColor::whiteColor());
+
+// A 2 × 1 picture: red on the left, blue on the right.
+inline CGImageRef redBluePicture() {
+  return std::make_shared<const CGImage>(2, 1, std::vector<uint32_t>{0xffff0000, 0xff0000ff});
 }
 
 // Channels equal within `tolerance` (rounding of premultiplied values).

@@ -13,15 +13,10 @@ namespace platform {
 namespace {
 
 namespace fs = std::filesystem;
+using testsupport::kBlue;
+using testsupport::kRed;
 using testsupport::near;
-using testsupport::rgba;
-
-const RGBA8 kRed = rgba(UIColor::redColor()), kBlue = rgba(UIColor::blueColor());
-
-// Stored 2 × 1: red on the left, blue on the right.
-CGImageRef redBlue() {
-  return std::make_shared<const CGImage>(2, 1, std::vector<uint32_t>{0xffff0000, 0xff0000ff});
-}
+using testsupport::redBluePicture;
 
 // Four opaque quadrants (red, green, blue, white) with a transparent and a
 // half-transparent pixel in the top-left corner.
@@ -51,8 +46,8 @@ TEST(Image, QuarterTurnsExchangeWidthAndHeightAndDrawingTurnsThePixels) {
   };
   for (const Case& c : {Case{UIImageOrientationUp, {2, 1}, 0, 0}, Case{UIImageOrientationDown, {2, 1}, 1, 0},
                         Case{UIImageOrientationRight, {1, 2}, 0, 0}, Case{UIImageOrientationLeft, {1, 2}, 0, 1}}) {
-    EXPECT_EQ(UIImage(redBlue(), c.orientation).size(), c.size) << c.orientation;
-    auto out = drawn(UIImage(redBlue(), c.orientation));
+    EXPECT_EQ(UIImage(redBluePicture(), c.orientation).size(), c.size) << c.orientation;
+    auto out = drawn(UIImage(redBluePicture(), c.orientation));
     EXPECT_TRUE(near(out->colorAt(c.redX, c.redY), kRed)) << c.orientation;
     const int blueX = out->width() - 1 - c.redX, blueY = out->height() - 1 - c.redY;
     EXPECT_TRUE(near(out->colorAt(blueX, blueY), kBlue)) << c.orientation;
@@ -61,14 +56,14 @@ TEST(Image, QuarterTurnsExchangeWidthAndHeightAndDrawingTurnsThePixels) {
 
 TEST(Image, DrawInRectScalesToTheRectangle) {
   UIGraphicsBeginImageContext({8, 4});
-  UIImage(redBlue()).drawInRect(CGRectMake(2, 0, 4, 4));
+  UIImage(redBluePicture()).drawInRect(CGRectMake(2, 0, 4, 4));
   auto out = UIGraphicsGetImageFromCurrentImageContext()->CGImage();
   UIGraphicsEndImageContext();
   EXPECT_EQ(out->colorAt(1, 2).alpha, 0);
   EXPECT_TRUE(near(out->colorAt(2, 2), kRed));
   EXPECT_TRUE(near(out->colorAt(5, 2), kBlue));
   EXPECT_EQ(out->colorAt(6, 2).alpha, 0);
-  UIImage(redBlue()).drawAtPoint({0, 0});  // no current context: nothing happens
+  UIImage(redBluePicture()).drawAtPoint({0, 0});  // no current context: nothing happens
   EXPECT_EQ(UIImage::imageWithCGImage(nullptr), nullptr);
 }
 
@@ -77,8 +72,8 @@ using ImageFiles = testsupport::DeviceTest;
 TEST_F(ImageFiles, NamedPicturesComeFromTheBundleAndMissingOnesAreNull) {
   const fs::path bundle = scratch() / "bundle";
   fs::create_directories(bundle / "de.lproj");
-  writePNGFile(*redBlue(), (bundle / "globe.png").string());
-  writePNGFile(*redBlue(), (bundle / "de.lproj" / "flag.png").string());
+  writePNGFile(*redBluePicture(), (bundle / "globe.png").string());
+  writePNGFile(*redBluePicture(), (bundle / "de.lproj" / "flag.png").string());
   { std::ofstream(bundle / "broken.png") << "not a picture"; }
   useDevice({.preferredLanguage = "de"}, bundle);
   auto globe = UIImage::imageNamed("globe.png");

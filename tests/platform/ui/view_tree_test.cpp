@@ -1,6 +1,4 @@
 // The view tree: geometry, order of subviews, lookups, and animation blocks.
-#include "platform/ui/button.h"
-#include "platform/ui/image_view.h"
 #include "platform/ui/window.h"
 #include "tests/platform/ui_fixture.h"
 
@@ -89,12 +87,6 @@ TEST_F(ViewTree, PointsConvertBetweenBranchesThroughTheWindow) {
   EXPECT_EQ(right->convertPointFromView({1, 1}, inner.get()), CGPointMake(-184, -34));
   EXPECT_EQ(inner->window(), window);
   EXPECT_EQ(tagged(4)->window(), nullptr);
-}
-
-TEST_F(ViewTree, ClassNamesAreThePlatformNames) {
-  EXPECT_STREQ(object_getClassName(std::make_shared<UIImageView>()), "UIImageView");
-  EXPECT_STREQ(object_getClassName(std::make_shared<UIButton>()), "UIButton");
-  EXPECT_STREQ(object_getClassName(nullptr), "nil");
 }
 
 // Animation blocks: final values at once, a record of each block, and the
