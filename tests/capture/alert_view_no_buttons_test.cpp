@@ -1,5 +1,4 @@
-// The buttonless alert: a touch inside cancels and dismisses it once, a
-// touch outside does nothing, and no touch ever reaches its contents.
+// The buttonless alert: any touch on it cancels and dismisses it, once.
 #include "capture/alert_view_no_buttons.h"
 #include "platform/ui/window.h"
 #include "tests/platform/ui_fixture.h"

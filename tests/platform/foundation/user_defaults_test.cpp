@@ -1,5 +1,4 @@
-// User defaults: typed storage in the device's JSON file, and what happens
-// to a bad one.
+// User defaults: typed storage in the device's JSON file, and bad files.
 #include "platform/foundation/user_defaults.h"
 #include "tests/platform/device_fixture.h"
 
@@ -43,27 +42,16 @@ TEST_F(UserDefaultsTest, MissingFileMeansNoSettings) {
   EXPECT_FALSE(std::filesystem::exists(file())) << "nothing to write";
 }
 
-TEST_F(UserDefaultsTest, ValuesKeepTheirTypesAcrossALaunch) {
-  auto& defaults = NSUserDefaults::standardUserDefaults();
-  defaults.setBool(false, "RECORDGPS");
-  defaults.setInteger(2, "SENSITIVITY");
-  defaults.setDouble(0.21, "DELTA");
-  defaults.setObject(PropertyValue("1.0"), "LASTVERSION");
-  EXPECT_TRUE(defaults.synchronize());
-
-  auto json = nlohmann::json::parse(read(file()));
-  EXPECT_TRUE(json["RECORDGPS"].is_boolean());
-  EXPECT_TRUE(json["SENSITIVITY"].is_number_integer());
-  EXPECT_TRUE(json["DELTA"].is_number_float());
-  EXPECT_TRUE(json["LASTVERSION"].is_string());
-
+TEST_F(UserDefaultsTest, ValuesKeepTheirTypesInTheFileAndAcrossALaunch) {
+  const std::pair<const char*, PropertyValue> values[] = {
+      {"RECORDGPS", false}, {"SENSITIVITY", 2}, {"DELTA", 0.21}, {"LASTVERSION", "1.0"}};
+  for (const auto& [key, value] : values) NSUserDefaults::standardUserDefaults().setObject(value, key);
+  EXPECT_TRUE(NSUserDefaults::standardUserDefaults().synchronize());
+  EXPECT_EQ(nlohmann::json::parse(read(file())).dump(),
+            R"({"DELTA":0.21,"LASTVERSION":"1.0","RECORDGPS":false,"SENSITIVITY":2})");
   auto& again = relaunch();
   EXPECT_EQ(again.loadOutcome(), NSUserDefaults::LoadOutcome::Loaded);
-  EXPECT_EQ(again.objectForKey("RECORDGPS"), PropertyValue(false));
-  EXPECT_EQ(again.objectForKey("SENSITIVITY"), PropertyValue(2));
-  EXPECT_EQ(again.objectForKey("DELTA"), PropertyValue(0.21));
-  EXPECT_EQ(again.objectForKey("LASTVERSION"), PropertyValue("1.0"));
-
+  for (const auto& [key, value] : values) EXPECT_EQ(again.objectForKey(key), value) << key;
   again.removeObjectForKey("RECORDGPS");
   EXPECT_FALSE(relaunch().objectForKey("RECORDGPS"));
 }

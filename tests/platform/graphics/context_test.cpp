@@ -1,5 +1,4 @@
-// The drawing context: paths with tangent arcs, state saving, clipping, the
-// two coordinate conventions (views top-down, bitmaps bottom-up), and text.
+// The drawing context: paths, state, clipping, both coordinate conventions, text.
 #include "platform/graphics/context.h"
 #include "platform/graphics/graphics_stack.h"
 #include "platform/graphics/text.h"

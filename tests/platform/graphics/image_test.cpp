@@ -1,5 +1,4 @@
-// Pictures: their size as shown, drawing in each orientation, loading, and
-// the PNG and JPEG codecs with damaged or oversized input.
+// Pictures: orientation, drawing, loading, and the PNG and JPEG codecs.
 #include "platform/graphics/image.h"
 #include "platform/graphics/image_codec.h"
 #include "tests/platform/device_fixture.h"
@@ -45,7 +44,8 @@ TEST(Image, QuarterTurnsExchangeWidthAndHeightAndDrawingTurnsThePixels) {
     int redX, redY;  // where the red pixel shows
   };
   for (const Case& c : {Case{UIImageOrientationUp, {2, 1}, 0, 0}, Case{UIImageOrientationDown, {2, 1}, 1, 0},
-                        Case{UIImageOrientationRight, {1, 2}, 0, 0}, Case{UIImageOrientationLeft, {1, 2}, 0, 1}}) {
+                        Case{UIImageOrientationRight, {1, 2}, 0, 0},
+                        Case{UIImageOrientationLeft, {1, 2}, 0, 1}}) {
     EXPECT_EQ(UIImage(redBluePicture(), c.orientation).size(), c.size) << c.orientation;
     auto out = drawn(UIImage(redBluePicture(), c.orientation));
     EXPECT_TRUE(near(out->colorAt(c.redX, c.redY), kRed)) << c.orientation;

@@ -1,5 +1,4 @@
-// The main run loop in Virtual mode (task order, the clock, run/stop, the
-// runUntil/runFor drivers) and NSTimer on it.
+// The main run loop in Virtual mode, and NSTimer on it.
 #include "platform/runloop/lock.h"
 #include "platform/runloop/timer.h"
 #include "tests/platform/run_loop_fixture.h"

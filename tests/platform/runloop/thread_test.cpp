@@ -1,5 +1,4 @@
-// Worker threads, NSLock and main-thread requests: under the Virtual-mode
-// scheduler (turns, virtual time, deterministic interleaving) and in real time.
+// Worker threads, NSLock and main-thread requests, in virtual and real time.
 #include "platform/runloop/lock.h"
 #include "platform/runloop/timer.h"
 #include "tests/platform/run_loop_fixture.h"
@@ -187,15 +186,11 @@ class RealTimeTest : public testsupport::RunLoopTest {
 
 TEST_F(RealTimeTest, TimerFiresOnTheWallClockAndStopEndsRun) {
   int count = 0;
-  auto timer = NSTimer::scheduledTimerWithTimeInterval(
-      0.002,
-      [&](NSTimer& t) {
-        if (++count == 3) {
-          t.invalidate();
-          RunLoop::main().stop(5);
-        }
-      },
-      true);
+  NSTimer::scheduledTimerWithTimeInterval(0.002, [&](NSTimer& t) {
+    if (++count < 3) return;
+    t.invalidate();
+    RunLoop::main().stop(5);
+  }, true);
   EXPECT_EQ(loop().run(), 5);
   EXPECT_EQ(count, 3);
   EXPECT_GE(loop().now(), 0.006);

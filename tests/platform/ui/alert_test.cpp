@@ -1,5 +1,4 @@
-// Alerts and action sheets: the list of shown ones, taps on their buttons
-// (directly or through the screen), and what their delegates hear.
+// Alerts and action sheets: showing, tapping, and what their delegates hear.
 #include "platform/ui/action_sheet.h"
 #include "platform/ui/alert_view.h"
 #include "platform/ui/window.h"

@@ -1,5 +1,4 @@
-// Rendering the view tree: backgrounds back to front, alpha, hidden views,
-// kept drawings, pictures, labels and whole-screen snapshots.
+// Rendering the view tree into pictures and whole-screen snapshots.
 #include "platform/ui/alert_view.h"
 #include "platform/ui/image_view.h"
 #include "platform/ui/label.h"

@@ -1,5 +1,4 @@
-// Hit-testing and delivering touches: front to back, past views that take
-// no touches, into controls as control events.
+// Hit-testing and delivering touches, into controls as control events.
 #include "platform/ui/button.h"
 #include "platform/ui/image_view.h"
 #include "platform/ui/label.h"
