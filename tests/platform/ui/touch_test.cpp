@@ -17,15 +17,6 @@ std::shared_ptr<UIWindow> shownWindow() {
   return window;
 }
 
-// A view that refuses touches in its left half.
-class RightHalf : public UIView {
- public:
-  using UIView::UIView;
-  bool pointInside(CGPoint p, const UIEvent* e) override {
-    return p.x >= bounds().size.width / 2 && UIView::pointInside(p, e);
-  }
-};
-
 TEST_F(Touches, TheFrontmostHitViewWinsAndSkippedViewsHideTheirSubviews) {
   auto window = shownWindow();
   auto back = std::make_shared<UIView>(CGRectMake(0, 0, 100, 100));
@@ -56,16 +47,6 @@ TEST_F(Touches, PicturesAndLabelsLetTouchesReachTheViewBehind) {
   window->addSubview(std::make_shared<UIImageView>(CGRectMake(0, 0, 100, 100)));
   window->addSubview(std::make_shared<UILabel>(CGRectMake(0, 0, 100, 100)));
   EXPECT_EQ(window->hitTest({50, 50}, nullptr), back);
-}
-
-TEST_F(Touches, PointInsideIsAskedInTheViewsOwnCoordinates) {
-  auto window = shownWindow();
-  auto back = std::make_shared<UIView>(CGRectMake(0, 0, 200, 200));
-  auto filter = std::make_shared<RightHalf>(CGRectMake(100, 100, 100, 100));
-  window->addSubview(back);
-  window->addSubview(filter);
-  EXPECT_EQ(window->hitTest({120, 150}, nullptr), back);
-  EXPECT_EQ(window->hitTest({180, 150}, nullptr), filter);
 }
 
 TEST_F(Touches, ATapOnAButtonSendsTouchDownThenTouchUpInside) {
