@@ -1,7 +1,5 @@
 #pragma once
-// Fixture for suites of the application shell: a fresh device and
-// virtual-time loop (see device_fixture.h), no alerts or animations left
-// over, and the module state as it is before launch.
+// Fixture: a fresh device and loop, no UI left over, module state as before launch.
 #include "app/simple_table_view_app_delegate.h"
 #include "platform/ui/ui_state.h"
 #include "tests/platform/device_fixture.h"

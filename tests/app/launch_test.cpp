@@ -1,12 +1,10 @@
-// The launch sequence: what it publishes, the window it builds, the
-// settings it reads (absent, present, oddly typed), and main.
+// The launch sequence, the settings it reads, main, and the screen facts.
 #include "app/main.h"
+#include "app/screen_facts.h"
 #include "app/settings.h"
 #include "capture/root_view_controller.h"
 #include "platform/foundation/user_defaults.h"
 #include "tests/app/app_fixture.h"
-
-#include <gtest/gtest.h>
 
 #include <fstream>
 
@@ -15,6 +13,7 @@ namespace {
 
 using namespace platform;
 using Launch = testing::AppTest;
+using ScreenFacts = testing::AppTest;
 
 TEST_F(Launch, PublishesTheDelegateAndShowsTheCaptureScreenUnderAHiddenBar) {
   auto app = launch();
@@ -27,7 +26,6 @@ TEST_F(Launch, PublishesTheDelegateAndShowsTheCaptureScreenUnderAHiddenBar) {
   EXPECT_EQ(app->rootViewController()->view()->frame(), CGRectMake(0, 0, 320, 460));
   EXPECT_TRUE(app->window()->isKeyWindow());
   EXPECT_EQ(app->window()->subviews(), std::vector<std::shared_ptr<UIView>>{navigation->view()});
-  EXPECT_EQ(UIAccelerometer::sharedAccelerometer().delegate(), app);
   EXPECT_EQ(UIAccelerometer::sharedAccelerometer().updateInterval(), 1.0 / 30.0);
   app.reset();
   EXPECT_EQ(vAppObject.load(), nullptr) << "a delegate that is gone is no longer published";
@@ -80,6 +78,28 @@ TEST_F(Launch, MainRunsTheApplicationUntilItEndsAndReturnsTheStatus) {
   EXPECT_EQ(holdstill::main(1, argv), 0);
   EXPECT_NE(during, nullptr);
   EXPECT_EQ(vAppObject.load(), nullptr);
+}
+
+TEST_F(ScreenFacts, APhoneIsAModelWithPhoneInIt) {
+  for (const auto& [model, phone] : std::vector<std::pair<std::string, bool>>{
+           {"Phone", true}, {"SmartPhone 3G", true}, {"phone", false}, {"PHONE", false}, {"Tablet", false}, {"", false}}) {
+    useDevice({.model = model});
+    EXPECT_EQ(isIPhoneDevice(), phone) << model;
+  }
+}
+
+TEST_F(ScreenFacts, TheAvailableFrameIsTheNavigationViewLessAVisibleBarAtTheOrigin) {
+  EXPECT_EQ(availFrame(nullptr), CGRectMake(0, 0, 320, 460));
+  auto loose = std::make_shared<UIViewController>();
+  EXPECT_EQ(availFrame(loose), CGRectMake(0, 0, 320, 460));
+
+  auto top = std::make_shared<UIViewController>();
+  auto navigation = UINavigationController::initWithRootViewController(top);
+  EXPECT_EQ(availFrame(top), CGRectMake(0, 0, 320, 416));
+  navigation->view()->setFrame(CGRectMake(10, 20, 200, 300));
+  EXPECT_EQ(availFrame(top), CGRectMake(0, 0, 200, 256));
+  navigation->setNavigationBarHidden(true);
+  EXPECT_EQ(SimpleTableViewAppDelegate::availFrame(top), CGRectMake(0, 0, 200, 300));
 }
 
 }  // namespace

@@ -1,11 +1,8 @@
-// Links out of the application: the addresses handed to the platform, and
-// the alert and action sheet handlers.
+// Links out of the application, and the alert and action sheet handlers.
 #include "app/outbound_links.h"
 #include "app/settings.h"
 #include "platform/foundation/user_defaults.h"
 #include "tests/app/app_fixture.h"
-
-#include <gtest/gtest.h>
 
 #include <cmath>
 

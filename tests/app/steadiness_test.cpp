@@ -1,11 +1,7 @@
-// The steadiness detector: the level arithmetic and its precision, the
-// count of steady ticks and the seventh tick's shutter request, the idle,
-// held and counting states, and the launched application over scripted motion.
+// The steadiness detector, alone and in the launched application.
 #include "app/steadiness_detector.h"
 #include "capture/root_view_controller.h"
 #include "tests/app/app_fixture.h"
-
-#include <gtest/gtest.h>
 
 #include <cmath>
 

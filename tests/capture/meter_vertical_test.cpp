@@ -1,14 +1,12 @@
-// The steadiness meter, checked on rendered pixels: which cells are drawn,
-// where, in which colour, and with round ends.
+// The steadiness meter, checked on rendered pixels.
 #include "capture/meter_vertical.h"
 #include "platform/graphics/image_codec.h"
 #include "tests/platform/pixel_support.h"
 #include "tests/platform/ui_fixture.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <filesystem>
+#include <string>
 
 namespace holdstill {
 namespace {
@@ -28,10 +26,9 @@ CGImageRef renderMeter(float progress, bool disabled, CGRect frame = CGRectMake(
   return renderView(*meter);
 }
 
-// The cells found at their places (y = height - 8 - 10k), bottom first, one
-// letter each: G dark green, R red, g light grey, ? anything else. Each is
-// checked to be a whole cell: 19 points wide with round ends, 8 high, and
-// a clear gap above.
+// The cells at their places (y = height - 8 - 10k), bottom first: G dark
+// green, R red, g light grey, ? other. Each is checked to be a whole cell:
+// 19 points wide with round ends, 8 high, a clear gap above.
 std::string cells(const CGImage& image) {
   std::string found;
   for (int y = image.height() - 8; y >= 0; y -= 10) {
@@ -68,24 +65,22 @@ TEST_F(Meter, ASteadyPhoneShowsOneDarkGreenCellAtTheBottom) {
       }
 }
 
-TEST_F(Meter, HalfwayShowsNineCellsUpToY62) {
-  auto image = renderMeter(0.5f, false);
-  EXPECT_EQ(cells(*image), "GRRRRRRRR");
-  EXPECT_EQ(image->colorAt(9, 66).alpha, 255);  // the top cell spans 62..69
-  EXPECT_EQ(image->colorAt(9, 56).alpha, 0);
-}
-
-TEST_F(Meter, FullyUnsteadyFillsAllFifteenCellsUpToY2) {
-  auto image = renderMeter(1.0f, false);
-  EXPECT_EQ(cells(*image), "GRRRRRRRRRRRRRR");
-  EXPECT_EQ(image->colorAt(9, 2).alpha, 255);
-  EXPECT_EQ(image->colorAt(9, 0).alpha, 0);
-}
-
-TEST_F(Meter, DisabledDrawsTheSameCellsAllInLightGrey) {
-  EXPECT_EQ(cells(*renderMeter(0, true)), "g");
-  EXPECT_EQ(cells(*renderMeter(0.5f, true)), "ggggggggg");
-  EXPECT_EQ(cells(*renderMeter(1, true)), std::string(15, 'g'));
+// Each state is also left as a picture in the build folder for people to see.
+TEST_F(Meter, EachLevelShowsItsCellsInItsColours) {
+  const auto out = std::filesystem::path(HOLDSTILL_TEST_OUTPUT_DIR) / "meter-pictures";
+  std::filesystem::create_directories(out);
+  const struct {
+    float progress;
+    bool disabled;
+    std::string cells;
+  } cases[] = {{0, false, "G"}, {0.5f, false, "GRRRRRRRR"}, {1, false, "GRRRRRRRRRRRRRR"},
+               {0, true, "g"},  {0.5f, true, "ggggggggg"},  {1, true, std::string(15, 'g')}};
+  for (const auto& c : cases) {
+    const std::string name = (c.disabled ? "disabled-" : "enabled-") + std::to_string(int(c.progress * 100));
+    auto image = renderMeter(c.progress, c.disabled);
+    EXPECT_EQ(cells(*image), c.cells) << name;
+    writePNGFile(*image, (out / (name + ".png")).string());
+  }
 }
 
 TEST_F(Meter, AMeterUnderTenPointsHighHasOneCellWhateverTheLevel) {
@@ -101,53 +96,6 @@ TEST_F(Meter, LevelsOutOfRangeDrawSafely) {
   EXPECT_EQ(cells(*renderMeter(NAN, false)).size(), 1u);
   EXPECT_EQ(cells(*renderMeter(-3, false)).size(), 1u);
   EXPECT_EQ(cells(*renderMeter(1e30f, false)).size(), 15u);
-}
-
-TEST_F(Meter, NewSettingsShowOnlyAfterARedrawIsAskedFor) {
-  auto meter = std::make_shared<UIMeterVertical>(CGRectMake(0, 0, 20, 150));
-  EXPECT_EQ(meter->backgroundColor(), UIColor::clearColor());
-  EXPECT_EQ(cells(*renderView(*meter)).size(), 1u);
-  meter->setProgress(1.0f);
-  EXPECT_EQ(cells(*renderView(*meter)).size(), 1u);
-  meter->setNeedsDisplay();
-  EXPECT_EQ(cells(*renderView(*meter)).size(), 15u);
-}
-
-// Writes each state, and all six side by side on a dark backdrop enlarged
-// four times, into the build folder for people to look at.
-TEST_F(Meter, EveryStateSideBySideForPeopleToSee) {
-  namespace fs = std::filesystem;
-  const fs::path out = fs::path(HOLDSTILL_TEST_OUTPUT_DIR) / "meter-pictures";
-  fs::create_directories(out);
-  const int scale = 4, slot = 40;
-  std::vector<uint32_t> sheet(static_cast<size_t>(6 * slot * scale) * 170 * scale, 0xff202020);
-  int column = 0;
-  for (bool disabled : {false, true}) {
-    for (float progress : {0.0f, 0.5f, 1.0f}) {
-      auto image = renderMeter(progress, disabled);
-      const std::string name = std::string(disabled ? "disabled" : "enabled") + "-" +
-                               std::to_string(static_cast<int>(progress * 100)) + ".png";
-      writePNGFile(*image, (out / name).string());
-      for (int y = 0; y < 150 * scale; ++y)
-        for (int x = 0; x < 20 * scale; ++x) {
-          // Premultiplied pixels laid over the backdrop.
-          const uint32_t p = image->argbAt(x / scale, y / scale);
-          uint32_t& to = sheet[static_cast<size_t>(10 * scale + y) * 6 * slot * scale +
-                               (column * slot + 10) * scale + x];
-          const uint32_t keep = 255 - (p >> 24);
-          uint32_t mixed = 0xff000000u;
-          for (int shift : {0, 8, 16})
-            mixed |= (((p >> shift) & 0xff) + ((to >> shift) & 0xff) * keep / 255) << shift;
-          to = mixed;
-        }
-      ++column;
-    }
-  }
-  const CGImage all(6 * slot * scale, 170 * scale, std::move(sheet));
-  writePNGFile(all, (out / "all-states.png").string());
-  EXPECT_TRUE(fs::exists(out / "all-states.png"));
-  EXPECT_TRUE(near(all.colorAt(10 * scale + 36, (10 + 146) * scale), kGreen));          // enabled, 0
-  EXPECT_TRUE(near(all.colorAt(2 * slot * scale + 10 * scale + 36, (10 + 6) * scale), kRed));  // enabled, 1
 }
 
 }  // namespace

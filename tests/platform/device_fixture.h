@@ -1,11 +1,5 @@
 #pragma once
-// Fixture for suites that use the simulated device: a fresh Virtual-mode
-// run loop (see run_loop_fixture.h) and a fresh device rooted in a
-// temporary folder, with the project's resources/ as its application
-// bundle. The folder is removed after the test.
-//
-//   class SettingsTest : public platform::testsupport::DeviceTest {};
-//   TEST_F(SettingsTest, ...) { useDevice({.model = "Tablet"}); ... }
+// Fixture: a fresh run loop and a fresh device in a temporary folder, bundle resources/.
 #include "platform/device/device.h"
 #include "tests/platform/run_loop_fixture.h"
 
@@ -35,9 +29,8 @@ class DeviceTest : public RunLoopTest {
     RunLoopTest::TearDown();
   }
 
-  // Makes a new current device with this profile (and this bundle folder;
-  // empty: the project's resources/). Each call starts from a fresh root
-  // unless `keepRoot` is set, which models restarting the same phone.
+  // Makes a new current device with this profile and bundle folder (empty:
+  // resources/), on a fresh root unless `keepRoot` (restarting the same phone).
   std::shared_ptr<Device> useDevice(DeviceProfile profile, std::filesystem::path bundle = {},
                                     bool keepRoot = false) {
     if (bundle.empty()) bundle = HOLDSTILL_RESOURCES_DIR;
@@ -48,9 +41,8 @@ class DeviceTest : public RunLoopTest {
     return device;
   }
 
-  // The current device's folder, and a scratch folder beside it.
   std::filesystem::path root() const { return folder_ / ("device-" + std::to_string(generation_)); }
-  std::filesystem::path scratch() const { return folder_ / "scratch"; }
+  std::filesystem::path scratch() const { return folder_ / "scratch"; }  // beside the device
   std::filesystem::path host(std::string_view devicePath) const {
     return Device::current()->hostPath(devicePath);
   }

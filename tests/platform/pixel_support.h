@@ -1,12 +1,13 @@
 #pragma once
-// Helpers for tests that check rendered pixels: render a view into a
-// picture, and compare a pixel with an expected colour.
+// Helpers for tests that check rendered pixels.
 #include "platform/graphics/cg_image.h"
 #include "platform/graphics/color.h"
 #include "platform/graphics/graphics_stack.h"
 #include "platform/ui/view.h"
 
 #include <cstdlib>
+#include <memory>
+#include <vector>
 #include <ostream>
 
 namespace platform {
@@ -36,12 +37,18 @@ inline RGBA8 rgba(const UIColor& color) {
           channel(color.alpha())};
 }
 
+inline const RGBA8 kRed = rgba(UIColor::redColor()), kBlue = rgba(UIColor::blueColor()),
+                   kWhite = rgba(UIColor::whiteColor());
+
+// A 2 × 1 picture: red on the left, blue on the right.
+inline CGImageRef redBluePicture() {
+  return std::make_shared<const CGImage>(2, 1, std::vector<uint32_t>{0xffff0000, 0xff0000ff});
+}
+
 // Channels equal within `tolerance` (rounding of premultiplied values).
 inline bool near(const RGBA8& a, const RGBA8& b, int tolerance = 2) {
   return std::abs(a.red - b.red) <= tolerance && std::abs(a.green - b.green) <= tolerance &&
          std::abs(a.blue - b.blue) <= tolerance && std::abs(a.alpha - b.alpha) <= tolerance;
 }
-
-inline constexpr RGBA8 kTransparent{0, 0, 0, 0};
 
 }  // namespace platform::testsupport

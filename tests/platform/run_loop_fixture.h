@@ -1,10 +1,5 @@
 #pragma once
-// Fixture for suites that drive the platform's main run loop: every test gets
-// a fresh Virtual-mode loop, and every worker thread it started must have
-// ended by the time the test is over (the fixture runs the loop for them).
-//
-//   class SaveTest : public platform::testsupport::RunLoopTest {};
-//   TEST_F(SaveTest, ...) { ...; ASSERT_TRUE(loop().runUntil([&] { return done; }, 5)); }
+// Fixture: a fresh Virtual-mode main loop per test, no worker left alive after it.
 #include "platform/runloop/run_loop.h"
 #include "platform/runloop/thread.h"
 
@@ -18,14 +13,12 @@ class RunLoopTest : public ::testing::Test {
   void TearDown() override { finishWorkers(); }
 
   static RunLoop& loop() { return RunLoop::main(); }
-
-  // Runs the loop until every worker has ended (at most an hour of virtual
-  // time, or ten seconds in RealTime mode); a test that leaves one behind
-  // fails.
+  // Runs the loop until every worker has ended; whether they did in time.
+  static bool runUntilWorkersEnd(TimeInterval timeout) {
+    return loop().runUntil([] { return NSThread::liveWorkerCount() == 0; }, timeout);
+  }
   static void finishWorkers() {
-    TimeInterval timeout = loop().mode() == RunLoop::Mode::Virtual ? 3600 : 10;
-    if (!loop().stopped())
-      loop().runUntil([] { return NSThread::liveWorkerCount() == 0; }, timeout);
+    if (!loop().stopped()) runUntilWorkersEnd(loop().mode() == RunLoop::Mode::Virtual ? 3600 : 10);
     EXPECT_EQ(NSThread::liveWorkerCount(), 0) << "worker threads still alive at the end of the test";
   }
 };

@@ -1,7 +1,5 @@
 #pragma once
-// Fixture for suites that use views and controllers: a fresh virtual-time
-// run loop (see run_loop_fixture.h) and no alerts or animation records left
-// over from another test.
+// Fixture: a fresh run loop, and no alerts or animation records left over.
 #include "platform/ui/ui_state.h"
 #include "tests/platform/run_loop_fixture.h"
 

@@ -1,5 +1,4 @@
-// holdstill trace-steadiness and record-motion as a user runs them: each
-// test records the command, its output and its exit status.
+// holdstill trace-steadiness and record-motion as a user runs them.
 #include "tests/exif/support/command.h"
 
 #include <gtest/gtest.h>

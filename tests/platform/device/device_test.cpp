@@ -1,6 +1,5 @@
-// The simulated device: path mapping, the current device and UIDevice.
+// The simulated device: path mapping and the current device.
 #include "platform/device/device.h"
-#include "platform/device/ui_device.h"
 #include "tests/platform/device_fixture.h"
 
 #include <cstdlib>
@@ -32,19 +31,6 @@ TEST_F(DeviceTest, AppBundleAppearsAtItsDevicePath) {
   EXPECT_FALSE(device->isInAppBundle("/Applications/Holdstill.app/../Other"));
   EXPECT_EQ(device->hostPath("/Applications/Holdstill.app/../../x"), root() / "x");
   EXPECT_FALSE(device->isInAppBundle("/Applications/Holdstill.apple"));
-}
-
-TEST_F(DeviceTest, UIDeviceAnswersForTheCurrentDevice) {
-  useDevice({.model = "Phone", .name = "Zoë’s Phone", .orientation = UIDeviceOrientation::Portrait});
-  auto& ui = UIDevice::currentDevice();
-  EXPECT_EQ(ui.model(), "Phone");
-  EXPECT_EQ(ui.name(), "Zoë’s Phone");
-  Device::current()->setOrientation(UIDeviceOrientation::LandscapeRight);
-  EXPECT_EQ(int(ui.orientation()), 4);
-
-  useDevice({.model = "Tablet"});
-  EXPECT_EQ(ui.model(), "Tablet");
-  EXPECT_EQ(ui.orientation(), UIDeviceOrientation::Portrait);
 }
 
 TEST_F(DeviceTest, WithoutAChosenDeviceATemporaryOneIsMadeAndRemoved) {

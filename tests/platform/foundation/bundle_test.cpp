@@ -1,5 +1,4 @@
-// The application bundle: the project's own resources, and lookup rules on
-// small bundles made by the tests.
+// The application bundle, and the strings files it reads.
 #include "platform/foundation/bundle.h"
 #include "platform/foundation/data_file.h"
 #include "platform/foundation/file_manager.h"
@@ -26,10 +25,9 @@ class BundleTest : public testsupport::DeviceTest {
   }
 };
 
-const char* const kKeys[] = {"AppName",        "Preview",   "Welcome",       "OK",
-                             "DeviceWarning",  "AcquiringGPS", "TouchAnywhere", "GPSInfo",
-                             "NoGPSData",      "NoLocationInfo", "Saving",      "SavingGPSData",
-                             "HelpTitle",      "Back",      "About",         "OtherProducts"};
+const char* const kKeys[] = {"AppName", "Preview", "Welcome", "OK", "DeviceWarning", "AcquiringGPS",
+                             "TouchAnywhere", "GPSInfo", "NoGPSData", "NoLocationInfo", "Saving",
+                             "SavingGPSData", "HelpTitle", "Back", "About", "OtherProducts"};
 
 TEST_F(BundleTest, ResourcesHaveEveryTextInEveryLanguage) {
   EXPECT_EQ(NSBundle::mainBundle().localizations(), (std::vector<std::string>{"de", "en", "fr"}));
@@ -49,19 +47,16 @@ TEST_F(BundleTest, ResourcesHaveEveryTextInEveryLanguage) {
   }
 }
 
-TEST_F(BundleTest, InfoDictionaryHasTheShortVersion) {
+TEST_F(BundleTest, InfoDictionaryHasTheShortVersionAndAMissingOrMalformedOneNoValues) {
   auto version = NSBundle::mainBundle().objectForInfoDictionaryKey("CFBundleShortVersionString");
-  ASSERT_TRUE(version);
-  EXPECT_TRUE(version->isText());
+  ASSERT_TRUE(version && version->isText());
   EXPECT_TRUE(std::regex_match(version->stringValue(), std::regex(R"(\d+(\.\d+)*)")));
   EXPECT_FALSE(NSBundle::mainBundle().objectForInfoDictionaryKey("NoSuchKey"));
-}
-
-TEST_F(BundleTest, MissingOrMalformedInfoGivesNoValues) {
-  useDevice({}, makeBundle({{"Info.json", "{\"CFBundleShortVersionString\": "}}));
-  EXPECT_FALSE(NSBundle::mainBundle().objectForInfoDictionaryKey("CFBundleShortVersionString"));
-  useDevice({}, makeBundle({}));
-  EXPECT_FALSE(NSBundle::mainBundle().objectForInfoDictionaryKey("CFBundleShortVersionString"));
+  for (auto files : {std::map<std::string, std::string>{{"Info.json", "{\"CFBundleShortVersionString\": "}},
+                     std::map<std::string, std::string>{}}) {
+    useDevice({}, makeBundle(files));
+    EXPECT_FALSE(NSBundle::mainBundle().objectForInfoDictionaryKey("CFBundleShortVersionString"));
+  }
 }
 
 TEST_F(BundleTest, TextsFollowThePreferredLanguageWithEnglishBehind) {
@@ -101,10 +96,8 @@ TEST_F(BundleTest, ResourcePathsAreDevicePathsSearchedSharedThenLocalized) {
             "/Applications/Holdstill.app/fr.lproj/Help/introduction.htm");
   EXPECT_EQ(bundle.pathForResource("help", "png", "", "fr"), "/Applications/Holdstill.app/fr.lproj/help.png");
   EXPECT_EQ(bundle.pathForImageNamed("only-en"), "/Applications/Holdstill.app/en.lproj/only-en.png");
-  EXPECT_EQ(bundle.pathForImageNamed("help.png"), "/Applications/Holdstill.app/help.png");
   EXPECT_FALSE(bundle.pathForResource("absent", "png"));
   EXPECT_FALSE(bundle.pathForImageNamed(""));
-  EXPECT_TRUE(NSFileManager::defaultManager().fileExistsAtPath(*bundle.pathForResource("help", "png")));
 }
 
 TEST_F(BundleTest, BundleCannotBeChanged) {
@@ -117,8 +110,86 @@ TEST_F(BundleTest, BundleCannotBeChanged) {
   EXPECT_FALSE(error.localizedDescription.empty());
   EXPECT_FALSE(NSFileManager::defaultManager().removeItemAtPath(path));
   EXPECT_FALSE(NSFileManager::defaultManager().removeItemAtPath("/Applications/Holdstill.app"));
-  EXPECT_TRUE(std::filesystem::exists(folder / "help.png"));
   EXPECT_EQ(std::filesystem::file_size(folder / "help.png"), 5u);
+}
+
+// The strings-file reader: syntax, escapes, encodings, broken entries.
+std::span<const std::uint8_t> bytesOf(const std::string& text) {
+  return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+}
+
+TEST(StringsFileTest, ReadsEntriesCommentsAndEscapes) {
+  auto table = parseStringsText(R"(/* block
+   comment */ "plain" = "Text";   // line comment
+word = other_word.1;
+"same";
+"quote" = "say \"hi\" \\ back";
+"controls" = "a\nb\tc\r";
+"unicode" = "caf\U00E9 \u00e9 \UD83D\UDE00";
+"octal" = "\101\102";
+"multi" = "line one
+line two";
+"format" = "%@ v%@";
+"twice" = "first"; "twice" = "second";
+)");
+  EXPECT_TRUE(table.issues.empty());
+  const std::map<std::string, std::string> expected{
+      {"plain", "Text"},
+      {"word", "other_word.1"},
+      {"same", "same"},
+      {"quote", "say \"hi\" \\ back"},
+      {"controls", "a\nb\tc\r"},
+      {"unicode", "caf\u00e9 \u00e9 \U0001F600"},
+      {"octal", "AB"},
+      {"multi", "line one\nline two"},
+      {"format", "%@ v%@"},
+      {"twice", "second"},
+  };
+  EXPECT_EQ(table.entries, expected);
+}
+
+TEST(StringsFileTest, BrokenEntryIsLostAndItsNeighboursKept) {
+  struct Case {
+    const char* broken;
+    const char* why;
+  };
+  const Case cases[] = {
+      {R"("bad" = "value")", "missing semicolon"},
+      {R"("bad" "value";)", "missing equals sign"},
+      {R"("bad" = "value;)", "unterminated quote"},
+      {R"("bad" = ;)", "missing value"},
+      {R"("bad" = "v"; /* never closed)", "unterminated comment"},
+      {R"(= "value";)", "missing key"},
+  };
+  for (const auto& c : cases) {
+    std::string text = std::string("\"before\" = \"1\";\n") + c.broken + "\n\"after\" = \"2\";\n";
+    auto table = parseStringsText(text);
+    EXPECT_EQ(table.entries.count("before"), 1u) << c.why;
+    EXPECT_EQ(table.entries.count("after"), 1u) << c.why;
+    EXPECT_EQ(table.entries.count("value"), 0u) << c.why;
+    ASSERT_EQ(table.issues.size(), 1u) << c.why;
+    EXPECT_EQ(table.issues[0].line, 2) << c.why;
+  }
+}
+
+TEST(StringsFileTest, UnterminatedQuoteAtTheEndLosesOnlyThatEntry) {
+  auto table = parseStringsText("\"a\" = \"1\";\n\"b\" = \"never closed\n");
+  EXPECT_EQ(table.entries, (std::map<std::string, std::string>{{"a", "1"}}));
+  EXPECT_EQ(table.issues.size(), 1u);
+}
+
+TEST(StringsFileTest, ReadsUtf16WithByteOrderMarkAndCleansBadUtf8) {
+  const std::u16string source = u"\"k\" = \"Zur\u00fcck \U0001F600\";";
+  std::string little = "\xFF\xFE", big = "\xFE\xFF";
+  for (char16_t unit : source) {
+    little += char(unit & 0xFF), little += char(unit >> 8);
+    big += char(unit >> 8), big += char(unit & 0xFF);
+  }
+  const std::string expected = "Zur\u00fcck \U0001F600";
+  EXPECT_EQ(parseStringsFile(bytesOf(little)).entries.at("k"), expected);
+  EXPECT_EQ(parseStringsFile(bytesOf(big)).entries.at("k"), expected);
+  EXPECT_EQ(parseStringsFile(bytesOf("\xEF\xBB\xBF\"k\" = \"v\";")).entries.at("k"), "v");
+  EXPECT_EQ(parseStringsFile(bytesOf("\"k\" = \"a\xFF" "b\";")).entries.at("k"), "a\uFFFDb");
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
-// Files at device paths: existence, the recursive listing, folders, and
-// all-or-nothing writes.
+// Files at device paths: existence, listings, folders, all-or-nothing writes.
 #include "platform/foundation/data_file.h"
 #include "platform/foundation/file_manager.h"
 #include "tests/platform/device_fixture.h"
@@ -21,41 +20,33 @@ class FileManagerTest : public testsupport::DeviceTest {
   }
 };
 
-TEST_F(FileManagerTest, ListingWalksTheTreeInNameOrder) {
-  ASSERT_TRUE(files.createDirectoryAtPath(std::string(kRoll) + "/sub/deeper", true));
+TEST_F(FileManagerTest, ListingWalksTheTreeInNameOrderAndExistenceTellsFilesFromFolders) {
+  const std::string roll = kRoll;
+  ASSERT_TRUE(files.createDirectoryAtPath(roll + "/sub/deeper", true));
   for (const char* name : {"IMG_0002.JPG", "IMG_0001.JPG", "sub/IMG_0003.JPG", "sub/deeper/x.jpg", "a.txt"})
-    ASSERT_TRUE(write(std::string(kRoll) + "/" + name, "x")) << name;
-  auto walker = files.enumeratorAtPath(std::string(kRoll) + "/");
+    ASSERT_TRUE(write(roll + "/" + name, "x")) << name;
+  auto walker = files.enumeratorAtPath(roll + "/");
   ASSERT_TRUE(walker);
   std::vector<std::string> seen;
   while (auto entry = walker->nextObject()) seen.push_back(*entry);
   EXPECT_EQ(seen, (std::vector<std::string>{"IMG_0001.JPG", "IMG_0002.JPG", "a.txt", "sub", "sub/IMG_0003.JPG",
                                             "sub/deeper", "sub/deeper/x.jpg"}));
   EXPECT_FALSE(walker->nextObject());
-  EXPECT_EQ(files.subpathsAtPath(kRoll), seen);
-  EXPECT_EQ(files.contentsOfDirectoryAtPath(kRoll),
+  EXPECT_EQ(files.subpathsAtPath(roll), seen);
+  EXPECT_EQ(files.contentsOfDirectoryAtPath(roll),
             (std::vector<std::string>{"IMG_0001.JPG", "IMG_0002.JPG", "a.txt", "sub"}));
-}
 
-TEST_F(FileManagerTest, NoListingOfWhatIsNotAFolder) {
+  bool isDirectory = true;
+  EXPECT_TRUE(files.fileExistsAtPath(roll + "/IMG_0001.JPG", &isDirectory));
+  EXPECT_FALSE(isDirectory);
+  EXPECT_TRUE(files.fileExistsAtPath(roll + "/sub/", &isDirectory));
+  EXPECT_TRUE(isDirectory);
+  EXPECT_FALSE(files.fileExistsAtPath(roll + "/IMG_0009.JPG"));
   EXPECT_FALSE(files.enumeratorAtPath("/no/such/folder"));
-  ASSERT_TRUE(write("/file", "x"));
-  EXPECT_FALSE(files.enumeratorAtPath("/file"));
+  EXPECT_FALSE(files.enumeratorAtPath(roll + "/a.txt"));
   NSError error;
   EXPECT_FALSE(files.contentsOfDirectoryAtPath("/no/such/folder", &error));
   EXPECT_EQ(error.code, ENOENT);
-}
-
-TEST_F(FileManagerTest, ExistenceTellsFilesFromFolders) {
-  ASSERT_TRUE(files.createDirectoryAtPath(kRoll, true));
-  ASSERT_TRUE(write(std::string(kRoll) + "/IMG_0001.JPG", "x"));
-  bool isDirectory = true;
-  EXPECT_TRUE(files.fileExistsAtPath(std::string(kRoll) + "/IMG_0001.JPG", &isDirectory));
-  EXPECT_FALSE(isDirectory);
-  EXPECT_TRUE(files.fileExistsAtPath(std::string(kRoll) + "/", &isDirectory));
-  EXPECT_TRUE(isDirectory);
-  EXPECT_FALSE(files.fileExistsAtPath(std::string(kRoll) + "/IMG_0002.JPG", &isDirectory));
-  EXPECT_FALSE(isDirectory);
 }
 
 TEST_F(FileManagerTest, FoldersAreMadeAndRemoved) {

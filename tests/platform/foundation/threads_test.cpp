@@ -1,5 +1,4 @@
-// Device, bundle and defaults used by the main thread and workers at once
-// (RealTime mode, so the threads really overlap).
+// Device, bundle and defaults used by several threads at once (real time).
 #include "platform/device/ui_device.h"
 #include "platform/foundation/bundle.h"
 #include "platform/foundation/date.h"

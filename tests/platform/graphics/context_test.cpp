@@ -1,7 +1,7 @@
-// The drawing context: paths with tangent arcs, state saving, clipping, and
-// the two coordinate conventions (views top-down, bitmaps bottom-up).
+// The drawing context: paths, state, clipping, both coordinate conventions, text.
 #include "platform/graphics/context.h"
 #include "platform/graphics/graphics_stack.h"
+#include "platform/graphics/text.h"
 #include "tests/platform/pixel_support.h"
 
 #include <gtest/gtest.h>
@@ -11,11 +11,9 @@
 namespace platform {
 namespace {
 
-using testsupport::kTransparent;
+using testsupport::kBlue;
+using testsupport::kRed;
 using testsupport::near;
-using testsupport::rgba;
-
-const RGBA8 kRed = rgba(UIColor::redColor()), kBlue = rgba(UIColor::blueColor());
 
 // A w × h bitmap, left half red and right half blue, rows top down.
 CGImageRef halves(int w, int h) {
@@ -35,24 +33,16 @@ void roundedSquare(CGContextRef c, CGFloat size, CGFloat r) {
   CGContextClosePath(c);
 }
 
-TEST(DrawingContext, TangentArcsRoundTheCornersOfAFilledSquare) {
-  CGContext c(20, 20, CGContext::Origin::TopLeft);
-  roundedSquare(&c, 20, 6);
-  CGContextSetFillColorWithColor(&c, UIColor::redColor().CGColor());
-  CGContextFillPath(&c);
-  auto image = c.makeImage();
-  for (auto [x, y] : {std::pair{0, 0}, {19, 0}, {0, 19}, {19, 19}})
-    EXPECT_EQ(image->colorAt(x, y), kTransparent) << x << "," << y;
-  for (auto [x, y] : {std::pair{10, 10}, {0, 10}, {10, 0}, {19, 10}, {10, 19}, {3, 3}})
-    EXPECT_TRUE(near(image->colorAt(x, y), kRed)) << x << "," << y << " " << image->colorAt(x, y);
-}
-
-TEST(DrawingContext, DegenerateArcsBecomeStraightLinesToTheCorner) {
-  for (CGFloat radius : {0.0f, -3.0f}) {
-    CGContext c(10, 10, CGContext::Origin::TopLeft);
-    roundedSquare(&c, 10, radius);
+TEST(DrawingContext, TangentArcsRoundCornersAndDegenerateOnesGoStraightToTheCorner) {
+  for (auto [radius, cornerAlpha] : {std::pair{6.0f, 0}, {0.0f, 255}, {-3.0f, 255}}) {
+    CGContext c(20, 20, CGContext::Origin::TopLeft);
+    roundedSquare(&c, 20, radius);
     CGContextFillPath(&c);
-    EXPECT_EQ(c.makeImage()->colorAt(0, 0).alpha, 255) << radius;
+    auto image = c.makeImage();
+    for (auto [x, y] : {std::pair{0, 0}, {19, 0}, {0, 19}, {19, 19}})
+      EXPECT_EQ(image->colorAt(x, y).alpha, cornerAlpha) << radius << " at " << x << "," << y;
+    for (auto [x, y] : {std::pair{10, 10}, {0, 10}, {10, 0}, {19, 10}, {10, 19}, {3, 3}})
+      EXPECT_EQ(image->colorAt(x, y).alpha, 255) << radius << " at " << x << "," << y;
   }
   // Collinear points: the arc is a line through the middle point.
   CGContext c(10, 10, CGContext::Origin::TopLeft);
@@ -79,7 +69,7 @@ TEST(DrawingContext, RestoringStateKeepsThePathButNotTransformOrColour) {
   CGContextFillPath(&c);  // the path was used up: nothing more
   auto image = c.makeImage();
   EXPECT_TRUE(near(image->colorAt(9, 9), kBlue));
-  EXPECT_EQ(image->colorAt(11, 11), kTransparent);
+  EXPECT_EQ(image->colorAt(11, 11).alpha, 0);
 }
 
 TEST(DrawingContext, ClipLimitsFillsUntilTheStateIsRestored) {
@@ -127,9 +117,8 @@ TEST(BitmapContext, HasItsOriginAtTheBottomAndDrawsPicturesUpright) {
 }
 
 TEST(BitmapContext, QuarterTurnedDrawingOfAPortraitPictureCoversTheCanvasUpright) {
-  // A picture stored sideways (shown turned clockwise): its left half is the
-  // top of what a person sees. Drawn as a thumbnail is: translated by the
-  // canvas height, turned -90 degrees, into the exchanged rectangle.
+  // A picture stored sideways, its left half the top of what a person sees,
+  // drawn as a thumbnail is: moved down the canvas, turned -90 degrees.
   const int W = 16, H = 12;
   auto canvas = CGBitmapContextCreate(W, H);
   CGContextSetInterpolationQuality(canvas.get(), kCGInterpolationLow);
@@ -161,6 +150,52 @@ TEST(GraphicsStack, ImageContextsNestAndOnlyTheyAreEndedOrPictured) {
   ASSERT_NE(picture, nullptr);
   EXPECT_EQ(picture->size(), CGSizeMake(4, 2));
   EXPECT_EQ(picture->CGImage()->colorAt(0, 0).alpha, 255);
+}
+
+// Measuring, breaking and drawing text.
+const UIFont kFont = UIFont::systemFontOfSize(16);
+
+TEST(Text, LinesBreakBetweenWordsAndLongWordsBreakBetweenCharacters) {
+  const CGFloat oneWord = sizeWithFont("gamma", kFont).width;  // the widest word
+  const auto lines = wrapText("alpha beta gamma", kFont, oneWord + 4, 0);
+  EXPECT_EQ(lines, (std::vector<std::string>{"alpha", "beta", "gamma"}));
+  const auto pieces = wrapText("abcdefghij", kFont, sizeWithFont("abc", kFont).width, 0);
+  EXPECT_GT(pieces.size(), 2u);
+  std::string joined;
+  for (const auto& p : pieces) joined += p;
+  EXPECT_EQ(joined, "abcdefghij");
+  EXPECT_EQ(wrapText("one\n\ntwo", kFont, 500, 0), (std::vector<std::string>{"one", "", "two"}));
+  EXPECT_EQ(wrapText("alpha beta gamma", kFont, oneWord + 4, 2).size(), 2u);
+}
+
+TEST(Text, ConstrainedSizeCountsTheLinesThatFit) {
+  const CGFloat line = lineHeight(kFont);
+  ASSERT_GT(line, 10);
+  const CGFloat width = sizeWithFont("gamma", kFont).width + 4;
+  EXPECT_EQ(sizeWithFont("alpha beta gamma", kFont, {width, 1000}, UILineBreakModeWordWrap).height,
+            3 * line);
+  EXPECT_EQ(sizeWithFont("alpha beta gamma", kFont, {width, line * 2.5f}, UILineBreakModeWordWrap).height,
+            2 * line);
+  EXPECT_LE(sizeWithFont("alpha beta gamma", kFont, {width, 1000}, UILineBreakModeWordWrap).width, width);
+  EXPECT_GT(sizeWithFont("Saving…", UIFont::boldSystemFontOfSize(16)).width,
+            sizeWithFont("Saving…", UIFont::systemFontOfSize(10)).width);
+  EXPECT_EQ(sizeWithFont("x", UIFont::systemFontOfSize(0)), CGSizeMake(0, 0));
+}
+
+TEST(Text, InvalidUTF8IsDrawnWithoutBreakingTheContext) {
+  const std::string bad = "ok\xff\xc3(\xed\xa0\x80";
+  EXPECT_GT(sizeWithFont(bad, kFont).width, sizeWithFont("ok", kFont).width);
+  UIGraphicsBeginImageContext({60, 30});
+  CGContextRef c = UIGraphicsGetCurrentContext();
+  drawTextAtPoint(bad, {0, 0}, kFont);
+  CGContextFillRect(c, CGRectMake(50, 20, 10, 10));
+  auto out = UIGraphicsGetImageFromCurrentImageContext()->CGImage();
+  UIGraphicsEndImageContext();
+  EXPECT_EQ(out->colorAt(55, 25).alpha, 255);
+  int inked = 0;
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 40; ++x) inked += out->colorAt(x, y).alpha > 128;
+  EXPECT_GT(inked, 20);
 }
 
 }  // namespace

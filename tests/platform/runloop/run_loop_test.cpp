@@ -1,9 +1,9 @@
-// The main run loop in Virtual mode: task order, the clock, run/stop and the
-// runUntil/runFor drivers.
+// The main run loop in Virtual mode, and NSTimer on it.
 #include "platform/runloop/lock.h"
-#include "platform/runloop/run_loop.h"
+#include "platform/runloop/timer.h"
 #include "tests/platform/run_loop_fixture.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,16 +11,9 @@ namespace platform {
 namespace {
 
 using RunLoopTest = testsupport::RunLoopTest;
+using TimerTest = testsupport::RunLoopTest;
 
-TEST_F(RunLoopTest, PostedTasksRunInOrderWithoutMovingTheClock) {
-  std::vector<int> ran;
-  for (int i = 0; i < 5; ++i) loop().post([&, i] { ran.push_back(i); });
-  loop().runFor(0);
-  EXPECT_EQ(ran, (std::vector<int>{0, 1, 2, 3, 4}));
-  EXPECT_EQ(loop().now(), 0.0);
-}
-
-TEST_F(RunLoopTest, TimedEventsRunAtTheirTimeAndInQueueOrderOnTies) {
+TEST_F(RunLoopTest, TasksRunByTimeThenQueueOrderAndRunForIncludesItsEnd) {
   std::vector<std::string> ran;
   auto record = [&](std::string what) {
     return [&ran, what] { ran.push_back(what + "@" + std::to_string(RunLoop::main().now())); };
@@ -29,10 +22,12 @@ TEST_F(RunLoopTest, TimedEventsRunAtTheirTimeAndInQueueOrderOnTies) {
   loop().postAt(1.0, record("a"));
   loop().postAt(2.0, record("c"));
   loop().post(record("now"));
-  loop().runFor(10);
-  EXPECT_EQ(ran, (std::vector<std::string>{"now@0.000000", "a@1.000000", "b@2.000000",
-                                           "c@2.000000"}));
-  EXPECT_EQ(loop().now(), 10.0);
+  loop().post(record("then"));
+  loop().postAt(10.3, record("end"));
+  loop().runFor(10.3);
+  EXPECT_EQ(ran, (std::vector<std::string>{"now@0.000000", "then@0.000000", "a@1.000000", "b@2.000000",
+                                           "c@2.000000", "end@10.300000"}));
+  EXPECT_EQ(loop().now(), 10.3);
 }
 
 TEST_F(RunLoopTest, EventInThePastRunsNowAfterThoseAlreadyQueued) {
@@ -45,24 +40,14 @@ TEST_F(RunLoopTest, EventInThePastRunsNowAfterThoseAlreadyQueued) {
   EXPECT_EQ(loop().now(), 5.0);
 }
 
-TEST_F(RunLoopTest, RunForIncludesEventsDueExactlyAtTheEnd) {
-  bool ran = false;
-  loop().postAt(0.3, [&] { ran = true; });
-  loop().runFor(0.3);
-  EXPECT_TRUE(ran);
-}
-
-TEST_F(RunLoopTest, RunUntilStopsAsSoonAsTheConditionHolds) {
+TEST_F(RunLoopTest, RunUntilStopsWhenTheConditionHoldsOrAtTheTimeout) {
   int count = 0;
   for (int i = 1; i <= 10; ++i) loop().postAt(i, [&] { ++count; });
   EXPECT_TRUE(loop().runUntil([&] { return count == 3; }, 100));
   EXPECT_EQ(loop().now(), 3.0);
-  EXPECT_EQ(count, 3);
-}
-
-TEST_F(RunLoopTest, RunUntilGivesUpAtTheTimeoutWithTheClockThere) {
   EXPECT_FALSE(loop().runUntil([] { return false; }, 7.5));
-  EXPECT_EQ(loop().now(), 7.5);
+  EXPECT_EQ(loop().now(), 10.5);
+  EXPECT_EQ(count, 10);
 }
 
 TEST_F(RunLoopTest, StopEndsRunWithItsStatusAndIsFinal) {
@@ -70,7 +55,6 @@ TEST_F(RunLoopTest, StopEndsRunWithItsStatusAndIsFinal) {
   bool late = false;
   loop().postAt(2.0, [&] { late = true; });
   EXPECT_EQ(loop().run(), 3);
-  EXPECT_TRUE(loop().stopped());
   EXPECT_EQ(loop().now(), 1.0);
   EXPECT_EQ(loop().run(), 3);
   loop().runFor(5);
@@ -94,16 +78,6 @@ TEST_F(RunLoopTest, PerformOnMainThreadWithWaitOnTheMainThreadRunsAtOnce) {
   EXPECT_EQ(ran, (std::vector<int>{2, 1}));
 }
 
-TEST_F(RunLoopTest, ResetMainGivesAFreshLoop) {
-  bool ran = false;
-  loop().postAt(1.0, [&] { ran = true; });
-  loop().runFor(0.5);
-  RunLoop::resetMain(RunLoop::Mode::Virtual);
-  EXPECT_EQ(loop().now(), 0.0);
-  loop().runFor(2);
-  EXPECT_FALSE(ran);
-}
-
 TEST(RunLoopDeathTest, DeadlockOfEveryPlatformThreadAbortsWithAMessage) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_DEATH(
@@ -114,6 +88,82 @@ TEST(RunLoopDeathTest, DeadlockOfEveryPlatformThreadAbortsWithAMessage) {
         lock.lock();  // non-recursive: waits for itself
       },
       "deadlock");
+}
+
+TEST_F(TimerTest, RepeatingTimerFiresAtStartPlusMultiplesOfItsInterval) {
+  loop().runFor(0.05);
+  std::vector<TimeInterval> fired;
+  NSTimer::scheduledTimerWithTimeInterval(
+      0.3, [&](NSTimer&) { fired.push_back(RunLoop::main().now()); }, true);
+  loop().runFor(60);
+  ASSERT_EQ(fired.size(), 200u);
+  for (std::size_t k = 0; k < fired.size(); ++k)
+    EXPECT_EQ(fired[k], 0.05 + TimeInterval(k + 1) * 0.3) << "firing " << k;
+}
+
+TEST_F(TimerTest, LoopKeepsAScheduledTimerAliveUntilInvalidated) {
+  auto owner = std::make_shared<int>(0);
+  std::weak_ptr<int> watch = owner;
+  std::weak_ptr<NSTimer> timer = NSTimer::scheduledTimerWithTimeInterval(
+      1, [owner](NSTimer&) { ++*owner; }, true);
+  owner.reset();
+  loop().runFor(3);
+  ASSERT_FALSE(watch.expired());
+  EXPECT_EQ(*watch.lock(), 3);
+  timer.lock()->invalidate();
+  EXPECT_TRUE(timer.expired()) << "an invalidated timer is released by the loop";
+  EXPECT_TRUE(watch.expired());
+}
+
+TEST_F(TimerTest, InvalidateInsideItsOwnCallbackStopsIt) {
+  int count = 0;
+  NSTimer::scheduledTimerWithTimeInterval(
+      0.5, [&](NSTimer& t) { if (++count == 3) t.invalidate(); }, true);
+  loop().runFor(10);
+  EXPECT_EQ(count, 3);
+}
+
+TEST_F(TimerTest, OneShotFiresOnceFromTheLoopOrFromFireAndFireLeavesARepeatingSchedule) {
+  int count = 0;
+  auto counting = [&](NSTimer&) { ++count; };
+  auto timer = NSTimer::scheduledTimerWithTimeInterval(2, counting, false);
+  loop().runFor(10);
+  EXPECT_EQ(count, 1);
+  EXPECT_FALSE(timer->isValid());
+  timer->fire();
+  EXPECT_EQ(count, 1) << "an invalid timer does not fire";
+
+  auto early = NSTimer::scheduledTimerWithTimeInterval(2, counting, false);
+  early->fire();
+  loop().runFor(5);
+  EXPECT_EQ(count, 2);
+
+  auto repeating = NSTimer::scheduledTimerWithTimeInterval(1, counting, true);
+  repeating->fire();
+  EXPECT_TRUE(repeating->isValid());
+  EXPECT_EQ(repeating->fireDate(), loop().now() + 1);
+  repeating->invalidate();
+}
+
+TEST_F(TimerTest, LateRepeatingTimerFiresOnceAndSkipsMissedTicks) {
+  std::vector<TimeInterval> fired;
+  auto timer = NSTimer::scheduledTimerWithTimeInterval(
+      0.3, [&](NSTimer&) { fired.push_back(RunLoop::main().now()); }, true);
+  loop().postAt(0.1, [] { NSThread::sleepUntilDate(1.0); });  // misses 0.3, 0.6, 0.9
+  loop().runFor(1.5);
+  ASSERT_EQ(fired.size(), 3u);
+  EXPECT_EQ(fired[0], 1.0);
+  EXPECT_DOUBLE_EQ(fired[1], 1.2);
+  EXPECT_DOUBLE_EQ(fired[2], 1.5);
+  timer->invalidate();
+}
+
+TEST_F(TimerTest, NonPositiveIntervalIsRaisedToTheMinimum) {
+  int count = 0;
+  auto timer = NSTimer::scheduledTimerWithTimeInterval(0, [&](NSTimer&) { ++count; }, true);
+  loop().runFor(0.00105);
+  EXPECT_EQ(count, 10);
+  timer->invalidate();
 }
 
 }  // namespace

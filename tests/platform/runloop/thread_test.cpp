@@ -1,7 +1,5 @@
-// Worker threads, NSLock and main-thread requests under the Virtual-mode
-// scheduler: turns, virtual time and deterministic interleaving.
+// Worker threads, NSLock and main-thread requests, in virtual and real time.
 #include "platform/runloop/lock.h"
-#include "platform/runloop/thread.h"
 #include "platform/runloop/timer.h"
 #include "tests/platform/run_loop_fixture.h"
 
@@ -16,8 +14,7 @@ namespace {
 
 using ThreadTest = testsupport::RunLoopTest;
 
-// Appends "what@time" for the calling platform thread. Only the thread
-// holding the turn runs, so the trace needs no lock of its own.
+// "what@time" lines; only the thread holding the turn runs, so no lock.
 struct Trace {
   std::vector<std::string> lines;
   void add(const std::string& what) {
@@ -74,18 +71,13 @@ std::vector<std::string> contendedRun() {
 
 TEST_F(ThreadTest, SameProgramGivesTheSameInterleavingEveryRun) {
   auto first = contendedRun();
-  // The lock keeps each holder's two lines together.
-  std::string holder;
-  for (const auto& line : first) {
-    if (line[0] != 'w') continue;
-    std::string who = line.substr(0, 2);
-    if (holder.empty()) {
-      EXPECT_EQ(line[2], '+') << line;
-      holder = who;
-    } else {
-      EXPECT_EQ(line.substr(0, 3), holder + "-") << line;
-      holder.clear();
-    }
+  std::vector<std::string> held;  // the lock keeps each holder's two lines together
+  for (const auto& line : first)
+    if (line[0] == 'w') held.push_back(line.substr(0, 3));
+  ASSERT_EQ(held.size(), 40u);
+  for (std::size_t i = 0; i < held.size(); i += 2) {
+    EXPECT_EQ(held[i][2], '+') << i;
+    EXPECT_EQ(held[i + 1], held[i].substr(0, 2) + "-") << i;
   }
   for (int run = 0; run < 5; ++run) EXPECT_EQ(contendedRun(), first) << "run " << run;
 }
@@ -145,15 +137,14 @@ TEST_F(ThreadTest, WaitingMainThreadRequestRunsOnTheMainThreadBeforeTheWorkerGoe
     steps.push_back("worker done");
   });
   EXPECT_TRUE(NSThread::isMainThread());
-  loop().runUntil([] { return NSThread::liveWorkerCount() == 0; }, 1);
+  runUntilWorkersEnd(1);
   loop().runFor(0);
   EXPECT_EQ(steps, (std::vector<std::string>{"worker", "request on main", "worker again",
                                              "worker done", "no wait"}));
   EXPECT_EQ(loop().now(), 0.0);
 }
 
-// The save pipeline's pattern: a worker polls a flag every 0.5 s that the
-// main thread clears later.
+// The save pipeline's pattern.
 TEST_F(ThreadTest, PollingWorkerSeesAFlagClearedByTheMainThread) {
   std::atomic<bool> busy{true};
   TimeInterval noticedAt = -1;
@@ -162,7 +153,7 @@ TEST_F(ThreadTest, PollingWorkerSeesAFlagClearedByTheMainThread) {
     noticedAt = RunLoop::main().now();
   });
   loop().postAt(1.2, [&] { busy = false; });
-  ASSERT_TRUE(loop().runUntil([] { return NSThread::liveWorkerCount() == 0; }, 10));
+  ASSERT_TRUE(runUntilWorkersEnd(10));
   EXPECT_EQ(noticedAt, 1.5);
   EXPECT_EQ(loop().now(), 1.5) << "runUntil sees the worker end when it ends";
 }
@@ -178,19 +169,51 @@ TEST_F(ThreadTest, StopFromAWorkerEndsRun) {
 
 TEST_F(ThreadTest, ForeignThreadMayPostButNotSleepOnTheVirtualClock) {
   bool ran = false;
-  bool threw = false;
   std::thread foreign([&] {
     RunLoop::main().post([&] { ran = true; });
-    try {
-      NSThread::sleepForTimeInterval(1);
-    } catch (const std::logic_error&) {
-      threw = true;
-    }
+    EXPECT_THROW(NSThread::sleepForTimeInterval(1), std::logic_error);
   });
   foreign.join();
   loop().runFor(0);
   EXPECT_TRUE(ran);
-  EXPECT_TRUE(threw);
+}
+
+// RealTime mode: the wall clock and ordinary concurrency.
+class RealTimeTest : public testsupport::RunLoopTest {
+ protected:
+  void SetUp() override { RunLoop::resetMain(RunLoop::Mode::RealTime); }
+};
+
+TEST_F(RealTimeTest, TimerFiresOnTheWallClockAndStopEndsRun) {
+  int count = 0;
+  NSTimer::scheduledTimerWithTimeInterval(0.002, [&](NSTimer& t) {
+    if (++count < 3) return;
+    t.invalidate();
+    RunLoop::main().stop(5);
+  }, true);
+  EXPECT_EQ(loop().run(), 5);
+  EXPECT_EQ(count, 3);
+  EXPECT_GE(loop().now(), 0.006);
+}
+
+TEST_F(RealTimeTest, WorkersShareALockAndReachTheMainThread) {
+  NSLock lock;
+  int counter = 0;  // guarded by lock
+  std::atomic<int> requests{0};
+  for (int w = 0; w < 4; ++w)
+    NSThread::detachNewThread([&] {
+      for (int i = 0; i < 1000; ++i) {
+        lock.lock();
+        ++counter;
+        lock.unlock();
+      }
+      RunLoop::main().performOnMainThread(
+          [&] { requests += NSThread::isMainThread() ? 1 : 100; }, true);
+      NSThread::sleepForTimeInterval(0.001);
+    });
+  ASSERT_TRUE(runUntilWorkersEnd(10));
+  EXPECT_EQ(counter, 4000);
+  EXPECT_EQ(requests, 4);
 }
 
 }  // namespace

@@ -1,10 +1,6 @@
-// The simulated accelerometer: recorded traces and the line every bad row
-// is reported at, delivery times on the virtual-time loop, the still and
-// shaking motions, and switching the motion at a given time.
+// The simulated accelerometer: recorded traces, delivery, and the scripted motions.
 #include "platform/sensors/accelerometer.h"
 #include "tests/platform/device_fixture.h"
-
-#include <gtest/gtest.h>
 
 #include <cmath>
 

@@ -1,10 +1,7 @@
-// The application object and UIApplicationMain: addresses handed out, the
-// launch, and ending with a status.
+// The application object and UIApplicationMain.
 #include "platform/foundation/data_file.h"
 #include "platform/ui/application.h"
 #include "tests/platform/device_fixture.h"
-
-#include <gtest/gtest.h>
 
 namespace platform {
 namespace {

@@ -1,32 +1,28 @@
-// View controllers and the navigation controller: loading views, hearing
-// appearances, the navigation stack and bar, and modal presentation.
+// View controllers, the navigation controller, and modal presentation.
 #include "platform/ui/navigation_controller.h"
 #include "platform/ui/window.h"
 #include "tests/platform/ui_fixture.h"
 
-#include <gtest/gtest.h>
-
 namespace platform {
 namespace {
 
-using Controllers = testsupport::UITest;
 using Log = std::vector<std::string>;
 
+// Logs "title.step" for each step of its view's life.
 class Recording : public UIViewController {
  public:
-  Recording(std::string name, Log& log) : name_(std::move(name)), log_(log) {}
+  explicit Recording(Log& log) : log_(log) {}
   void loadView() override {
-    log_.push_back(name_ + ".loadView");
+    log_.push_back(title() + ".loadView");
     UIViewController::loadView();
   }
-  void viewDidLoad() override { log_.push_back(name_ + ".viewDidLoad"); }
-  void viewWillAppear(bool) override { log_.push_back(name_ + ".willAppear"); }
-  void viewDidAppear(bool) override { log_.push_back(name_ + ".didAppear"); }
-  void viewWillDisappear(bool) override { log_.push_back(name_ + ".willDisappear"); }
-  void viewDidDisappear(bool) override { log_.push_back(name_ + ".didDisappear"); }
+  void viewDidLoad() override { log_.push_back(title() + ".viewDidLoad"); }
+  void viewWillAppear(bool) override { log_.push_back(title() + ".willAppear"); }
+  void viewDidAppear(bool) override { log_.push_back(title() + ".didAppear"); }
+  void viewWillDisappear(bool) override { log_.push_back(title() + ".willDisappear"); }
+  void viewDidDisappear(bool) override { log_.push_back(title() + ".didDisappear"); }
 
  private:
-  std::string name_;
   Log& log_;
 };
 
@@ -34,40 +30,38 @@ class RecordingDelegate : public UINavigationControllerDelegate {
  public:
   explicit RecordingDelegate(Log& log) : log_(log) {}
   void navigationControllerWillShowViewController(UINavigationController&,
-                                                  const std::shared_ptr<UIViewController>& c,
-                                                  bool) override {
-    log_.push_back(std::string("delegate.willShow ") + (c ? c->title() : "null"));
+                                                  const std::shared_ptr<UIViewController>& c, bool) override {
+    log_.push_back("delegate.willShow " + c->title());
   }
   void navigationControllerDidShowViewController(UINavigationController&,
-                                                 const std::shared_ptr<UIViewController>& c,
-                                                 bool) override {
-    log_.push_back(std::string("delegate.didShow ") + (c ? c->title() : "null"));
+                                                 const std::shared_ptr<UIViewController>& c, bool) override {
+    log_.push_back("delegate.didShow " + c->title());
   }
 
  private:
   Log& log_;
 };
 
-std::shared_ptr<Recording> named(const std::string& name, Log& log) {
-  auto c = std::make_shared<Recording>(name, log);
-  c->setTitle(name);
-  return c;
-}
+class Controllers : public testsupport::UITest {
+ protected:
+  std::shared_ptr<Recording> named(const std::string& name) {
+    auto c = std::make_shared<Recording>(log);
+    c->setTitle(name);
+    return c;
+  }
+  // A navigation controller over "root" whose delegate writes to the log.
+  std::shared_ptr<UINavigationController> navigation() {
+    auto nav = UINavigationController::initWithRootViewController(named("root"));
+    nav->setDelegate(delegate);
+    return nav;
+  }
 
-TEST_F(Controllers, TheViewLoadsOnceOnFirstUseWithTheApplicationFrame) {
   Log log;
-  auto c = named("a", log);
-  EXPECT_FALSE(c->isViewLoaded());
-  auto view = c->view();
-  EXPECT_EQ(c->view(), view);
-  EXPECT_EQ(log, (Log{"a.loadView", "a.viewDidLoad"}));
-  EXPECT_EQ(view->frame(), UIScreen::mainScreen().applicationFrame());
-  EXPECT_EQ(view->viewController(), c);
-}
+  std::shared_ptr<RecordingDelegate> delegate = std::make_shared<RecordingDelegate>(log);
+};
 
 TEST_F(Controllers, AControllerHearsItsViewComeOntoAndLeaveTheScreen) {
-  Log log;
-  auto c = named("a", log);
+  auto c = named("a");
   auto window = std::make_shared<UIWindow>();
   window->addSubview(c->view());  // the window is not shown yet
   log.clear();
@@ -79,12 +73,9 @@ TEST_F(Controllers, AControllerHearsItsViewComeOntoAndLeaveTheScreen) {
 }
 
 TEST_F(Controllers, NavigationLaysOutA44PointBarAboveTheTopView) {
-  Log log;
-  auto root = named("root", log);
+  auto root = named("root");
   auto nav = UINavigationController::initWithRootViewController(root);
   EXPECT_EQ(root->navigationController(), nav);
-  EXPECT_EQ(nav->navigationController(), nav);
-  EXPECT_EQ(named("loose", log)->navigationController(), nullptr);
   EXPECT_EQ(nav->view()->frame(), CGRectMake(0, 20, 320, 460));
   EXPECT_EQ(nav->navigationBar()->frame(), CGRectMake(0, 0, 320, 44));
   EXPECT_EQ(root->view()->frame(), CGRectMake(0, 44, 320, 416));
@@ -97,29 +88,16 @@ TEST_F(Controllers, NavigationLaysOutA44PointBarAboveTheTopView) {
   EXPECT_EQ(root->view()->frame(), CGRectMake(0, 0, 320, 480));
 }
 
-TEST_F(Controllers, ComingOnScreenTheNavigationDelegateHearsOfTheTopController) {
-  Log log;
-  auto delegate = std::make_shared<RecordingDelegate>(log);
-  auto nav = UINavigationController::initWithRootViewController(named("root", log));
-  nav->setDelegate(delegate);
+TEST_F(Controllers, TheDelegateHearsOfTheTopControllerAndAnAnimatedPushFinishesOnTheRunLoop) {
+  auto nav = navigation();
   auto window = std::make_shared<UIWindow>();
   window->makeKeyAndVisible();
   nav->view();
   log.clear();
   window->addSubview(nav->view());
-  EXPECT_EQ(log, (Log{"delegate.willShow root", "root.willAppear", "root.didAppear",
-                      "delegate.didShow root"}));
-}
-
-TEST_F(Controllers, AnAnimatedPushFinishesOnTheRunLoopAndPopComesBack) {
-  Log log;
-  auto delegate = std::make_shared<RecordingDelegate>(log);
-  auto nav = UINavigationController::initWithRootViewController(named("root", log));
-  nav->setDelegate(delegate);
-  auto window = std::make_shared<UIWindow>();
-  window->addSubview(nav->view());
-  window->makeKeyAndVisible();
-  auto help = named("help", log);
+  EXPECT_EQ(log,
+            (Log{"delegate.willShow root", "root.willAppear", "root.didAppear", "delegate.didShow root"}));
+  auto help = named("help");
   log.clear();
   nav->pushViewController(help, true);
   EXPECT_EQ(log, (Log{"root.willDisappear", "delegate.willShow help", "help.loadView",
@@ -145,18 +123,14 @@ TEST_F(Controllers, AnAnimatedPushFinishesOnTheRunLoopAndPopComesBack) {
 }
 
 TEST_F(Controllers, OffScreenPushesTellNoOne) {
-  Log log;
-  auto delegate = std::make_shared<RecordingDelegate>(log);
-  auto nav = UINavigationController::initWithRootViewController(named("root", log));
-  nav->setDelegate(delegate);
-  nav->pushViewController(named("next", log), false);
+  auto nav = navigation();
+  nav->pushViewController(named("next"), false);
   EXPECT_EQ(log, Log{});
   EXPECT_EQ(nav->viewControllers().size(), 2u);
 }
 
 TEST_F(Controllers, BarButtonsRunTheirItemsActions) {
-  Log log;
-  auto root = named("root", log);
+  auto root = named("root");
   auto nav = UINavigationController::initWithRootViewController(root);
   int abouts = 0;
   root->navigationItem().setRightBarButtonItem(std::make_shared<UIBarButtonItem>(
@@ -170,8 +144,7 @@ TEST_F(Controllers, BarButtonsRunTheirItemsActions) {
 }
 
 TEST_F(Controllers, AModalControllerCoversTheScreenUntilDismissed) {
-  Log log;
-  auto base = named("base", log), modal = named("modal", log);
+  auto base = named("base"), modal = named("modal");
   auto window = std::make_shared<UIWindow>();
   window->addSubview(base->view());
   window->makeKeyAndVisible();

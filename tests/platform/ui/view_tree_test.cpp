@@ -1,11 +1,6 @@
-// The view tree: geometry, order of subviews, lookups and ownership.
-#include "platform/ui/button.h"
-#include "platform/ui/image_view.h"
-#include "platform/ui/label.h"
+// The view tree: geometry, order of subviews, lookups, and animation blocks.
 #include "platform/ui/window.h"
 #include "tests/platform/ui_fixture.h"
-
-#include <gtest/gtest.h>
 
 namespace platform {
 namespace {
@@ -80,17 +75,6 @@ TEST_F(ViewTree, ViewWithTagLooksAtTheViewThenDepthFirstBackToFront) {
   EXPECT_EQ(root->viewWithTag(99), nullptr);
 }
 
-TEST_F(ViewTree, ATreeIsFreedWithItsRootAndChildLinksDoNotOwn) {
-  std::weak_ptr<UIView> child;
-  {
-    auto root = tagged(1);
-    auto c = tagged(2);
-    root->addSubview(c);
-    child = c;
-  }
-  EXPECT_TRUE(child.expired());
-}
-
 TEST_F(ViewTree, PointsConvertBetweenBranchesThroughTheWindow) {
   auto window = std::make_shared<UIWindow>();
   auto left = tagged(1, CGRectMake(10, 10, 100, 100)), right = tagged(2, CGRectMake(200, 50, 50, 50));
@@ -105,13 +89,58 @@ TEST_F(ViewTree, PointsConvertBetweenBranchesThroughTheWindow) {
   EXPECT_EQ(tagged(4)->window(), nullptr);
 }
 
-TEST_F(ViewTree, ClassNamesAreThePlatformNames) {
-  EXPECT_STREQ(object_getClassName(std::make_shared<UIView>()), "UIView");
-  EXPECT_STREQ(object_getClassName(std::make_shared<UIImageView>()), "UIImageView");
-  EXPECT_STREQ(object_getClassName(std::make_shared<UIButton>()), "UIButton");
-  EXPECT_STREQ(object_getClassName(std::make_shared<UILabel>()), "UILabel");
-  EXPECT_STREQ(object_getClassName(std::make_shared<UIWindow>()), "UIWindow");
-  EXPECT_STREQ(object_getClassName(nullptr), "nil");
+// Animation blocks: final values at once, a record of each block, and the
+// did-stop step on the run loop once its time has passed.
+TEST_F(ViewTree, AnimatedChangesTakeEffectAtOnceAndEachBlockIsRecorded) {
+  auto view = std::make_shared<UIView>(CGRectMake(0, 0, 20, 150));
+  auto window = std::make_shared<UIWindow>();
+  UIView::beginAnimations("outer");
+  UIView::setAnimationDuration(0.75);
+  UIView::setAnimationTransition(UIViewAnimationTransitionFlipFromRight, window, true);
+  UIView::beginAnimations("fade");
+  UIView::setAnimationCurve(UIViewAnimationCurveEaseIn);
+  view->setAlpha(0.9f);
+  view->setFrame(CGRectMake(5, 5, 20, 150));
+  EXPECT_EQ(view->alpha(), 0.9f);
+  UIView::commitAnimations();
+  UIView::commitAnimations();
+  UIView::commitAnimations();  // nothing open: ignored
+  EXPECT_FALSE(UIView::isInAnimationBlock());
+  view->setAlpha(0.1f);  // outside a block: nothing recorded
+  const auto& records = UIView::committedAnimations();
+  ASSERT_EQ(records.size(), 2u);
+  EXPECT_EQ(records[0].animationID, "fade");
+  EXPECT_EQ(records[0].curve, UIViewAnimationCurveEaseIn);
+  ASSERT_EQ(records[0].changes.size(), 2u);
+  EXPECT_EQ(records[0].changes[0].view.lock(), view);
+  EXPECT_EQ(records[0].changes[1].property, "frame");
+  EXPECT_EQ(records[1].duration, 0.75);
+  EXPECT_EQ(records[1].transition, UIViewAnimationTransitionFlipFromRight);
+  EXPECT_EQ(records[1].transitionView.lock(), window);
+}
+
+TEST_F(ViewTree, AnimationDidStopRunsAfterDelayAndDurationAndTheDelegateLivesUntilThen) {
+  int context = 0;
+  auto delegate = std::make_shared<int>(7);
+  std::weak_ptr<int> watch = delegate;
+  std::vector<std::string> stops;
+  UIView::beginAnimations("flip", &context);
+  UIView::setAnimationDuration(0.75);
+  UIView::setAnimationDelay(0.25);
+  UIView::setAnimationDelegate(delegate);
+  UIView::setAnimationDidStopSelector([&](const std::string& id, bool finished, void* ctx) {
+    EXPECT_TRUE(finished);
+    EXPECT_EQ(ctx, &context);
+    stops.push_back(id + "@" + std::to_string(loop().now()));
+  });
+  UIView::commitAnimations();
+  delegate.reset();
+  loop().runFor(0.99);
+  EXPECT_TRUE(stops.empty());
+  EXPECT_FALSE(watch.expired());
+  loop().runFor(0.01);
+  EXPECT_EQ(stops, (std::vector<std::string>{"flip@1.000000"}));
+  EXPECT_TRUE(watch.expired());
 }
 
 }  // namespace
