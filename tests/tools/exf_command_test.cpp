@@ -34,24 +34,21 @@ class Exf : public ::testing::Test {
 TEST_F(Exf, DumpPrintsOneLinePerTag) {
   CommandResult r = exf({"dump", sample()});
   ASSERT_EQ(r.status, 0) << r.command << "\n" << r.err;
-  EXPECT_NE(r.out.find("IFD0    0x010F  Make                         Holdstill\n"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("GPS     0x0002  GPSLatitude                  37\u00B0 46' 29.64\" (37.7749)\n"),
-            std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("IFD1    0x0202  JPEGInterchangeFormatLength"), std::string::npos) << r.out;
+  for (const char* line : {"IFD0    0x010F  Make                         Holdstill\n",
+                           "GPS     0x0002  GPSLatitude                  37\u00B0 46' 29.64\" (37.7749)\n",
+                           "IFD1    0x0202  JPEGInterchangeFormatLength  "})
+    EXPECT_NE(r.out.find(line), std::string::npos) << line << " not in\n" << r.out;
   EXPECT_EQ(r.err, "");
 }
 
-TEST_F(Exf, DumpJsonDescribesContainerAndValues) {
+TEST_F(Exf, DumpJsonDescribesContainerAndValuesInEitherOrder) {
   for (bool big : {true, false}) {
     CommandResult r = exf({"dump", "--json", sample(big)});
     ASSERT_EQ(r.status, 0) << r.command << "\n" << r.err;
     json j = json::parse(r.out);
     EXPECT_EQ(j["byteOrder"], big ? "MM" : "II");
-    EXPECT_EQ(j["width"], 320);
-    EXPECT_EQ(j["height"], 240);
-    EXPECT_EQ(j["bitsPerPixel"], 8);
     EXPECT_EQ(j["jfif"]["version"], "1.1");
-    EXPECT_EQ(j["ifd0"]["271"], "Holdstill");
+    EXPECT_EQ(json::array({j["width"], j["height"], j["bitsPerPixel"]}), json::array({320, 240, 8}));
     EXPECT_EQ(j["ifd0"]["306"], "2009:03:14 15:09:26");  // trailing NUL removed
     EXPECT_EQ(j["gps"]["2"]["dms"], json({"37/1", "46/1", "2964/100"}));
     EXPECT_NEAR(j["gps"]["2"]["decimal"].get<double>(), 37.7749, 1e-9);
@@ -76,16 +73,21 @@ TEST_F(Exf, JpegWithoutExifIsANormalResult) {
 }
 
 TEST_F(Exf, UnreadableAndNonJpegFilesFailWithOneLine) {
-  CommandResult missing = exf({"dump", path("missing.jpg")});
-  EXPECT_EQ(missing.status, 1);
-  EXPECT_EQ(missing.err, "exf: " + path("missing.jpg") + ": No such file or directory\n");
-  const std::string text = path("notes.txt");
+  const std::string missing = path("missing.jpg"), text = path("notes.txt");
   writeFile(text, {'h', 'i'});
-  CommandResult notJpeg = exf({"dump", "--json", text});
-  EXPECT_EQ(notJpeg.status, 1);
-  EXPECT_EQ(notJpeg.err, "exf: " + text + ": not a JPEG file (no start-of-image marker)\n");
-  EXPECT_EQ(notJpeg.out, "");
-  EXPECT_EQ(exf({"dump", dir_}).status, 1);
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{"dump", missing}, "exf: " + missing + ": No such file or directory\n"},
+      {{"dump", "--json", text}, "exf: " + text + ": not a JPEG file (no start-of-image marker)\n"},
+      {{"dump", dir_}, "exf: " + dir_ + ": is a directory\n"},
+      {{"geotag", text, "--lat", "1", "--lon", "2", "-o", path("out.jpg")},
+       "exf: " + text + ": not a JPEG file (no start-of-image marker)\n"},
+  };
+  for (const auto& [args, message] : cases) {
+    CommandResult r = exf(args);
+    EXPECT_EQ(r.status, 1) << r.command;
+    EXPECT_EQ(r.err, message) << r.command;
+    EXPECT_EQ(r.out, "") << r.command;
+  }
 }
 
 TEST_F(Exf, WrongUsageExitsTwo) {
@@ -101,13 +103,17 @@ TEST_F(Exf, WrongUsageExitsTwo) {
 
 TEST_F(Exf, GeotagRefusesCoordinatesOutOfRangeAndWritesNothing) {
   const std::string in = sample(), out = path("out.jpg");
-  CommandResult lat = exf({"geotag", in, "--lat", "90.5", "--lon", "0", "-o", out});
-  EXPECT_EQ(lat.status, 1);
-  EXPECT_EQ(lat.err, "exf geotag: latitude 90.5 is outside -90..90\n");
-  CommandResult lon = exf({"geotag", in, "--lat", "0", "--lon", "-180.01", "-o", out});
-  EXPECT_EQ(lon.status, 1);
-  EXPECT_EQ(lon.err, "exf geotag: longitude -180.01 is outside -180..180\n");
-  EXPECT_FALSE(std::filesystem::exists(out));
+  for (auto [lat, lon, message] : {std::tuple{"90.5", "0", "latitude 90.5 is outside -90..90"},
+                                   std::tuple{"-90.01", "0", "latitude -90.01 is outside -90..90"},
+                                   std::tuple{"0", "180.5", "longitude 180.5 is outside -180..180"},
+                                   std::tuple{"0", "-180.01", "longitude -180.01 is outside -180..180"}}) {
+    CommandResult r = exf({"geotag", in, "--lat", lat, "--lon", lon, "-o", out});
+    EXPECT_EQ(r.status, 1) << r.command;
+    EXPECT_EQ(r.err, "exf geotag: " + std::string(message) + "\n");
+  }
+  EXPECT_EQ(exf({"geotag", in, "--lat", "-90", "--lon", "180", "-o", out}).status, 0);  // the limits are in range
+  std::filesystem::remove(out);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), 1);
 }
 
 TEST_F(Exf, GeotagSetsTheSouthWestBelowSeaPositionAndLeavesTheInputAlone) {
@@ -115,6 +121,7 @@ TEST_F(Exf, GeotagSetsTheSouthWestBelowSeaPositionAndLeavesTheInputAlone) {
   const Bytes before = readFile(in);
   CommandResult r = exf({"geotag", in, "--lat", "-33.8688", "--lon", "-70.5", "--alt", "-12.5", "-o", out});
   ASSERT_EQ(r.status, 0) << r.command << "\n" << r.err;
+  EXPECT_EQ(r.out, out + ": " + std::to_string(std::filesystem::file_size(out)) + " bytes written\n");
   EXPECT_EQ(readFile(in), before);
   json j = exfJson(out);
   EXPECT_EQ(j["byteOrder"], "II");
@@ -141,46 +148,23 @@ TEST_F(Exf, GeotagOverItsOwnInputReplacesItKeepingItsPermissions) {
 }
 
 TEST_F(Exf, GeotagCountsWhatTheRewriteWouldLoseAndWritesOnlyWhenAllowed) {
-  // A MakerNote the library keeps, a tag it does not know, and a second APP2.
-  Bytes exifBlock = ExifBuilder(true)
-                        .add(Ifd::Ifd0, Ascii(0x010F, "Make"))
-                        .add(Ifd::Exif, Short(0x9214, {1, 2, 3, 4}))  // SubjectArea: not in the table
-                        .build();
+  const Bytes exifBlock = ExifBuilder(true)
+                              .add(Ifd::Ifd0, Ascii(0x010F, "Make"))
+                              .add(Ifd::Exif, Short(0x9214, {1, 2, 3, 4}))  // SubjectArea: not in the table
+                              .build();
   const std::string in = path("lossy.jpg"), out = path("out.jpg");
   writeFile(in, jpeg({segment(0xE1, exifBlock), segment(0xE2, {1}), segment(0xE2, {2})}, jpegTail()));
   CommandResult refused = exf({"geotag", in, "--lat", "1", "--lon", "2", "-o", out});
   EXPECT_EQ(refused.status, 1);
-  EXPECT_NE(refused.err.find("would lose 2 entries (1 EXIF entries the library does not keep, 0 values "
-                             "it cannot write back, 1 other segments, 0 thumbnail)"),
-            std::string::npos) << refused.err;
+  EXPECT_EQ(refused.err, "exf: " + in + ": rewriting would lose 2 entries (1 EXIF entries the library does not "
+                         "keep, 0 values it cannot write back, 1 other segments, 0 thumbnail); nothing written, "
+                         "use --allow-loss to write anyway\n");
   EXPECT_FALSE(std::filesystem::exists(out));
 
   CommandResult allowed = exf({"geotag", in, "--lat", "1", "--lon", "2", "-o", out, "--allow-loss"});
   EXPECT_EQ(allowed.status, 0) << allowed.err;
+  EXPECT_EQ(allowed.err, "exf: " + in + ": 2 entries not carried over\n");
   EXPECT_EQ(exfJson(out)["gps"]["1"], "N");
-}
-
-TEST_F(Exf, GeotaggedFileReadsBackInExiftoolWithEverythingElseUnchanged) {
-  if (!onPath("exiftool")) GTEST_SKIP() << "exiftool is not installed";
-  const std::string in = sample(), out = path("geotagged.jpg");
-  CommandResult r = exf({"geotag", in, "--lat", "48.8584", "--lon", "2.2945", "--alt", "35", "-o", out});
-  ASSERT_EQ(r.status, 0) << r.err;
-  auto before = exiftoolTags(in);
-  auto after = exiftoolTags(out);
-  std::string why;
-  EXPECT_TRUE(sameValue(48.8584, after["GPS:2"], why)) << why;
-  EXPECT_EQ(after["GPS:1"], "N");
-  EXPECT_TRUE(sameValue(2.2945, after["GPS:4"], why)) << why;
-  EXPECT_EQ(after["GPS:3"], "E");
-  EXPECT_EQ(after["GPS:6"], 35);
-  EXPECT_EQ(after["GPS:5"], 0);
-  for (const char* changed : {"GPS:1", "GPS:2", "GPS:3", "GPS:4", "GPS:5", "GPS:6", "IFD1:513"}) {
-    before.erase(changed);
-    after.erase(changed);
-  }
-  EXPECT_EQ(after, before);
-  EXPECT_EQ(exiftoolBinary(out, "ThumbnailImage"), exiftoolBinary(in, "ThumbnailImage"));
-  EXPECT_GT(exiftoolBinary(out, "ThumbnailImage").size(), 1000u);
 }
 
 }  // namespace

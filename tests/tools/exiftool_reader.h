@@ -3,17 +3,26 @@
 // values with exiftool's numeric (-n) values.
 #include <nlohmann/json.hpp>
 
+#include <array>
 #include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace exif_testing {
 
-// exiftool's tags of the EXIF groups, keyed "IFD0:271", "ExifIFD:33434",
-// "GPS:2", "InteropIFD:1", "IFD1:259"; values as exiftool -n prints them.
-std::map<std::string, nlohmann::json> exiftoolTags(const std::string& path);
+// exf's JSON group keys with exiftool's names for them, in exf::Group order.
+inline constexpr std::array<std::pair<const char*, const char*>, 5> kGroups = {
+    {{"ifd0", "IFD0"}, {"exif", "ExifIFD"}, {"gps", "GPS"}, {"interop", "InteropIFD"}, {"ifd1", "IFD1"}}};
 
-// exiftool's group name for exf's JSON group key ("ifd0" → "IFD0").
-std::string exiftoolGroup(const std::string& exfGroup);
+// What exiftool reads from one file, in one run of it.
+struct ExiftoolView {
+  // The tags of the EXIF groups keyed "IFD0:271", "GPS:2", ...: values as -n prints them.
+  std::map<std::string, nlohmann::json> tags;
+  std::string thumbnail;              // the ThumbnailImage bytes
+  std::vector<std::string> findings;  // what -validate reports, one line each
+};
+ExiftoolView exiftoolRead(const std::string& path);
 
 // Whether exf's value (numbers, texts, "n/d" fractions, arrays, GPS objects)
 // and exiftool's agree; `why` says how they differ.
@@ -21,8 +30,5 @@ bool sameValue(const nlohmann::json& ours, const nlohmann::json& theirs, std::st
 
 // Runs exf dump --json on the file and parses its output.
 nlohmann::json exfJson(const std::string& path);
-
-// exiftool -b of one tag (ThumbnailImage, say): the raw bytes.
-std::string exiftoolBinary(const std::string& path, const std::string& tag);
 
 }  // namespace exif_testing
