@@ -87,22 +87,5 @@ TEST(TextHandler, DecodesByCharacterCode) {
   EXPECT_EQ(text({'U', 'N', 'I', 'C', 'O', 'D', 'E', 0, 0xD8, 0x00}), "(none)");  // lone surrogate
 }
 
-TEST(SmallHandlers, VersionTextByteAndByteArray) {
-  Directory d;
-  EXFASCIIHandler version;
-  EXPECT_EQ(encode(version, "0220"), (Bytes{0x30, 0x32, 0x32, 0x30}));
-  EXPECT_EQ(version.getSizeOfValue("0220"), 4);
-  EXPECT_EQ(*decode(version, d, {0x30, 0x32, 0x32, 0x30}), TagValue("0220"));
-  EXFByteHandler byte;
-  EXPECT_EQ(encode(byte, Number::fromInt32(257)), (Bytes{1}));
-  EXPECT_EQ(*decode(byte, d, {3}), TagValue(Number::fromInt32(3)));
-  EXFByteArrayHandler array;
-  const Array values = {Number::fromInt32(1), Number::fromInt32(2), Number::fromInt32(0)};
-  EXPECT_EQ(encode(array, values), (Bytes{1, 2, 0}));
-  EXPECT_EQ(array.getSizeOfValue(values), 3);
-  EXPECT_EQ(*decode(array, d, {1, 2, 0}),
-            TagValue(Array{Number::fromUInt8(1), Number::fromUInt8(2), Number::fromUInt8(0)}));
-}
-
 }  // namespace
 }  // namespace exif

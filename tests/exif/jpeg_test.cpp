@@ -30,10 +30,8 @@ TEST(JpegScan, SplitsSegmentsMetadataGeometryAndTail) {
   EXPECT_EQ(j.jfif()->resolutionY(), 72);
   EXPECT_TRUE(j.exifMetaData().keyedTagValues().contains(0x0110));
   EXPECT_EQ(j.remainingData(), tail);
-  EXPECT_EQ(j.exifMetaData().width(), 16);
-  EXPECT_EQ(j.exifMetaData().height(), 8);
-  EXPECT_EQ(j.exifMetaData().bitsPerPixel(), 8);
-  EXPECT_EQ(j.numComponents(), 1);
+  const EXFMetaData& md = j.exifMetaData();
+  EXPECT_EQ(std::tuple(md.width(), md.height(), md.bitsPerPixel(), j.numComponents()), std::tuple(16, 8, 8, 1));
   EXPECT_EQ(j.droppedSegmentCount(), 0u);
 }
 
@@ -57,14 +55,16 @@ TEST(JpegScan, SegmentsARebuildWillNotCarryAreCounted) {
   EXPECT_EQ(std::search(out.begin(), out.end(), comment.begin(), comment.end()), out.end());
 }
 
-TEST(JpegScan, JfifThumbnailOnlyWhenTheSizeMatches) {
+TEST(JpegScan, JfifVersionInHexAndThumbnailOnlyWhenTheSizeMatches) {
   Bytes payload = jfifPayload();
   payload[12] = 2;
   payload[13] = 1;
   payload.resize(20, 7);
+  payload[6] = 0x10;
   EXFJFIF exact, longer;
   exact.parseJfif(payload);
   EXPECT_EQ(exact.thumbnail(), Bytes(6, 7));
+  EXPECT_EQ(exact.version(), "1.10");
   payload.push_back(7);
   longer.parseJfif(payload);
   EXPECT_TRUE(longer.identifier());

@@ -96,33 +96,24 @@ struct CustomHandler : EXFTagHandler {
   std::optional<std::int32_t> tagFormat() const override { return format; }
 };
 
-std::shared_ptr<CustomHandler> custom(std::optional<std::int32_t> format, std::optional<std::int32_t> parent,
-                                      std::optional<bool> editable) {
-  return std::make_shared<CustomHandler>(format, parent, editable);
-}
-
-TEST(Store, HandlerRegistrationChecksAndTheLastFailingCheckWins) {
+TEST(Store, HandlerRegistrationChecksThenTheCallersHandlerTakesPrecedence) {
   EXFMetaData md;
-  auto reason = [&](std::shared_ptr<const EXFTagHandler> h, TagKey key) {
-    return failure([&] { md.addHandler(std::move(h), key); }).second;
+  auto reason = [&](std::optional<std::int32_t> format, std::optional<std::int32_t> parent,
+                    std::optional<bool> editable, TagKey key) {
+    return failure([&] { md.addHandler(std::make_shared<CustomHandler>(format, parent, editable), key); }).second;
   };
-  EXPECT_EQ(reason(nullptr, 0x9999), "Tag Handler is nil");
-  EXPECT_EQ(reason(custom(3, 34665, true), 34853),
-            "Tag Handler cannot override tags that are containers for other tag sets");
-  EXPECT_EQ(reason(custom(13, 34665, true), 0x9999), "Tag Handler tagFormat is not valid - please see documentation");
-  EXPECT_EQ(reason(custom(std::nullopt, 34665, true), 0x9999), "Tag Handler must implement tagFormat to support new tag Id");
-  EXPECT_EQ(reason(custom(3, 7, true), 0x9999), "Tag Handler parent Tag Id is invalid - please see documentation");
-  EXPECT_EQ(reason(custom(13, 7, std::nullopt), 0x9999), "Tag Handler must implement isEditable to support new tag Id");
+  EXPECT_EQ(failure([&] { md.addHandler(nullptr, 0x9999); }), Failure(kInvalidHandler, "Tag Handler is nil"));
+  EXPECT_EQ(reason(3, 34665, true, 34853), "Tag Handler cannot override tags that are containers for other tag sets");
+  EXPECT_EQ(reason(13, 34665, true, 0x9999), "Tag Handler tagFormat is not valid - please see documentation");
+  EXPECT_EQ(reason(std::nullopt, 34665, true, 0x9999), "Tag Handler must implement tagFormat to support new tag Id");
+  EXPECT_EQ(reason(3, 7, true, 0x9999), "Tag Handler parent Tag Id is invalid - please see documentation");
+  EXPECT_EQ(reason(13, 7, std::nullopt, 0x9999), "Tag Handler must implement isEditable to support new tag Id");
   EXPECT_TRUE(md.userKeyedHandlers().empty());
-  EXPECT_EQ(reason(custom(std::nullopt, std::nullopt, std::nullopt), 274), "");  // defined tag: no checks
-}
 
-TEST(Store, CallersHandlerTakesPrecedenceAndPlacesByItsParent) {
-  EXFMetaData md;
-  md.addHandler(custom(3, 34665, true), 0x9999);
+  EXPECT_EQ(reason(3, 34665, true, 0x9999), "");
   md.addTagValue(Number::fromInt32(5), 0x9999);
   EXPECT_TRUE(md.keyedTagValues().group(34665)->contains(0x9999));
-  md.addHandler(custom(std::nullopt, std::nullopt, false), 274);
+  EXPECT_EQ(reason(std::nullopt, std::nullopt, false, 274), "");  // a defined tag: no checks
   EXPECT_EQ(failure([&] { md.addTagValue(Number::fromInt32(6), 274); }).second,
             "Handler Custom does not support editing for 274");
   md.removeHandler(274);

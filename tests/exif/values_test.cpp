@@ -1,5 +1,5 @@
-// The value types and the stateless conversions: byte writes, decimal →
-// fraction, numbers, directories, and the GPS values' text forms.
+// The value types and the stateless conversions: decimal → fraction,
+// numbers, directories, and the GPS time stamp's text form.
 #include "exif/exf_gps_values.h"
 #include "exif/exf_utils.h"
 #include "exif/tag_value.h"
@@ -11,29 +11,6 @@
 
 namespace exif {
 namespace {
-
-TEST(ByteWrites, EveryWriteFillsAFourByteSlotInTheGivenOrder) {
-  struct Case {
-    void (*write)(std::uint8_t*, const Number&, bool);
-    Number value;
-    bool big;
-    std::array<std::uint8_t, 4> bytes;
-  };
-  const Case cases[] = {
-      {EXFUtils::write4Bytes, Number::fromUInt32(0x12345678), true, {0x12, 0x34, 0x56, 0x78}},
-      {EXFUtils::write4Bytes, Number::fromUInt32(0x12345678), false, {0x78, 0x56, 0x34, 0x12}},
-      {EXFUtils::write4SignedBytes, Number::fromInt32(-2), false, {0xFE, 0xFF, 0xFF, 0xFF}},
-      {EXFUtils::write2Bytes, Number::fromInt32(0x1234), false, {0x34, 0x12, 0, 0}},
-      {EXFUtils::write2SignedBytes, Number::fromInt16(-2), true, {0xFF, 0xFE, 0, 0}},
-      {EXFUtils::write1Byte, Number::fromInt32(7), true, {7, 0, 0, 0}},
-      {EXFUtils::write1SignedByte, Number::fromInt8(-1), false, {0xFF, 0, 0, 0}},
-  };
-  for (std::size_t i = 0; i < std::size(cases); ++i) {
-    std::array<std::uint8_t, 4> slot = {0xAA, 0xAA, 0xAA, 0xAA};
-    cases[i].write(slot.data(), cases[i].value, cases[i].big);
-    EXPECT_EQ(slot, cases[i].bytes) << "case " << i;
-  }
-}
 
 std::array<std::int32_t, 2> fractionOf(double v) {
   std::array<std::int32_t, 2> out{};

@@ -70,23 +70,6 @@ TEST(WriterLayout, EntriesInlineValuesOffsetsGroupsAndTheThumbnail) {
                 0x02, 0x02, 4, 0, 1, 0, 0, 0, 2, 0, 0, 0,
                 0x25, 0x88, 4, 0, 1, 0, 0, 0, 0x50, 0, 0, 0, 0, 0, 0, 0,
                 1, 0, 0x01, 0x00, 2, 0, 2, 0, 0, 0, 'N', 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xD9})},
-      {"GPSLatitude through its handler as 3 RATIONALs", true,
-       [](EXFMetaData& m) {
-         EXFGPSLoc loc;
-         loc.setDegrees(EXFraction(37, 1));
-         m.addTagValue(loc, 2);
-       },
-       bytesOf({0, 1, 0x88, 0x25, 0, 4, 0, 0, 0, 1, 0, 0, 0, 0x1A, 0, 0, 0, 0,
-                0, 1, 0x00, 0x02, 0, 5, 0, 0, 0, 3, 0, 0, 0, 0x2C, 0, 0, 0, 0,
-                0, 0, 0, 0x25, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0})},
-      {"DateTime, fixed count 20 with its NUL", true,
-       [](EXFMetaData& m) { m.addTagValue("2009:03:14 15:09:26", 306); },
-       [] {
-         Bytes b = bytesOf({0, 1, 0x01, 0x32, 0, 2, 0, 0, 0, 20, 0, 0, 0, 0x1A, 0, 0, 0, 0});
-         const std::string t = "2009:03:14 15:09:26";
-         b.insert(b.end(), t.begin(), t.end() + 1);
-         return b;
-       }()},
       {"an empty GPS group still gets a block", false,
        [](EXFMetaData& m) { m.keyedTagValues().set(34853, Directory{}); },
        bytesOf({1, 0, 0x25, 0x88, 4, 0, 1, 0, 0, 0, 0x1A, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0})},
@@ -139,7 +122,9 @@ TEST_P(WriterBothOrders, ParsedValuesRoundTrip) {
                             .add(Ifd::Exif, Undefined(0x927C, {1, 2, 3, 4, 5, 6}))
                             .add(Ifd::Interop, Ascii(0x0001, "R98"))  // tag 1 is GPSLatitudeRef, count 2, elsewhere
                             .add(Ifd::Interop, Undefined(0x0002, {'0', '1', '0', '0'}))
-                            .add(Ifd::Interop, Raw(0x1001, 8, 1, ExifBuilder(GetParam()).u16(0xFFFE)))  // SSHORT -2
+                            .add(Ifd::Interop, Entry{0x1001, 8, 1, {0xFFFE}, {}})      // SSHORT -2
+                            .add(Ifd::Interop, Entry{0x1002, 9, 1, {0xFFFFFFFE}, {}})  // SLONG -2
+                            .add(Ifd::Interop, Entry{0x1003, 6, 1, {0xFE}, {}})        // SBYTE -2
                             .add(Ifd::Gps, Rational(0x0002, {{1, 1}, {2, 1}, {3, 1}}))
                             .add(Ifd::Gps, Rational(0x0007, {{12, 1}, {34, 1}, {56, 1}}))
                             .add(Ifd::Ifd1, Short(0x0103, {6}))

@@ -58,27 +58,6 @@ Entry Raw(std::uint16_t tag, std::uint16_t type, std::uint32_t count, const Byte
   return Entry{tag, type, count, {}, bytes};
 }
 
-ExifBuilder& ExifBuilder::add(Ifd ifd, Entry entry) {
-  entries_[ifd].push_back(std::move(entry));
-  return *this;
-}
-
-ExifBuilder& ExifBuilder::thumbnail(Bytes jpeg) {
-  thumbnail_ = std::move(jpeg);
-  return *this;
-}
-
-Bytes ExifBuilder::u16(std::uint32_t v) const {
-  Bytes b;
-  append(b, v, 2, big_);
-  return b;
-}
-Bytes ExifBuilder::u32(std::uint32_t v) const {
-  Bytes b;
-  append(b, v, 4, big_);
-  return b;
-}
-
 Bytes ExifBuilder::build() const {
   const std::uint8_t mark = big_ ? 'M' : 'I';
   Bytes out = {'E', 'x', 'i', 'f', 0, 0, mark, mark};

@@ -39,20 +39,22 @@ class ExifBuilder {
  public:
   explicit ExifBuilder(bool bigEndian) : big_(bigEndian) {}
 
-  ExifBuilder& add(Ifd ifd, Entry entry);
+  ExifBuilder& add(Ifd ifd, Entry entry) {
+    entries_[ifd].push_back(std::move(entry));
+    return *this;
+  }
   // Adds IFD1's JPEGInterchangeFormat and its length, and places the bytes
   // at the end of the payload.
-  ExifBuilder& thumbnail(Bytes jpeg);
+  ExifBuilder& thumbnail(Bytes jpeg) {
+    thumbnail_ = std::move(jpeg);
+    return *this;
+  }
 
   // "Exif" NUL NUL, TIFF header, IFD0 (with pointers to the groups), the
   // groups, IFD1 and the thumbnail, each directory followed by its values.
   Bytes build() const;
   // Payload positions of each directory in the last build().
-  std::map<Ifd, std::size_t> positions() const { return positions_; }
-
-  // A number in the builder's order.
-  Bytes u16(std::uint32_t v) const;
-  Bytes u32(std::uint32_t v) const;
+  const std::map<Ifd, std::size_t>& positions() const { return positions_; }
 
  private:
   bool big_;
