@@ -69,11 +69,10 @@ TEST(JpegScan, JfifVersionInHexAndThumbnailOnlyWhenTheSizeMatches) {
   longer.parseJfif(payload);
   EXPECT_TRUE(longer.identifier());
   EXPECT_FALSE(longer.thumbnail());
-  payload = jfifPayload();
-  payload[3] = 'X';
-  EXFJpeg j;
-  j.scanImageData(jpeg({segment(0xE0, payload)}, jpegTail()));
-  EXPECT_FALSE(j.jfif());
+  payload[3] = 'X';  // "JFIX"
+  EXFJFIF other;
+  other.parseJfif(payload);
+  EXPECT_FALSE(other.identifier());
 }
 
 TEST(JpegScan, UnreadableApplicationSegmentLeavesEverythingFromItInTheTail) {
