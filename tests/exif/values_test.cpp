@@ -1,5 +1,7 @@
+// The value types and the stateless conversions: decimal → fraction,
+// numbers, directories, and the GPS time stamp's text form.
 #include "exif/exf_gps_values.h"
-#include "exif/exf_tag_definition_holder.h"
+#include "exif/exf_utils.h"
 #include "exif/tag_value.h"
 
 #include <gtest/gtest.h>
@@ -10,35 +12,57 @@
 namespace exif {
 namespace {
 
-TEST(Numbers, KeepTheirStorageCodeAndConvertWithoutOverflow) {
-  EXPECT_EQ(Number::fromULong(0x80000000u).description(), "2147483648");
-  EXPECT_EQ(Number::fromDouble(0.5).description(), "0.5");
-  EXPECT_EQ(Number::fromDouble(3).description(), "3");
+std::array<std::int32_t, 2> fractionOf(double v) {
+  std::array<std::int32_t, 2> out{};
+  EXFUtils::convertRationalToFraction(out, Number::fromDouble(v));
+  return out;
+}
+
+TEST(Fractions, DecimalsBecomeReducedFractionsWithoutSign) {
+  const std::pair<double, std::array<std::int32_t, 2>> cases[] = {
+      {0, {0, 1}},       {1, {1, 1}},         {0.5, {1, 2}},     {12.25, {49, 4}},
+      {0.0000001, {0, 1}}, {-12.5, {25, 2}},  {-3, {3, 1}},      {1.0 / 3, {333333, 1000000}},
+      {0.1234567, {1929, 15625}},
+  };
+  for (const auto& [v, expected] : cases) EXPECT_EQ(fractionOf(v), expected) << v;
+  EXPECT_EQ(EXFUtils::ofr_gcd_euclid(12, 18), 6);
+  EXPECT_EQ(EXFUtils::ofr_gcd_euclid(0, 5), 5);
+}
+
+TEST(Fractions, LargeValuesGiveUpDecimalsRatherThanWrap) {
+  for (double v : {8192.005, 4096.043212, 2805.864171998, 999999.999}) {
+    auto [n, d] = fractionOf(v);
+    EXPECT_GT(n, 0) << v;
+    EXPECT_NEAR(static_cast<double>(n) / d, v, 1e-4) << v;
+  }
+  // No finite form: the conversion must stay defined (UBSan watches it).
+  for (double v : {std::numeric_limits<double>::infinity(), std::nan(""), -1e300, 1e300})
+    EXPECT_NE(fractionOf(v)[1], 0) << v;
+}
+
+TEST(Values, NumbersAndFractionsDescribeThemselvesWithoutOverflow) {
   EXPECT_EQ(Number::fromDouble(1e300).int64Value(), std::numeric_limits<std::int64_t>::max());
   EXPECT_EQ(Number::fromDouble(std::nan("")).int32Value(), 0);
   EXPECT_EQ(Number::fromInt64(0x1'0000'0005).int32Value(), 5);  // low 32 bits
+  EXPECT_EQ(EXFraction(1, 3).description(), "0.3333333333333333");
+  EXPECT_EQ(EXFraction(4, 2), EXFraction(4, 2));  // kept as given, not reduced
+  EXPECT_NE(EXFraction(4, 2), EXFraction(2, 1));
+  EXPECT_EQ(EXFraction(5, 0).description(), "inf");
 }
 
-TEST(Directories, KeepKeysAscendingWhateverTheInsertOrder) {
+TEST(Values, DirectoriesKeepKeysAscendingWhateverTheInsertOrder) {
   Directory d;
-  for (TagKey k : {0x0110, 0x010F, 0x8769, 0x0001}) d.set(k, Number::fromInt32(static_cast<int>(k)));
+  for (TagKey k : {0x0110, 0x010F, 0x8769, 0x0001, 0x8769}) d.set(k, Number::fromInt32(static_cast<int>(k)));
   d.set(0x010F, "replaced");
   std::vector<TagKey> keys;
-  for (const auto& [k, v] : d) keys.push_back(k);
+  for (const auto& entry : d) keys.push_back(entry.first);
   EXPECT_EQ(keys, (std::vector<TagKey>{0x0001, 0x010F, 0x0110, 0x8769}));
   EXPECT_EQ(*d.find(0x010F)->get<std::string>(), "replaced");
   EXPECT_TRUE(d.erase(0x0001));
   EXPECT_FALSE(d.erase(0x0001));
 }
 
-TEST(GpsValues, TextForms) {
-  EXFGPSLoc loc;
-  loc.setDegrees(EXFraction(37, 1));
-  loc.setMinutes(EXFraction(46, 1));
-  loc.setSeconds(EXFraction(2964, 100));
-  EXPECT_EQ(loc.description(), "37\u00B0 46' 29.64\"");
-  EXPECT_NEAR(loc.descriptionAsDecimal(), 37.7749, 1e-12);
-
+TEST(Values, GpsTimeStampPadsItsPartsAndSurvivesZeroDenominators) {
   auto stamp = [](EXFraction h, EXFraction m, EXFraction s) {
     EXFGPSTimeStamp t;
     t.setHours(h);
@@ -48,34 +72,8 @@ TEST(GpsValues, TextForms) {
   };
   EXPECT_EQ(stamp({9, 1}, {5, 1}, {30, 1}), "09:05:30");
   EXPECT_EQ(stamp({14, 1}, {30, 1}, {5, 2}), "14:30:02");
-  EXPECT_EQ(stamp({123, 1}, {0, 1}, {0, 1}), "123:00:00");
-  EXPECT_EQ(stamp({-5, 1}, {0, 1}, {0, 1}), "-5:00:00");
-}
-
-TEST(GpsValues, TimeStampWithZeroDenominatorOrOverflowingQuotientStillDescribes) {
-  EXFGPSTimeStamp t;
-  t.setHours(EXFraction(12, 0));
-  t.setMinutes(EXFraction(std::numeric_limits<std::int32_t>::min(), -1));
-  EXPECT_EQ(t.description(), "--:2147483648:--");
-}
-
-TEST(TagTable, HoldsTheDefinitionsAsData) {
-  const auto& table = EXFTagDefinitionHolder::shared();
-  EXPECT_EQ(table.definitions().size(), 108u);
-  const EXFTag* comment = table.find(0x9286);
-  ASSERT_TRUE(comment);
-  EXPECT_EQ(comment->name(), "UserComment");
-  EXPECT_EQ(comment->dataType(), 7);
-  EXPECT_EQ(comment->components(), -99);
-  EXPECT_EQ(comment->parentTagId(), 0x8769);
-  EXPECT_TRUE(comment->editable());
-  EXPECT_EQ(table.find(0x0000)->parentTagId(), 0x8825);  // GPSVersion
-  EXPECT_FALSE(table.find(0xA500)->editable());            // Gamma
-  for (TagKey absent : {0x8769, 0x8825, 0xA005, 0x9214, 99999, -1})
-    EXPECT_EQ(table.find(absent), nullptr) << absent;
-  int gammaLike = 0;
-  for (const EXFTag& t : table.definitions()) gammaLike += t.editable() ? 0 : 1;
-  EXPECT_EQ(gammaLike, 1);
+  EXPECT_EQ(stamp({123, 1}, {-5, 1}, {0, 1}), "123:-5:00");
+  EXPECT_EQ(stamp({12, 0}, {std::numeric_limits<std::int32_t>::min(), -1}, {0, 0}), "--:2147483648:--");
 }
 
 }  // namespace

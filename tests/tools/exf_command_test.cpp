@@ -2,12 +2,12 @@
 // exit status.
 #include "tests/exif/support/command.h"
 #include "tests/exif/support/exif_builder.h"
-#include "tests/tools/exiftool_reader.h"
 #include "tools/exf/sample/test_card.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <nlohmann/json.hpp>
 
 namespace exif_testing {
 namespace {
@@ -17,6 +17,12 @@ using json = nlohmann::json;
 CommandResult exf(std::vector<std::string> args) {
   args.insert(args.begin(), EXF_BINARY);
   return runCommand(args);
+}
+
+json exfJson(const std::string& path) {
+  CommandResult r = exf({"dump", "--json", path});
+  EXPECT_EQ(r.status, 0) << r.command << "\n" << r.err;
+  return r.status == 0 ? json::parse(r.out) : json();
 }
 
 class Exf : public ::testing::Test {
@@ -34,41 +40,31 @@ class Exf : public ::testing::Test {
 TEST_F(Exf, DumpPrintsOneLinePerTag) {
   CommandResult r = exf({"dump", sample()});
   ASSERT_EQ(r.status, 0) << r.command << "\n" << r.err;
-  EXPECT_NE(r.out.find("IFD0    0x010F  Make                         Holdstill\n"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("GPS     0x0002  GPSLatitude                  37\u00B0 46' 29.64\" (37.7749)\n"),
-            std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("IFD1    0x0202  JPEGInterchangeFormatLength"), std::string::npos) << r.out;
+  for (const char* line : {"IFD0    0x010F  Make                         Holdstill\n",
+                           "GPS     0x0002  GPSLatitude                  37\u00B0 46' 29.64\" (37.7749)\n",
+                           "IFD1    0x0202  JPEGInterchangeFormatLength  "})
+    EXPECT_NE(r.out.find(line), std::string::npos) << line << " not in\n" << r.out;
   EXPECT_EQ(r.err, "");
 }
 
 TEST_F(Exf, DumpJsonDescribesContainerAndValues) {
-  for (bool big : {true, false}) {
-    CommandResult r = exf({"dump", "--json", sample(big)});
-    ASSERT_EQ(r.status, 0) << r.command << "\n" << r.err;
-    json j = json::parse(r.out);
-    EXPECT_EQ(j["byteOrder"], big ? "MM" : "II");
-    EXPECT_EQ(j["width"], 320);
-    EXPECT_EQ(j["height"], 240);
-    EXPECT_EQ(j["bitsPerPixel"], 8);
-    EXPECT_EQ(j["jfif"]["version"], "1.1");
-    EXPECT_EQ(j["ifd0"]["271"], "Holdstill");
-    EXPECT_EQ(j["ifd0"]["306"], "2009:03:14 15:09:26");  // trailing NUL removed
-    EXPECT_EQ(j["gps"]["2"]["dms"], json({"37/1", "46/1", "2964/100"}));
-    EXPECT_NEAR(j["gps"]["2"]["decimal"].get<double>(), 37.7749, 1e-9);
-    EXPECT_EQ(j["gps"]["6"], 16.5);
-    EXPECT_FALSE(j.contains("interop"));
-    EXPECT_GT(j["thumbnail"]["length"].get<int>(), 1000);
-    EXPECT_EQ(j["segments"][0]["marker"], "E0");
-    EXPECT_EQ(j["segments"][1]["marker"], "E1");
-  }
+  json j = exfJson(sample());
+  EXPECT_EQ(j["byteOrder"], "MM");
+  EXPECT_EQ(j["jfif"]["version"], "1.1");
+  EXPECT_EQ(json::array({j["width"], j["height"], j["bitsPerPixel"]}), json::array({320, 240, 8}));
+  EXPECT_EQ(j["ifd0"]["306"], "2009:03:14 15:09:26");  // trailing NUL removed
+  EXPECT_EQ(j["gps"]["2"]["dms"], json({"37/1", "46/1", "2964/100"}));
+  EXPECT_EQ(j["gps"]["6"], 16.5);
+  EXPECT_FALSE(j.contains("interop"));
+  EXPECT_GT(j["thumbnail"]["length"].get<int>(), 1000);
+  EXPECT_EQ(j["segments"][0]["marker"], "E0");
+  EXPECT_EQ(j["segments"][1]["marker"], "E1");
 }
 
 TEST_F(Exf, JpegWithoutExifIsANormalResult) {
   const std::string file = path("plain.jpg");
   writeFile(file, exf::encodeTestCard(32, 16));
-  CommandResult r = exf({"dump", "--json", file});
-  ASSERT_EQ(r.status, 0) << r.err;
-  json j = json::parse(r.out);
+  json j = exfJson(file);
   EXPECT_TRUE(j["byteOrder"].is_null());
   EXPECT_TRUE(j["thumbnail"].is_null());
   EXPECT_FALSE(j.contains("ifd0"));
@@ -76,16 +72,21 @@ TEST_F(Exf, JpegWithoutExifIsANormalResult) {
 }
 
 TEST_F(Exf, UnreadableAndNonJpegFilesFailWithOneLine) {
-  CommandResult missing = exf({"dump", path("missing.jpg")});
-  EXPECT_EQ(missing.status, 1);
-  EXPECT_EQ(missing.err, "exf: " + path("missing.jpg") + ": No such file or directory\n");
-  const std::string text = path("notes.txt");
+  const std::string missing = path("missing.jpg"), text = path("notes.txt");
   writeFile(text, {'h', 'i'});
-  CommandResult notJpeg = exf({"dump", "--json", text});
-  EXPECT_EQ(notJpeg.status, 1);
-  EXPECT_EQ(notJpeg.err, "exf: " + text + ": not a JPEG file (no start-of-image marker)\n");
-  EXPECT_EQ(notJpeg.out, "");
-  EXPECT_EQ(exf({"dump", dir_}).status, 1);
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{"dump", missing}, "exf: " + missing + ": No such file or directory\n"},
+      {{"dump", "--json", text}, "exf: " + text + ": not a JPEG file (no start-of-image marker)\n"},
+      {{"dump", dir_}, "exf: " + dir_ + ": is a directory\n"},
+      {{"geotag", text, "--lat", "1", "--lon", "2", "-o", path("out.jpg")},
+       "exf: " + text + ": not a JPEG file (no start-of-image marker)\n"},
+  };
+  for (const auto& [args, message] : cases) {
+    CommandResult r = exf(args);
+    EXPECT_EQ(r.status, 1) << r.command;
+    EXPECT_EQ(r.err, message) << r.command;
+    EXPECT_EQ(r.out, "") << r.command;
+  }
 }
 
 TEST_F(Exf, WrongUsageExitsTwo) {
@@ -101,13 +102,14 @@ TEST_F(Exf, WrongUsageExitsTwo) {
 
 TEST_F(Exf, GeotagRefusesCoordinatesOutOfRangeAndWritesNothing) {
   const std::string in = sample(), out = path("out.jpg");
-  CommandResult lat = exf({"geotag", in, "--lat", "90.5", "--lon", "0", "-o", out});
-  EXPECT_EQ(lat.status, 1);
-  EXPECT_EQ(lat.err, "exf geotag: latitude 90.5 is outside -90..90\n");
-  CommandResult lon = exf({"geotag", in, "--lat", "0", "--lon", "-180.01", "-o", out});
-  EXPECT_EQ(lon.status, 1);
-  EXPECT_EQ(lon.err, "exf geotag: longitude -180.01 is outside -180..180\n");
+  for (auto [lat, lon, message] : {std::tuple{"90.5", "0", "latitude 90.5 is outside -90..90"},
+                                   std::tuple{"0", "-180.01", "longitude -180.01 is outside -180..180"}}) {
+    CommandResult r = exf({"geotag", in, "--lat", lat, "--lon", lon, "-o", out});
+    EXPECT_EQ(r.status, 1) << r.command;
+    EXPECT_EQ(r.err, "exf geotag: " + std::string(message) + "\n");
+  }
   EXPECT_FALSE(std::filesystem::exists(out));
+  EXPECT_EQ(exf({"geotag", in, "--lat", "-90", "--lon", "180", "-o", out}).status, 0);  // the limits are in range
 }
 
 TEST_F(Exf, GeotagSetsTheSouthWestBelowSeaPositionAndLeavesTheInputAlone) {
@@ -115,13 +117,13 @@ TEST_F(Exf, GeotagSetsTheSouthWestBelowSeaPositionAndLeavesTheInputAlone) {
   const Bytes before = readFile(in);
   CommandResult r = exf({"geotag", in, "--lat", "-33.8688", "--lon", "-70.5", "--alt", "-12.5", "-o", out});
   ASSERT_EQ(r.status, 0) << r.command << "\n" << r.err;
+  EXPECT_EQ(r.out, out + ": " + std::to_string(std::filesystem::file_size(out)) + " bytes written\n");
   EXPECT_EQ(readFile(in), before);
   json j = exfJson(out);
   EXPECT_EQ(j["byteOrder"], "II");
   EXPECT_EQ(j["gps"]["1"], "S");
   EXPECT_EQ(j["gps"]["2"]["dms"][0], "33/1");
   EXPECT_EQ(j["gps"]["2"]["dms"][1], "52/1");
-  EXPECT_NEAR(j["gps"]["2"]["decimal"].get<double>(), 33.8688, 1e-6);
   EXPECT_EQ(j["gps"]["3"], "W");
   EXPECT_EQ(j["gps"]["4"]["dms"], json({"70/1", "30/1", "0/1"}));
   EXPECT_EQ(j["gps"]["5"], 1);
@@ -141,46 +143,23 @@ TEST_F(Exf, GeotagOverItsOwnInputReplacesItKeepingItsPermissions) {
 }
 
 TEST_F(Exf, GeotagCountsWhatTheRewriteWouldLoseAndWritesOnlyWhenAllowed) {
-  // A MakerNote the library keeps, a tag it does not know, and a second APP2.
-  Bytes exifBlock = ExifBuilder(true)
-                        .add(Ifd::Ifd0, Ascii(0x010F, "Make"))
-                        .add(Ifd::Exif, Short(0x9214, {1, 2, 3, 4}))  // SubjectArea: not in the table
-                        .build();
+  const Bytes exifBlock = ExifBuilder(true)
+                              .add(Ifd::Ifd0, Ascii(0x010F, "Make"))
+                              .add(Ifd::Exif, Short(0x9214, {1, 2, 3, 4}))  // SubjectArea: not in the table
+                              .build();
   const std::string in = path("lossy.jpg"), out = path("out.jpg");
   writeFile(in, jpeg({segment(0xE1, exifBlock), segment(0xE2, {1}), segment(0xE2, {2})}, jpegTail()));
   CommandResult refused = exf({"geotag", in, "--lat", "1", "--lon", "2", "-o", out});
   EXPECT_EQ(refused.status, 1);
-  EXPECT_NE(refused.err.find("would lose 2 entries (1 EXIF entries the library does not keep, 0 values "
-                             "it cannot write back, 1 other segments, 0 thumbnail)"),
-            std::string::npos) << refused.err;
+  EXPECT_EQ(refused.err, "exf: " + in + ": rewriting would lose 2 entries (1 EXIF entries the library does not "
+                         "keep, 0 values it cannot write back, 1 other segments, 0 thumbnail); nothing written, "
+                         "use --allow-loss to write anyway\n");
   EXPECT_FALSE(std::filesystem::exists(out));
 
   CommandResult allowed = exf({"geotag", in, "--lat", "1", "--lon", "2", "-o", out, "--allow-loss"});
   EXPECT_EQ(allowed.status, 0) << allowed.err;
+  EXPECT_EQ(allowed.err, "exf: " + in + ": 2 entries not carried over\n");
   EXPECT_EQ(exfJson(out)["gps"]["1"], "N");
-}
-
-TEST_F(Exf, GeotaggedFileReadsBackInExiftoolWithEverythingElseUnchanged) {
-  if (!onPath("exiftool")) GTEST_SKIP() << "exiftool is not installed";
-  const std::string in = sample(), out = path("geotagged.jpg");
-  CommandResult r = exf({"geotag", in, "--lat", "48.8584", "--lon", "2.2945", "--alt", "35", "-o", out});
-  ASSERT_EQ(r.status, 0) << r.err;
-  auto before = exiftoolTags(in);
-  auto after = exiftoolTags(out);
-  std::string why;
-  EXPECT_TRUE(sameValue(48.8584, after["GPS:2"], why)) << why;
-  EXPECT_EQ(after["GPS:1"], "N");
-  EXPECT_TRUE(sameValue(2.2945, after["GPS:4"], why)) << why;
-  EXPECT_EQ(after["GPS:3"], "E");
-  EXPECT_EQ(after["GPS:6"], 35);
-  EXPECT_EQ(after["GPS:5"], 0);
-  for (const char* changed : {"GPS:1", "GPS:2", "GPS:3", "GPS:4", "GPS:5", "GPS:6", "IFD1:513"}) {
-    before.erase(changed);
-    after.erase(changed);
-  }
-  EXPECT_EQ(after, before);
-  EXPECT_EQ(exiftoolBinary(out, "ThumbnailImage"), exiftoolBinary(in, "ThumbnailImage"));
-  EXPECT_GT(exiftoolBinary(out, "ThumbnailImage").size(), 1000u);
 }
 
 }  // namespace

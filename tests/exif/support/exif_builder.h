@@ -16,26 +16,21 @@ using Bytes = std::vector<std::uint8_t>;
 
 enum class Ifd { Ifd0, Exif, Gps, Interop, Ifd1 };
 
-// One directory entry. Numbers are encoded in the builder's byte order when
-// the payload is built; `raw` bytes are taken as they are.
+// One directory entry: numbers are encoded in the builder's byte order when
+// the payload is built (two per rational); `raw` bytes are taken as they are.
 struct Entry {
-  std::uint16_t tag;
-  std::uint16_t type;
+  std::uint16_t tag, type;
   std::uint32_t count;
-  std::vector<std::uint64_t> numbers;  // one per element (two per rational)
-  Bytes raw;
-  bool useRaw = false;
+  std::vector<std::uint64_t> numbers;
+  std::optional<Bytes> raw;
 };
 
 Entry Byte(std::uint16_t tag, std::initializer_list<std::uint64_t> values);
 Entry Short(std::uint16_t tag, std::initializer_list<std::uint64_t> values);
 Entry Long(std::uint16_t tag, std::initializer_list<std::uint64_t> values);
-Entry SLong(std::uint16_t tag, std::initializer_list<std::int64_t> values);
-// Each pair is numerator, denominator.
 Entry Rational(std::uint16_t tag, std::initializer_list<std::pair<std::uint32_t, std::uint32_t>> v);
 Entry SRational(std::uint16_t tag, std::initializer_list<std::pair<std::int32_t, std::int32_t>> v);
-// The text and its NUL terminator.
-Entry Ascii(std::uint16_t tag, const std::string& text);
+Entry Ascii(std::uint16_t tag, const std::string& text);  // with its NUL
 Entry Undefined(std::uint16_t tag, const Bytes& bytes);
 // Any type code and count over bytes already in file order.
 Entry Raw(std::uint16_t tag, std::uint16_t type, std::uint32_t count, const Bytes& bytes);
@@ -44,20 +39,22 @@ class ExifBuilder {
  public:
   explicit ExifBuilder(bool bigEndian) : big_(bigEndian) {}
 
-  ExifBuilder& add(Ifd ifd, Entry entry);
-  // Adds IFD1 entries for a thumbnail (Compression 6, JPEGInterchangeFormat
-  // and its length) and places the bytes at the end of the payload.
-  ExifBuilder& thumbnail(Bytes jpeg);
+  ExifBuilder& add(Ifd ifd, Entry entry) {
+    entries_[ifd].push_back(std::move(entry));
+    return *this;
+  }
+  // Adds IFD1's JPEGInterchangeFormat and its length, and places the bytes
+  // at the end of the payload.
+  ExifBuilder& thumbnail(Bytes jpeg) {
+    thumbnail_ = std::move(jpeg);
+    return *this;
+  }
 
   // "Exif" NUL NUL, TIFF header, IFD0 (with pointers to the groups), the
   // groups, IFD1 and the thumbnail, each directory followed by its values.
   Bytes build() const;
   // Payload positions of each directory in the last build().
-  std::map<Ifd, std::size_t> positions() const { return positions_; }
-
-  // Encodes a number in the builder's order.
-  Bytes u16(std::uint32_t v) const;
-  Bytes u32(std::uint32_t v) const;
+  const std::map<Ifd, std::size_t>& positions() const { return positions_; }
 
  private:
   bool big_;
@@ -75,11 +72,10 @@ Bytes jpegTail(std::size_t scanBytes = 16);
 // SOI, the segments, then the tail.
 Bytes jpeg(std::initializer_list<Bytes> segments, const Bytes& tail);
 
-// Byte edits.
+// Byte edits and files.
 void putU16(Bytes& bytes, std::size_t at, std::uint16_t v, bool bigEndian);
 void putU32(Bytes& bytes, std::size_t at, std::uint32_t v, bool bigEndian);
 Bytes bytesOf(std::initializer_list<int> values);
-// Reads a whole file.
 Bytes readFile(const std::string& path);
 void writeFile(const std::string& path, const Bytes& bytes);
 
