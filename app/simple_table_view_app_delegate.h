@@ -38,7 +38,6 @@ class SimpleTableViewAppDelegate : public platform::UIApplicationDelegate,
                                    public platform::UIAlertViewDelegate,
                                    public std::enable_shared_from_this<SimpleTableViewAppDelegate> {
  public:
-  static constexpr double kAccelerometerInterval = 1.0 / 30.0;  // seconds
   static constexpr int kWelcomeAlertTag = 33;
 
   SimpleTableViewAppDelegate();

@@ -18,6 +18,8 @@
 namespace holdstill {
 
 inline constexpr double kSteadinessTickInterval = 0.3;  // seconds
+// How often the accelerometer delivers a sample to the detector.
+inline constexpr double kAccelerometerInterval = 1.0 / 30.0;  // seconds
 // A sum this far (in g) above the threshold gives the full level.
 inline constexpr double kLevelRange = 1.2;
 inline constexpr float kFullLevel = 1.0f;

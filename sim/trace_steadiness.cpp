@@ -94,8 +94,9 @@ void traceSteadiness(const std::vector<std::string>& args, std::ostream& out) {
   const std::string& path = arguments.positional[0];
   const int sensitivity = sensitivityArgument(arguments);
   MotionTrace trace = MotionTrace::load(path);
-  if (trace.duration() > kLongestTrace)
-    throw CommandError(path + ": the trace lasts " + fixed("%g", trace.duration()) +
+  const double duration = trace.duration();
+  if (duration > kLongestTrace)
+    throw CommandError(path + ": the trace lasts " + fixed("%g", duration) +
                        " s; at most " + fixed("%g", kLongestTrace) + " s (a day) are replayed");
 
   RunLoop::resetMain(RunLoop::Mode::Virtual);
@@ -106,16 +107,15 @@ void traceSteadiness(const std::vector<std::string>& args, std::ostream& out) {
   vbAccelerometerOn = 1;
 
   out << "# trace-steadiness " << path << ": " << trace.rows().size() << " rows over "
-      << fixed("%.3f", trace.duration()) << " s; threshold " << fixed("%g", accelDelta)
+      << fixed("%.3f", duration) << " s; threshold " << fixed("%g", accelDelta)
       << " g per axis (sensitivity " << sensitivity << "); shutter after " << ticksToShutter()
       << " steady ticks of " << kSteadinessTickInterval << " s\n";
 
-  const double duration = trace.duration();
   auto replay = std::make_shared<Replay>(out);
   UIAccelerometer& accelerometer = UIAccelerometer::sharedAccelerometer();
   accelerometer.setMotion(MotionScript::trace(std::move(trace)));
   accelerometer.setDelegate(replay);
-  accelerometer.setUpdateInterval(1.0 / 30.0);
+  accelerometer.setUpdateInterval(kAccelerometerInterval);
   auto timer = NSTimer::scheduledTimerWithTimeInterval(
       kSteadinessTickInterval, [&replay](NSTimer&) { replay->tick(); }, true);
   RunLoop::main().runFor(duration);
