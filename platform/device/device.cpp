@@ -1,5 +1,6 @@
 #include "platform/device/device.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <stdexcept>
 #include <system_error>
@@ -28,6 +29,17 @@ std::vector<std::string> devicePathParts(std::string_view devicePath) {
     at = end + 1;
   }
   return parts;
+}
+
+// The parts of the bundle's device path, worked out once.
+const std::vector<std::string>& bundleParts() {
+  static const std::vector<std::string> parts = devicePathParts(Device::kAppBundlePath);
+  return parts;
+}
+
+bool startsWithBundle(const std::vector<std::string>& parts) {
+  const auto& bundle = bundleParts();
+  return parts.size() >= bundle.size() && std::equal(bundle.begin(), bundle.end(), parts.begin());
 }
 
 }  // namespace
@@ -85,17 +97,14 @@ std::filesystem::path Device::locateAppBundle() {
 }
 
 bool Device::isInAppBundle(std::string_view devicePath) const {
-  auto parts = devicePathParts(devicePath);
-  auto bundle = devicePathParts(kAppBundlePath);
-  return parts.size() >= bundle.size() && std::equal(bundle.begin(), bundle.end(), parts.begin());
+  return startsWithBundle(devicePathParts(devicePath));
 }
 
 std::filesystem::path Device::hostPath(std::string_view devicePath) const {
   auto parts = devicePathParts(devicePath);
-  auto bundle = devicePathParts(kAppBundlePath);
-  bool inBundle = !appBundle_.empty() && isInAppBundle(devicePath);
+  bool inBundle = !appBundle_.empty() && startsWithBundle(parts);
   std::filesystem::path host = inBundle ? appBundle_ : root_;
-  for (std::size_t i = inBundle ? bundle.size() : 0; i < parts.size(); ++i) host /= parts[i];
+  for (std::size_t i = inBundle ? bundleParts().size() : 0; i < parts.size(); ++i) host /= parts[i];
   return host;
 }
 

@@ -14,9 +14,7 @@
 // rooted in a fresh temporary folder (removed at process exit).
 //
 // Thread safety: every member may be called from any thread.
-#include <cstdint>
 #include <filesystem>
-#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>

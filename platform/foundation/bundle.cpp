@@ -14,13 +14,6 @@ namespace {
 
 constexpr std::string_view kLprojSuffix = ".lproj";
 
-std::string join(std::string_view folder, std::string_view name) {
-  if (folder.empty()) return std::string(name);
-  std::string path(folder);
-  if (path.back() != '/') path += '/';
-  return path + std::string(name);
-}
-
 std::string lowercase(std::string text) {
   for (auto& c : text) c = char(std::tolower((unsigned char)c));
   return text;
@@ -36,7 +29,7 @@ NSBundle::~NSBundle() = default;
 std::string NSBundle::bundlePath() const { return std::string(Device::kAppBundlePath); }
 
 std::filesystem::path NSBundle::host(std::string_view relative) const {
-  return device_.hostPath(join(Device::kAppBundlePath, relative));
+  return device_.hostPath(stringByAppendingPathComponent(Device::kAppBundlePath, relative));
 }
 
 std::optional<PropertyValue> NSBundle::objectForInfoDictionaryKey(const std::string& key) const {
@@ -121,10 +114,11 @@ std::optional<std::string> NSBundle::pathForResource(std::string_view name, std:
   std::string file(name);
   if (!type.empty()) file += "." + std::string(type);
   std::string folder = localization.empty() ? std::string() : std::string(localization) + ".lproj";
-  std::string relative = join(join(folder, directory), file);
+  std::string relative =
+      stringByAppendingPathComponent(stringByAppendingPathComponent(folder, directory), file);
   std::error_code error;
   if (!std::filesystem::exists(host(relative), error)) return std::nullopt;
-  return join(Device::kAppBundlePath, relative);
+  return stringByAppendingPathComponent(Device::kAppBundlePath, relative);
 }
 
 std::optional<std::string> NSBundle::pathForImageNamed(std::string_view name) const {

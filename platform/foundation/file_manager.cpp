@@ -2,7 +2,6 @@
 
 #include "platform/device/device.h"
 #include "platform/foundation/atomic_file.h"
-#include "platform/foundation/data_file.h"
 
 #include <cerrno>
 #include <algorithm>
@@ -124,15 +123,6 @@ bool NSFileManager::removeItemAtPath(std::string_view path, NSError* error) cons
                 "cannot remove " + std::string(path));
   fs::remove_all(target, code);
   return code ? fail(error, code, "cannot remove " + std::string(path)) : true;
-}
-
-bool NSFileManager::createFileAtPath(std::string_view path, std::span<const std::uint8_t> contents,
-                                     NSError* error) const {
-  return writeToFile(contents, path, true, error);
-}
-
-std::optional<std::vector<std::uint8_t>> NSFileManager::contentsAtPath(std::string_view path) const {
-  return detail::readWholeFile(host(path));
 }
 
 }  // namespace platform

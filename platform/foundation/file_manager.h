@@ -3,10 +3,8 @@
 // (see platform/device/device.h). Any thread.
 #include "platform/foundation/error.h"
 
-#include <cstdint>
 #include <memory>
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,10 +44,6 @@ class NSFileManager {
                              NSError* error = nullptr) const;
   // Removes a file, or a folder with everything in it.
   bool removeItemAtPath(std::string_view path, NSError* error = nullptr) const;
-  // Writes a file all-or-nothing (see writeToFile in data_file.h).
-  bool createFileAtPath(std::string_view path, std::span<const std::uint8_t> contents,
-                        NSError* error = nullptr) const;
-  std::optional<std::vector<std::uint8_t>> contentsAtPath(std::string_view path) const;
 };
 
 }  // namespace platform

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <climits>
 #include <cstdio>
-#include <vector>
 
 namespace platform {
 namespace {
@@ -82,11 +81,10 @@ std::string printOne(const std::string& directive, T value) {
 }  // namespace
 
 std::string stringWithFormatArgs(std::string_view format, std::initializer_list<PropertyValue> args) {
-  const std::vector<PropertyValue> values(args);
   std::size_t next = 0;
   auto argument = [&](int position) -> const PropertyValue* {
     std::size_t index = position > 0 ? std::size_t(position - 1) : next++;
-    return index < values.size() ? &values[index] : nullptr;
+    return index < args.size() ? args.begin() + index : nullptr;
   };
   std::string out;
   std::size_t at = 0;

@@ -7,26 +7,43 @@
 namespace platform {
 namespace {
 
+// UTF-16 code units to UTF-8, for the file's encoding and for \U escapes.
+// A high surrogate waits for the low one that completes it; an unpaired
+// surrogate becomes U+FFFD.
+class Utf16Joiner {
+ public:
+  explicit Utf16Joiner(std::string& out) : out_(out) {}
+
+  void add(char32_t unit) {
+    if (unit >= 0xDC00 && unit <= 0xDFFF && high_) {
+      utf8::append(out_, 0x10000 + ((high_ - 0xD800) << 10) + (unit - 0xDC00));
+      high_ = 0;
+      return;
+    }
+    flush();
+    if (unit >= 0xD800 && unit <= 0xDBFF)
+      high_ = unit;
+    else
+      utf8::append(out_, unit);  // a lone low surrogate becomes U+FFFD
+  }
+
+  // Ends a run of code units: a high surrogate still waiting is unpaired.
+  void flush() {
+    if (high_) utf8::append(out_, 0xFFFD);
+    high_ = 0;
+  }
+
+ private:
+  std::string& out_;
+  char32_t high_ = 0;
+};
+
 std::string decodeUtf16(std::span<const std::uint8_t> bytes, bool bigEndian) {
   std::string out;
-  char32_t pendingHigh = 0;
-  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    char32_t unit = bigEndian ? (bytes[i] << 8 | bytes[i + 1]) : (bytes[i + 1] << 8 | bytes[i]);
-    if (unit >= 0xD800 && unit <= 0xDBFF) {
-      if (pendingHigh) utf8::append(out, 0xFFFD);
-      pendingHigh = unit;
-      continue;
-    }
-    if (unit >= 0xDC00 && unit <= 0xDFFF) {
-      utf8::append(out, pendingHigh ? 0x10000 + ((pendingHigh - 0xD800) << 10) + (unit - 0xDC00) : 0xFFFD);
-      pendingHigh = 0;
-      continue;
-    }
-    if (pendingHigh) utf8::append(out, 0xFFFD);
-    pendingHigh = 0;
-    utf8::append(out, unit);
-  }
-  if (pendingHigh) utf8::append(out, 0xFFFD);
+  Utf16Joiner units(out);
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
+    units.add(bigEndian ? (bytes[i] << 8 | bytes[i + 1]) : (bytes[i + 1] << 8 | bytes[i]));
+  units.flush();
   return out;
 }
 
@@ -129,19 +146,15 @@ class Parser {
   bool quoted(std::string& out) {
     std::size_t open = at_++;
     out.clear();
-    char32_t highSurrogate = 0;  // 0: none pending
-    auto flushSurrogate = [&] {
-      if (highSurrogate) utf8::append(out, 0xFFFD);
-      highSurrogate = 0;
-    };
+    Utf16Joiner escapes(out);  // \U escapes may spell a surrogate pair
     while (at_ < text_.size()) {
       char c = text_[at_++];
       if (c == '"') {
-        flushSurrogate();
+        escapes.flush();
         return true;
       }
       if (c != '\\') {
-        flushSurrogate();
+        escapes.flush();
         out += c;
         continue;
       }
@@ -153,21 +166,14 @@ class Parser {
         while (digits < 4 && at_ < text_.size() && hexDigit(text_[at_]) >= 0)
           unit = unit * 16 + hexDigit(text_[at_++]), ++digits;
         if (digits == 0) {
-          flushSurrogate();
+          escapes.flush();
           out += e;
-        } else if (unit >= 0xD800 && unit <= 0xDBFF) {
-          flushSurrogate();
-          highSurrogate = unit;
-        } else if (unit >= 0xDC00 && unit <= 0xDFFF && highSurrogate) {
-          utf8::append(out, 0x10000 + ((highSurrogate - 0xD800) << 10) + (unit - 0xDC00));
-          highSurrogate = 0;
         } else {
-          flushSurrogate();
-          utf8::append(out, unit);
+          escapes.add(unit);
         }
         continue;
       }
-      flushSurrogate();
+      escapes.flush();
       if (e >= '0' && e <= '7') {
         char32_t code = e - '0';
         for (int k = 0; k < 2 && at_ < text_.size() && text_[at_] >= '0' && text_[at_] <= '7'; ++k)

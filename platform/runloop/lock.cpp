@@ -25,16 +25,16 @@ NSLock::NSLock() : impl_(std::make_unique<Impl>()) {}
 NSLock::~NSLock() = default;
 
 void NSLock::lock() {
-  auto loop = detail::mainLoopCore();
-  auto waiter = std::make_shared<Impl::Waiter>();
+  std::shared_ptr<Impl::Waiter> waiter;
   {
     std::lock_guard guard(impl_->mutex);
     if (!impl_->locked) {
       impl_->locked = true;
       return;
     }
-    waiter->loop = loop;
-    waiter->thread = loop->scheduler().self();
+    // Contended: only now find the loop whose scheduler parks this thread.
+    auto loop = detail::mainLoopCore();
+    waiter = std::make_shared<Impl::Waiter>(Impl::Waiter{loop, loop->scheduler().self()});
     impl_->waiters.push_back(waiter);
   }
   for (;;) {
@@ -42,7 +42,7 @@ void NSLock::lock() {
       std::lock_guard guard(impl_->mutex);
       if (waiter->granted) return;
     }
-    loop->scheduler().park(*waiter->thread, detail::kNever);
+    waiter->loop->scheduler().park(*waiter->thread, detail::kNever);
   }
 }
 

@@ -24,7 +24,6 @@ class LoopCore {
   ~LoopCore();
 
   Scheduler& scheduler() { return scheduler_; }
-  const std::shared_ptr<Participant>& mainThread() const { return main_; }
 
   // Queues a task for the main thread at loop time `when` (not earlier than
   // now), after tasks already queued for that time. Any thread.

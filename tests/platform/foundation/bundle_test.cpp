@@ -126,6 +126,7 @@ word = other_word.1;
 "quote" = "say \"hi\" \\ back";
 "controls" = "a\nb\tc\r";
 "unicode" = "caf\U00E9 \u00e9 \UD83D\UDE00";
+"unpaired" = "\UD83Dx\UDE00";
 "octal" = "\101\102";
 "multi" = "line one
 line two";
@@ -140,6 +141,7 @@ line two";
       {"quote", "say \"hi\" \\ back"},
       {"controls", "a\nb\tc\r"},
       {"unicode", "caf\u00e9 \u00e9 \U0001F600"},
+      {"unpaired", "\uFFFDx\uFFFD"},
       {"octal", "AB"},
       {"multi", "line one\nline two"},
       {"format", "%@ v%@"},
@@ -179,7 +181,7 @@ TEST(StringsFileTest, UnterminatedQuoteAtTheEndLosesOnlyThatEntry) {
 }
 
 TEST(StringsFileTest, ReadsUtf16WithByteOrderMarkAndCleansBadUtf8) {
-  const std::u16string source = u"\"k\" = \"Zur\u00fcck \U0001F600\";";
+  const std::u16string source = u"\"k\" = \"Zur\u00fcck \U0001F600\"; \"u\" = \"\xD83Dx\xDE00\";";
   std::string little = "\xFF\xFE", big = "\xFE\xFF";
   for (char16_t unit : source) {
     little += char(unit & 0xFF), little += char(unit >> 8);
@@ -188,6 +190,7 @@ TEST(StringsFileTest, ReadsUtf16WithByteOrderMarkAndCleansBadUtf8) {
   const std::string expected = "Zur\u00fcck \U0001F600";
   EXPECT_EQ(parseStringsFile(bytesOf(little)).entries.at("k"), expected);
   EXPECT_EQ(parseStringsFile(bytesOf(big)).entries.at("k"), expected);
+  EXPECT_EQ(parseStringsFile(bytesOf(big)).entries.at("u"), "\uFFFDx\uFFFD") << "unpaired surrogates";
   EXPECT_EQ(parseStringsFile(bytesOf("\xEF\xBB\xBF\"k\" = \"v\";")).entries.at("k"), "v");
   EXPECT_EQ(parseStringsFile(bytesOf("\"k\" = \"a\xFF" "b\";")).entries.at("k"), "a\uFFFDb");
 }
