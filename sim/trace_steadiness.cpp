@@ -3,13 +3,13 @@
 #include "app/module_state.h"
 #include "app/settings.h"
 #include "app/steadiness_detector.h"
+#include "platform/foundation/string_format.h"
 #include "platform/runloop/run_loop.h"
 #include "platform/runloop/timer.h"
 #include "platform/sensors/accelerometer.h"
 #include "sim/commands.h"
 
 #include <climits>
-#include <cstdio>
 
 namespace holdstill::sim {
 
@@ -19,12 +19,6 @@ namespace {
 
 // Longer logs are refused rather than ticked through for hours of output.
 constexpr double kLongestTrace = 86400;
-
-std::string fixed(const char* format, double value) {
-  char text[64];
-  std::snprintf(text, sizeof text, format, value);
-  return text;
-}
 
 // The capture screen as the overlay leaves it while it waits for a steady
 // shot: the meter enabled and the help button shown. A shutter request is
@@ -40,8 +34,8 @@ class Replay final : public UIAccelerometerDelegate, public SteadinessScreen {
   void tick() {
     snapped_ = false;
     steadinessTick(sums_, *this);
-    const std::string time = fixed("%.3f", RunLoop::main().now());
-    out_ << "t=" << time << " level=" << fixed("%.6f", level_)
+    const std::string time = stringWithFormat("%.3f", RunLoop::main().now());
+    out_ << "t=" << time << " level=" << stringWithFormat("%.6f", level_)
          << " steady=" << (snapped_ ? stableAtSnap_ : vwIntervalsStable) << "\n";
     if (snapped_) out_ << "t=" << time << " shutter request\n";
     ++ticks_;
@@ -96,8 +90,8 @@ void traceSteadiness(const std::vector<std::string>& args, std::ostream& out) {
   MotionTrace trace = MotionTrace::load(path);
   const double duration = trace.duration();
   if (duration > kLongestTrace)
-    throw CommandError(path + ": the trace lasts " + fixed("%g", duration) +
-                       " s; at most " + fixed("%g", kLongestTrace) + " s (a day) are replayed");
+    throw CommandError(path + ": the trace lasts " + stringWithFormat("%g", duration) +
+                       " s; at most " + stringWithFormat("%g", kLongestTrace) + " s (a day) are replayed");
 
   RunLoop::resetMain(RunLoop::Mode::Virtual);
   // The detector as launch leaves it, then armed by the overlay.
@@ -107,7 +101,7 @@ void traceSteadiness(const std::vector<std::string>& args, std::ostream& out) {
   vbAccelerometerOn = 1;
 
   out << "# trace-steadiness " << path << ": " << trace.rows().size() << " rows over "
-      << fixed("%.3f", duration) << " s; threshold " << fixed("%g", accelDelta)
+      << stringWithFormat("%.3f", duration) << " s; threshold " << stringWithFormat("%g", accelDelta)
       << " g per axis (sensitivity " << sensitivity << "); shutter after " << ticksToShutter()
       << " steady ticks of " << kSteadinessTickInterval << " s\n";
 
