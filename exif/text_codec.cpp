@@ -2,8 +2,6 @@
 
 #include <iconv.h>
 
-#include <cerrno>
-
 namespace exif {
 namespace {
 

@@ -5,7 +5,6 @@
 #include "tools/exf/value_text.h"
 
 #include <cstdio>
-#include <functional>
 #include <ostream>
 
 namespace exf {
