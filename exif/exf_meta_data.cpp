@@ -2,6 +2,7 @@
 #include "exif/exf_meta_data.h"
 
 #include "exif/exf_exception.h"
+#include "exif/text_codec.h"
 
 #include <cstring>
 #include <optional>

@@ -7,7 +7,6 @@
 #include "exif/exf_meta_data.h"
 
 #include <algorithm>
-#include <functional>
 
 namespace exif {
 

@@ -5,6 +5,7 @@
 #include "exif/exf_meta_data.h"
 #include "exif/exf_utils.h"
 #include "exif/exf_writer.h"
+#include "exif/text_codec.h"
 
 #include <algorithm>
 #include <functional>

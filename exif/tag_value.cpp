@@ -60,11 +60,6 @@ Directory* Directory::group(TagKey key) {
 
 bool operator==(const Directory& a, const Directory& b) { return a.entries_ == b.entries_; }
 
-bool isAscii(std::string_view text) {
-  return std::all_of(text.begin(), text.end(),
-                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
 namespace {
 
 std::string hexOf(const Bytes& bytes) {

@@ -98,7 +98,4 @@ inline void Directory::reserve(std::size_t n) { entries_.reserve(n); }
 inline std::vector<Directory::Entry>::const_iterator Directory::begin() const { return entries_.begin(); }
 inline std::vector<Directory::Entry>::const_iterator Directory::end() const { return entries_.end(); }
 
-// A text's ASCII form exists when every byte is below 0x80.
-bool isAscii(std::string_view text);
-
 }  // namespace exif

@@ -2,7 +2,7 @@
 
 #include <iconv.h>
 
-#include <cerrno>
+#include <algorithm>
 
 namespace exif {
 namespace {
@@ -27,10 +27,15 @@ void appendUtf8(std::string& out, char32_t cp) {
 
 }  // namespace
 
+bool isAscii(std::string_view text) {
+  return std::all_of(text.begin(), text.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 std::optional<std::string> asciiText(const std::uint8_t* bytes, std::size_t length) {
-  for (std::size_t i = 0; i < length; ++i)
-    if (bytes[i] >= 0x80) return std::nullopt;
-  return std::string(reinterpret_cast<const char*>(bytes), length);
+  std::string text(reinterpret_cast<const char*>(bytes), length);
+  if (!isAscii(text)) return std::nullopt;
+  return text;
 }
 
 std::optional<std::string> utf16ToUtf8(const std::uint8_t* bytes, std::size_t length,

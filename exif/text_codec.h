@@ -6,10 +6,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace exif {
 
+// A text's ASCII form exists when every byte is below 0x80.
+bool isAscii(std::string_view text);
 // Bytes below 0x80 only, copied as they are (NUL included).
 std::optional<std::string> asciiText(const std::uint8_t* bytes, std::size_t length);
 // UTF-16 with an optional byte-order mark; without one, `bigEndian` decides.

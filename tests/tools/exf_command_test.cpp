@@ -1,29 +1,17 @@
 // exf as a user runs it: each test records the command, its output and its
 // exit status.
-#include "tests/exif/support/command.h"
 #include "tests/exif/support/exif_builder.h"
+#include "tests/tools/exf_run.h"
 #include "tools/exf/sample/test_card.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <nlohmann/json.hpp>
 
 namespace exif_testing {
 namespace {
 
 using json = nlohmann::json;
-
-CommandResult exf(std::vector<std::string> args) {
-  args.insert(args.begin(), EXF_BINARY);
-  return runCommand(args);
-}
-
-json exfJson(const std::string& path) {
-  CommandResult r = exf({"dump", "--json", path});
-  EXPECT_EQ(r.status, 0) << r.command << "\n" << r.err;
-  return r.status == 0 ? json::parse(r.out) : json();
-}
 
 class Exf : public ::testing::Test {
  protected:

@@ -2,8 +2,8 @@
 // library and exf read with the same values; files the library and exf
 // write, it reads with the same values and finds nothing wrong with.
 #include "exif/exf_jpeg.h"
-#include "tests/exif/support/command.h"
 #include "tests/exif/support/exif_builder.h"
+#include "tests/tools/exf_run.h"
 #include "tools/exf/sample/test_card.h"
 #include "tools/exf/value_text.h"
 
@@ -49,12 +49,6 @@ ExiftoolView exiftoolRead(const std::string& path) {
   std::istringstream lines(r.out.substr(second + cut.size() + 1));
   for (std::string line; std::getline(lines, line);) view.findings.push_back(line);
   return view;
-}
-
-json exfJson(const std::string& path) {
-  CommandResult r = runCommand({EXF_BINARY, "dump", "--json", path});
-  EXPECT_EQ(r.status, 0) << r.command << "\n" << r.err;
-  return r.status == 0 ? json::parse(r.out) : json();
 }
 
 std::optional<double> asNumber(const json& v) {
@@ -222,7 +216,7 @@ TEST_P(ExiftoolPeer, ExiftoolReadsWhatTheLibraryWrites) {
 TEST_P(ExiftoolPeer, GeotagChangesOnlyThePositionOfEveryValueTheLibraryHolds) {
   const auto& [in, before] = exiftoolWritten(big());
   const std::string out = dir_ + "/geotagged.jpg";
-  CommandResult r = runCommand({EXF_BINARY, "geotag", in, "--lat", "-48.8584", "--lon", "-2.2945", "--alt", "-35",
+  CommandResult r = exf({"geotag", in, "--lat", "-48.8584", "--lon", "-2.2945", "--alt", "-35",
                                 "-o", out, "--allow-loss"});
   ASSERT_EQ(r.status, 0) << r.command << "\n" << r.err;
   const ExiftoolView after = exiftoolRead(out);

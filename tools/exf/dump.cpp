@@ -5,7 +5,6 @@
 #include "tools/exf/value_text.h"
 
 #include <cstdio>
-#include <functional>
 #include <ostream>
 
 namespace exf {
@@ -108,22 +107,12 @@ int runDump(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     err << "usage: exf dump [--json] FILE\n";
     return kExitUsage;
   }
-  exif::Bytes bytes;
-  std::string error;
-  if (!readWholeFile(file, bytes, error)) {
-    err << "exf: " << file << ": " << error << "\n";
-    return kExitFailure;
-  }
-  if (bytes.size() < 2 || bytes[0] != 0xFF || bytes[1] != 0xD8) {
-    err << "exf: " << file << ": not a JPEG file (no start-of-image marker)\n";
-    return kExitFailure;
-  }
-  exif::EXFJpeg jpeg;
-  jpeg.scanImageData(bytes);
+  const auto jpeg = scanJpegFile(file, err);
+  if (!jpeg) return kExitFailure;
   if (asJson)
-    out << toJson(jpeg).dump(2, ' ', false, json::error_handler_t::replace) << "\n";
+    out << toJson(*jpeg).dump(2, ' ', false, json::error_handler_t::replace) << "\n";
   else
-    printText(file, jpeg, out);
+    printText(file, *jpeg, out);
   return kExitOk;
 }
 

@@ -8,10 +8,13 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <ostream>
 #include <vector>
 
 namespace exf {
+namespace {
 
+// Reads a whole file; on failure returns false and sets `error` to the reason.
 bool readWholeFile(const std::string& path, exif::Bytes& out, std::string& error) {
   struct stat st;
   if (::stat(path.c_str(), &st) != 0) {
@@ -33,6 +36,24 @@ bool readWholeFile(const std::string& path, exif::Bytes& out, std::string& error
     return false;
   }
   return true;
+}
+
+}  // namespace
+
+std::optional<exif::EXFJpeg> scanJpegFile(const std::string& path, std::ostream& err) {
+  exif::Bytes bytes;
+  std::string error;
+  if (!readWholeFile(path, bytes, error)) {
+    err << "exf: " << path << ": " << error << "\n";
+    return std::nullopt;
+  }
+  if (bytes.size() < 2 || bytes[0] != 0xFF || bytes[1] != 0xD8) {
+    err << "exf: " << path << ": not a JPEG file (no start-of-image marker)\n";
+    return std::nullopt;
+  }
+  exif::EXFJpeg jpeg;
+  jpeg.scanImageData(bytes);
+  return jpeg;
 }
 
 bool writeFileAtomically(const std::string& path, const exif::Bytes& bytes, std::string& error) {

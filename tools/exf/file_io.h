@@ -1,13 +1,17 @@
 #pragma once
-// File access for exf: whole-file reads and atomic writes.
-#include "exif/exif_constants.h"
+// File access for exf: JPEG file reads and atomic writes.
+#include "exif/exf_jpeg.h"
 
+#include <iosfwd>
+#include <optional>
 #include <string>
 
 namespace exf {
 
-// Reads a whole file; on failure returns false and sets `error` to the reason.
-bool readWholeFile(const std::string& path, exif::Bytes& out, std::string& error);
+// Reads a whole JPEG file and scans it. When the file cannot be read or does
+// not begin with a start-of-image marker, writes the one-line reason to `err`
+// ("exf: PATH: ...") and returns nothing.
+std::optional<exif::EXFJpeg> scanJpegFile(const std::string& path, std::ostream& err);
 
 // Writes `bytes` to a new file beside `path` and renames it over `path`, so
 // `path` holds either its old content or the whole new one (with the old

@@ -123,18 +123,9 @@ int runGeotag(const std::vector<std::string>& args, std::ostream& out, std::ostr
   if (!request) return status;
   const Request& r = *request;
 
-  exif::Bytes input;
-  std::string error;
-  if (!readWholeFile(r.in, input, error)) {
-    err << "exf: " << r.in << ": " << error << "\n";
-    return kExitFailure;
-  }
-  if (input.size() < 2 || input[0] != 0xFF || input[1] != 0xD8) {
-    err << "exf: " << r.in << ": not a JPEG file (no start-of-image marker)\n";
-    return kExitFailure;
-  }
-  exif::EXFJpeg jpeg;
-  jpeg.scanImageData(input);
+  auto scanned = scanJpegFile(r.in, err);
+  if (!scanned) return kExitFailure;
+  exif::EXFJpeg& jpeg = *scanned;
   exif::EXFMetaData& md = jpeg.exifMetaData();
 
   md.addTagValue(r.lat < 0 ? "S" : "N", 1);
@@ -168,7 +159,7 @@ int runGeotag(const std::vector<std::string>& args, std::ostream& out, std::ostr
     err << "exf: " << r.in << ": " << e.what() << "\n";
     return kExitFailure;
   }
-  if (!writeFileAtomically(r.out, output, error)) {
+  if (std::string error; !writeFileAtomically(r.out, output, error)) {
     err << "exf: " << r.out << ": " << error << "\n";
     return kExitFailure;
   }

@@ -1,55 +1,25 @@
 #include "tools/exf/sample/test_card.h"
 
 #include "exif/exf_jpeg.h"
+#include "platform/graphics/image_codec.h"
 
-#include <jpeglib.h>
-
-#include <cstdio>
-#include <cstdlib>
-#include <stdexcept>
+#include <cstdint>
+#include <vector>
 
 namespace exf {
 
 exif::Bytes encodeTestCard(int width, int height, int quality) {
-  // Colour bars over the top half, a grey ramp below.
-  static constexpr unsigned char kBars[7][3] = {{192, 192, 192}, {192, 192, 0}, {0, 192, 192},
-                                                {0, 192, 0},     {192, 0, 192}, {192, 0, 0},
-                                                {0, 0, 192}};
-  std::vector<unsigned char> rgb(static_cast<std::size_t>(width) * height * 3);
+  // Colour bars over the top half, a grey ramp below; opaque ARGB pixels.
+  static constexpr std::uint32_t kBars[7] = {0xC0C0C0, 0xC0C000, 0x00C0C0, 0x00C000,
+                                             0xC000C0, 0xC00000, 0x0000C0};
+  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height);
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x) {
-      unsigned char* p = &rgb[(static_cast<std::size_t>(y) * width + x) * 3];
-      if (y < height / 2) {
-        const unsigned char* c = kBars[x * 7 / width];
-        p[0] = c[0], p[1] = c[1], p[2] = c[2];
-      } else {
-        p[0] = p[1] = p[2] = static_cast<unsigned char>(x * 255 / (width - 1));
-      }
+      const std::uint32_t grey = static_cast<std::uint32_t>(x * 255 / (width - 1));
+      pixels[static_cast<std::size_t>(y) * width + x] =
+          0xFF000000u | (y < height / 2 ? kBars[x * 7 / width] : grey * 0x010101u);
     }
-
-  jpeg_compress_struct cinfo;
-  jpeg_error_mgr jerr;
-  cinfo.err = jpeg_std_error(&jerr);
-  jpeg_create_compress(&cinfo);
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&cinfo, &buffer, &size);
-  cinfo.image_width = static_cast<JDIMENSION>(width);
-  cinfo.image_height = static_cast<JDIMENSION>(height);
-  cinfo.input_components = 3;
-  cinfo.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&cinfo);
-  jpeg_set_quality(&cinfo, quality, TRUE);
-  jpeg_start_compress(&cinfo, TRUE);
-  while (cinfo.next_scanline < cinfo.image_height) {
-    JSAMPROW row = &rgb[static_cast<std::size_t>(cinfo.next_scanline) * width * 3];
-    jpeg_write_scanlines(&cinfo, &row, 1);
-  }
-  jpeg_finish_compress(&cinfo);
-  jpeg_destroy_compress(&cinfo);
-  exif::Bytes out(buffer, buffer + size);
-  std::free(buffer);
-  return out;
+  return platform::encodeJPEG(platform::CGImage(width, height, std::move(pixels)), quality);
 }
 
 exif::Bytes geotaggedSample(bool bigEndian) {

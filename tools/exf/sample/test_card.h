@@ -1,7 +1,7 @@
 #pragma once
 // Real, decodable JPEG pictures for the sample file and the tests: a colour
-// test card encoded with libjpeg, and the same with a geotagged EXIF block
-// (with a thumbnail) written by the library.
+// test card encoded by the platform's JPEG codec, and the same with a
+// geotagged EXIF block (with a thumbnail) written by the library.
 #include "exif/exif_constants.h"
 
 namespace exf {
