@@ -1,5 +1,7 @@
 #include "platform/graphics/context.h"
 
+#include "platform/graphics/cairo_bitmap.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -54,25 +56,12 @@ CGContext::~CGContext() {
   cairo_surface_destroy(surface_);
 }
 
-CGImageRef CGContext::makeImage() const {
-  cairo_surface_flush(surface_);
-  std::vector<uint32_t> pixels(static_cast<size_t>(width_) * height_);
-  const unsigned char* data = cairo_image_surface_get_data(surface_);
-  const int stride = cairo_image_surface_get_stride(surface_);
-  for (int y = 0; data && y < height_; ++y) {
-    const auto* row = reinterpret_cast<const uint32_t*>(data + static_cast<size_t>(y) * stride);
-    std::copy(row, row + width_, pixels.begin() + static_cast<size_t>(y) * width_);
-  }
-  return std::make_shared<const CGImage>(width_, height_, std::move(pixels));
-}
+CGImageRef CGContext::makeImage() const { return imageOfSurface(surface_); }
 
 void CGContext::drawImage(const CGImage& image, const cairo_matrix_t& imageToUser) {
   if (image.width() == 0 || image.height() == 0) return;
   PathKeeper keep(cr_);
-  // Cairo only reads the pixels of a source surface.
-  auto* data = reinterpret_cast<unsigned char*>(const_cast<uint32_t*>(image.pixels().data()));
-  cairo_surface_t* source = cairo_image_surface_create_for_data(
-      data, CAIRO_FORMAT_ARGB32, image.width(), image.height(), image.width() * 4);
+  cairo_surface_t* source = surfaceReadingImage(image);
   cairo_save(cr_);
   cairo_transform(cr_, &imageToUser);
   cairo_set_source_surface(cr_, source, 0, 0);
