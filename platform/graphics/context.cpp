@@ -59,7 +59,13 @@ CGContext::~CGContext() {
 CGImageRef CGContext::makeImage() const { return imageOfSurface(surface_); }
 
 void CGContext::drawImage(const CGImage& image, const cairo_matrix_t& imageToUser) {
-  if (image.width() == 0 || image.height() == 0) return;
+  // Cairo refuses a map that flattens the picture or is not finite (an empty
+  // or non-finite rectangle) by breaking the context for good; such a
+  // drawing shows nothing instead.
+  const cairo_matrix_t& m = imageToUser;
+  const double determinant = m.xx * m.yy - m.yx * m.xy;
+  if (image.width() == 0 || image.height() == 0 || determinant == 0 || !std::isfinite(determinant))
+    return;
   PathKeeper keep(cr_);
   cairo_surface_t* source = surfaceReadingImage(image);
   cairo_save(cr_);
@@ -200,7 +206,6 @@ void CGContextSetInterpolationQuality(CGContextRef c, CGInterpolationQuality qua
 
 void CGContextDrawImage(CGContextRef c, CGRect rect, const CGImageRef& image) {
   if (!c || !image || image->width() == 0 || image->height() == 0) return;
-  if (rect.size.width == 0 || rect.size.height == 0) return;
   // Row 0 of the picture goes to the rectangle's maximum y.
   cairo_matrix_t m;
   cairo_matrix_init(&m, rect.size.width / image->width(), 0, 0,
