@@ -59,26 +59,20 @@ double advance(cairo_t* cr, const std::string& utf8) {
   return extents.x_advance;
 }
 
-size_t codePointLength(const std::string& s, size_t at) {
-  const auto c = static_cast<unsigned char>(s[at]);
-  return c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : 4;
-}
-
 // Splits a word wider than `width` into pieces that fit (at least one code
-// point each).
+// point each). The word is valid UTF-8.
 void breakWord(cairo_t* cr, const std::string& word, double width, std::vector<std::string>& lines) {
   std::string piece;
-  for (size_t i = 0; i < word.size();) {
-    const size_t len = codePointLength(word, i);
-    std::string longer = piece + word.substr(i, len);
-    if (!piece.empty() && advance(cr, longer) > width) {
-      lines.push_back(piece);
-      piece = word.substr(i, len);
+  utf8::forEachCodePoint(word, [&](char32_t c) {
+    std::string next;
+    utf8::append(next, c);
+    if (!piece.empty() && advance(cr, piece + next) > width) {
+      lines.push_back(std::move(piece));
+      piece = std::move(next);
     } else {
-      piece = std::move(longer);
+      piece += next;
     }
-    i += len;
-  }
+  });
   if (!piece.empty()) lines.push_back(piece);
 }
 
