@@ -1,5 +1,7 @@
 #include "platform/graphics/context.h"
 
+#include "platform/graphics/cairo_bitmap.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -54,25 +56,18 @@ CGContext::~CGContext() {
   cairo_surface_destroy(surface_);
 }
 
-CGImageRef CGContext::makeImage() const {
-  cairo_surface_flush(surface_);
-  std::vector<uint32_t> pixels(static_cast<size_t>(width_) * height_);
-  const unsigned char* data = cairo_image_surface_get_data(surface_);
-  const int stride = cairo_image_surface_get_stride(surface_);
-  for (int y = 0; data && y < height_; ++y) {
-    const auto* row = reinterpret_cast<const uint32_t*>(data + static_cast<size_t>(y) * stride);
-    std::copy(row, row + width_, pixels.begin() + static_cast<size_t>(y) * width_);
-  }
-  return std::make_shared<const CGImage>(width_, height_, std::move(pixels));
-}
+CGImageRef CGContext::makeImage() const { return imageOfSurface(surface_); }
 
 void CGContext::drawImage(const CGImage& image, const cairo_matrix_t& imageToUser) {
-  if (image.width() == 0 || image.height() == 0) return;
+  // Cairo refuses a map that flattens the picture or is not finite (an empty
+  // or non-finite rectangle) by breaking the context for good; such a
+  // drawing shows nothing instead.
+  const cairo_matrix_t& m = imageToUser;
+  const double determinant = m.xx * m.yy - m.yx * m.xy;
+  if (image.width() == 0 || image.height() == 0 || determinant == 0 || !std::isfinite(determinant))
+    return;
   PathKeeper keep(cr_);
-  // Cairo only reads the pixels of a source surface.
-  auto* data = reinterpret_cast<unsigned char*>(const_cast<uint32_t*>(image.pixels().data()));
-  cairo_surface_t* source = cairo_image_surface_create_for_data(
-      data, CAIRO_FORMAT_ARGB32, image.width(), image.height(), image.width() * 4);
+  cairo_surface_t* source = surfaceReadingImage(image);
   cairo_save(cr_);
   cairo_transform(cr_, &imageToUser);
   cairo_set_source_surface(cr_, source, 0, 0);
@@ -211,7 +206,6 @@ void CGContextSetInterpolationQuality(CGContextRef c, CGInterpolationQuality qua
 
 void CGContextDrawImage(CGContextRef c, CGRect rect, const CGImageRef& image) {
   if (!c || !image || image->width() == 0 || image->height() == 0) return;
-  if (rect.size.width == 0 || rect.size.height == 0) return;
   // Row 0 of the picture goes to the rectangle's maximum y.
   cairo_matrix_t m;
   cairo_matrix_init(&m, rect.size.width / image->width(), 0, 0,

@@ -51,6 +51,8 @@ class CGContext {
 
   // Paints `image` through `imageToUser`, which maps image pixel coordinates
   // (row 0 at the top) into the current user space. Keeps the current path.
+  // A map that cannot be inverted (it flattens the picture, or is not
+  // finite) draws nothing.
   void drawImage(const CGImage& image, const cairo_matrix_t& imageToUser);
 
   // Graphics state beyond Cairo's own: saved and restored together with it.

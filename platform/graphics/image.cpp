@@ -61,7 +61,6 @@ void UIImage::drawInRect(CGRect rect) const {
   CGContextRef context = UIGraphicsGetCurrentContext();
   const CGSize shown = size();
   if (!context || shown.width == 0 || shown.height == 0) return;
-  if (rect.size.width == 0 || rect.size.height == 0) return;
   const double sx = rect.size.width / shown.width, sy = rect.size.height / shown.height;
   const double iw = image_->width(), ih = image_->height();
   const double rx = rect.origin.x, ry = rect.origin.y;

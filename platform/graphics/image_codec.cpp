@@ -1,6 +1,7 @@
 #include "platform/graphics/image_codec.h"
 
 #include "platform/foundation/atomic_file.h"
+#include "platform/graphics/cairo_bitmap.h"
 
 #include <cairo.h>
 #include <jpeglib.h>
@@ -66,18 +67,9 @@ CGImageRef decodePNG(std::span<const uint8_t> bytes, std::string* error) {
     cairo_surface_destroy(surface);
     return nullptr;
   }
-  const int w = cairo_image_surface_get_width(surface), h = cairo_image_surface_get_height(surface);
-  const int stride = cairo_image_surface_get_stride(surface);
-  const bool opaque = cairo_image_surface_get_format(surface) != CAIRO_FORMAT_ARGB32;
-  const unsigned char* data = cairo_image_surface_get_data(surface);
-  std::vector<uint32_t> pixels(static_cast<size_t>(w) * h);
-  for (int y = 0; y < h; ++y) {
-    const auto* row = reinterpret_cast<const uint32_t*>(data + static_cast<size_t>(y) * stride);
-    for (int x = 0; x < w; ++x)
-      pixels[static_cast<size_t>(y) * w + x] = opaque ? (row[x] | 0xff000000u) : row[x];
-  }
+  CGImageRef image = imageOfSurface(surface);
   cairo_surface_destroy(surface);
-  return std::make_shared<const CGImage>(w, h, std::move(pixels));
+  return image;
 }
 
 // ---- JPEG through libjpeg-turbo ----------------------------------------
@@ -196,12 +188,6 @@ bool runJpegEncode(EncodeState& s, const CGImage& image, int quality) {
   return true;
 }
 
-cairo_surface_t* surfaceOver(const CGImage& image) {
-  auto* data = reinterpret_cast<unsigned char*>(const_cast<uint32_t*>(image.pixels().data()));
-  return cairo_image_surface_create_for_data(data, CAIRO_FORMAT_ARGB32, image.width(),
-                                             image.height(), image.width() * 4);
-}
-
 }  // namespace
 
 CGImageRef decodeImage(std::span<const uint8_t> bytes, std::string* error) {
@@ -227,7 +213,7 @@ std::vector<uint8_t> encodeJPEG(const CGImage& image, int quality) {
 std::vector<uint8_t> encodePNG(const CGImage& image) {
   if (image.width() == 0 || image.height() == 0) return {};
   std::vector<uint8_t> out;
-  cairo_surface_t* surface = surfaceOver(image);
+  cairo_surface_t* surface = surfaceReadingImage(image);
   const cairo_status_t status = cairo_surface_write_to_png_stream(surface, appendBytes, &out);
   cairo_surface_destroy(surface);
   if (status != CAIRO_STATUS_SUCCESS) out.clear();

@@ -1,5 +1,6 @@
 #include "platform/graphics/text.h"
 
+#include "platform/foundation/utf8.h"
 #include "platform/graphics/graphics_stack.h"
 
 #include <cairo.h>
@@ -12,32 +13,13 @@ namespace {
 
 constexpr CGFloat kSmallestFont = 0.01f;
 
-// Cairo refuses invalid UTF-8 by breaking the whole context, so every text
-// goes through here first: bad sequences become U+FFFD.
+// Cairo refuses invalid UTF-8 by breaking the whole context, and a NUL would
+// cut the text short, so every text goes through here first: bad sequences
+// and NULs become U+FFFD.
 std::string validUTF8(const std::string& text) {
   std::string out;
   out.reserve(text.size());
-  const auto* s = reinterpret_cast<const unsigned char*>(text.data());
-  const size_t n = text.size();
-  for (size_t i = 0; i < n;) {
-    const unsigned c = s[i];
-    size_t len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-    bool ok = len > 0 && i + len <= n && c != 0;
-    for (size_t k = 1; ok && k < len; ++k) ok = (s[i + k] & 0xc0) == 0x80;
-    if (ok && len > 1) {  // no overlong forms, surrogates or values past U+10FFFF
-      unsigned cp = c & (0x7f >> len);
-      for (size_t k = 1; k < len; ++k) cp = cp << 6 | (s[i + k] & 0x3f);
-      static constexpr unsigned kMin[] = {0, 0, 0x80, 0x800, 0x10000};
-      ok = cp >= kMin[len] && cp <= 0x10ffff && (cp < 0xd800 || cp > 0xdfff);
-    }
-    if (ok) {
-      out.append(text, i, len);
-      i += len;
-    } else {
-      out += "\xef\xbf\xbd";
-      ++i;
-    }
-  }
+  utf8::forEachCodePoint(text, [&](char32_t c) { utf8::append(out, c == 0 ? 0xFFFD : c); });
   return out;
 }
 
@@ -77,26 +59,20 @@ double advance(cairo_t* cr, const std::string& utf8) {
   return extents.x_advance;
 }
 
-size_t codePointLength(const std::string& s, size_t at) {
-  const auto c = static_cast<unsigned char>(s[at]);
-  return c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : 4;
-}
-
 // Splits a word wider than `width` into pieces that fit (at least one code
-// point each).
+// point each). The word is valid UTF-8.
 void breakWord(cairo_t* cr, const std::string& word, double width, std::vector<std::string>& lines) {
   std::string piece;
-  for (size_t i = 0; i < word.size();) {
-    const size_t len = codePointLength(word, i);
-    std::string longer = piece + word.substr(i, len);
-    if (!piece.empty() && advance(cr, longer) > width) {
-      lines.push_back(piece);
-      piece = word.substr(i, len);
+  utf8::forEachCodePoint(word, [&](char32_t c) {
+    std::string next;
+    utf8::append(next, c);
+    if (!piece.empty() && advance(cr, piece + next) > width) {
+      lines.push_back(std::move(piece));
+      piece = std::move(next);
     } else {
-      piece = std::move(longer);
+      piece += next;
     }
-    i += len;
-  }
+  });
   if (!piece.empty()) lines.push_back(piece);
 }
 

@@ -7,7 +7,6 @@
 #include "platform/ui/label.h"
 #include "platform/ui/view.h"
 
-#include <functional>
 #include <memory>
 
 namespace platform {

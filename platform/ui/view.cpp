@@ -110,7 +110,9 @@ void UIView::setViewController(const std::shared_ptr<UIViewController>& controll
 }
 
 void UIView::addSubview(const std::shared_ptr<UIView>& view) {
-  if (view) attach(view, view->superview_.lock().get() == this ? subviews_.size() - 1 : subviews_.size());
+  // attach clamps the index, so this is the front also for a view that is
+  // a subview already.
+  if (view) attach(view, subviews_.size());
 }
 
 void UIView::insertSubviewAtIndex(const std::shared_ptr<UIView>& view, size_t index) {

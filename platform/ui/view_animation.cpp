@@ -3,7 +3,6 @@
 #include "platform/runloop/run_loop.h"
 #include "platform/ui/view.h"
 
-
 namespace platform {
 namespace {
 

@@ -94,6 +94,13 @@ TEST(DrawingContext, NullContextAndBrokenTransformsAreHarmless) {
   CGContextScaleCTM(&c, 0, 1);
   CGContextTranslateCTM(&c, NAN, 0);
   CGContextRotateCTM(&c, INFINITY);
+  // Pictures drawn into empty or non-finite rectangles leave the context working.
+  for (CGRect rect : {CGRectMake(0, 0, 0, 4), CGRectMake(0, 0, INFINITY, 4), CGRectMake(0, 0, 4, NAN)}) {
+    CGContextDrawImage(&c, rect, testsupport::redBluePicture());
+    UIGraphicsPushContext(&c);
+    UIImage(testsupport::redBluePicture()).drawInRect(rect);
+    UIGraphicsPopContext();
+  }
   CGContextFillRect(&c, CGRectMake(0, 0, 4, 4));  // the context still draws
   EXPECT_EQ(c.makeImage()->colorAt(2, 2).alpha, 255);
 }
