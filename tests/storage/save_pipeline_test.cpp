@@ -260,6 +260,20 @@ TEST_F(SavePipeline, ALateAlbumKeepsTheBadgeUpUntilItCompletes) {
   EXPECT_TRUE(latitudeOf(files().at(kRoll + "IMG_0001.JPG")));
 }
 
+TEST_F(SavePipeline, ACompositionThatFailsLeavesTheAlbumsFileAsThePicture) {
+  DeviceProfile profile;
+  profile.model = "iPh\xC3\xB8ne";  // not ASCII: the store refuses it as Model
+  useDevice(profile, bundle_);
+  auto root = screen(true);
+  root->newGPSPoint(fix());
+  takeAndWait(root);
+  const Files roll = files();
+  ASSERT_EQ(roll.size(), 1u);
+  EXPECT_EQ(roll.begin()->first, kRoll + "IMG_0001.JPG");
+  EXPECT_FALSE(ours(roll.begin()->second)) << "the album's own file, without GPS";
+  EXPECT_EQ(root->savingPhoto(), nullptr);
+}
+
 TEST_F(SavePipeline, LoadingTheViewComposesTheApplicationThumbnailOnlyWithGpsOn) {
   screen(false);
   EXPECT_EQ(_processedThumb.get(), nullptr);
