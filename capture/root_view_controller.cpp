@@ -53,8 +53,12 @@ void RootViewController::loadView() {
   _stabilizeIcon = imageViewNamed("stabilize.png");
   _stabilizeIcon->setAlpha(0);
   _stabilizeIcon->setTag(kStabilizeIconTag);
-  // With GPS recording on, the GPS badge and the application thumbnail
-  // are made here once the location and EXIF parts are in place.
+  loadGeotaggingViews();
+}
+
+void RootViewController::bringUpCamera(int) {
+  // The camera display opens the camera here; until then the step is only counted.
+  ++bringUpCameraCount_;
 }
 
 void RootViewController::setStablizedLevel(float level) {

@@ -28,6 +28,8 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
 // The commands; they throw CommandError and UsageError.
 void traceSteadiness(const std::vector<std::string>& args, std::ostream& out);
 void recordMotion(const std::vector<std::string>& args, std::ostream& out);
+void compose(const std::vector<std::string>& args, std::ostream& out);
+void replayGps(const std::vector<std::string>& args, std::ostream& out);
 
 // A command's words: its positional arguments and its options
 // ("--name value"), each of which must be among `options` and given once.
