@@ -125,6 +125,25 @@ TEST_F(WebView, FailedLoadsAreReportedAndKeepThePageShown) {
   }
 }
 
+TEST_F(WebView, EachOfStackedLinksInPaddedBoxesIsFoundWhereItIsDrawn) {
+  view->loadHTMLString(
+      "<div style='padding:12px;margin:20px'><a href='one.htm'>First link</a><p>text</p></div>"
+      "<div style='padding:30px 40px'><span>see <a href='two.htm'>the <b>second</b> link</a></span></div>",
+      site());
+  loop().runFor(0);
+  const auto first = view->linkRectWithText("First link");
+  const auto second = view->linkRectWithText("the second link");
+  ASSERT_TRUE(first && second);
+  EXPECT_GE(first->origin.x, 8 + 20 + 12);  // body margin, box margin, padding
+  EXPECT_GT(second->origin.y, CGRectGetMaxY(*first));
+  EXPECT_GT(second->origin.x, 8 + 40);
+  delegate->allow = false;
+  tapLink("the second link");
+  EXPECT_EQ(delegate->log.back(), "should 0 file:///var/mobile/site/two.htm");
+  tapLink("First link");
+  EXPECT_EQ(delegate->log.back(), "should 0 file:///var/mobile/site/one.htm");
+}
+
 TEST_F(WebView, OnlyTheLatestOfQuickLoadsIsReported) {
   view->loadHTMLString("<title>first</title>", site());
   view->loadHTMLString("<title>second</title>", site());
