@@ -209,12 +209,26 @@ TEST_F(WebView, ATapOnScreenFollowsTheLink) {
   window->addSubview(view);
   view->loadHTMLString("<p><a href='b.htm'>B</a></p>", site());
   loop().runFor(0);
-  const auto rect = view->linkRectWithText("B");
-  ASSERT_TRUE(rect);
-  sendTapToScreen(view->convertPointToView(
-      {rect->origin.x + rect->size.width / 2, rect->origin.y + rect->size.height / 2}, nullptr));
+  EXPECT_FALSE(UIWebView::tapLinkOnScreen("C")) << "no such link";
+  EXPECT_TRUE(UIWebView::tapLinkOnScreen("B"));
   loop().runFor(0);
   EXPECT_EQ(delegate->log.back(), "finish B");
+}
+
+TEST_F(WebView, ACoveredLinkCannotBeTappedOnScreen) {
+  auto window = std::make_shared<UIWindow>();
+  window->makeKeyAndVisible();
+  view->setFrame(CGRectMake(0, 20, 320, 416));
+  window->addSubview(view);
+  view->loadHTMLString("<p><a href='b.htm'>B</a></p>", site());
+  loop().runFor(0);
+  auto cover = std::make_shared<UIView>(CGRectMake(0, 0, 320, 480));
+  window->addSubview(cover);
+  EXPECT_FALSE(UIWebView::tapLinkOnScreen("B"));
+  cover->removeFromSuperview();
+  view->setHidden(true);
+  EXPECT_FALSE(UIWebView::tapLinkOnScreen("B"));
+  EXPECT_EQ(delegate->log, Log{"finish "});
 }
 
 }  // namespace
