@@ -11,6 +11,7 @@
 // When the help index is missing or not UTF-8, the screen shows a short
 // page saying that help is not available (localized "HelpUnavailable")
 // instead of an empty white screen. Main thread only.
+#include "app/outbound_links.h"
 #include "platform/ui/alert_view.h"
 #include "platform/ui/view_controller.h"
 #include "platform/web/web_view.h"
@@ -23,8 +24,9 @@
 namespace holdstill {
 
 // Our web domain, as the About box shows it and the link policy matches it
-// (lower case, case-sensitive).
-inline constexpr std::string_view kMakerDomain = "holdstill.app";
+// (lower case, case-sensitive): the host of our home page.
+inline constexpr std::string_view kMakerDomain =
+    kHomePageAddress.substr(std::string_view("http://").size());
 
 // The help index with its "../SymbolDefs" and "../Introduction" links
 // (found without regard to case) pointed into `localizationFolder`
