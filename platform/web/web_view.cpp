@@ -29,7 +29,7 @@ void UIWebView::setScalesPageToFit(bool scales) {
 
 void UIWebView::loadHTMLString(const std::string& html, const std::optional<NSURL>& baseURL) {
   currentIsFile_ = false;
-  startLoad(html, baseURL);
+  startLoad(beginLoad(), html, baseURL);
 }
 
 void UIWebView::loadRequest(const NSURLRequest& request) {
@@ -49,8 +49,7 @@ void UIWebView::follow(const NSURLRequest& request, UIWebViewNavigationType type
   auto self = shared_from_this();  // the delegate may take the view down
   if (!shouldStart(request, type)) return;
   const NSURL& url = request.URL();
-  const unsigned generation = ++generation_;
-  loading_ = true;
+  const unsigned generation = beginLoad();
   if (!url.isFileURL()) {
     return failLoad(generation, {kURLErrorDomain, kNotConnected,
                                  "The simulated phone has no network: " + url.absoluteString()});
@@ -66,13 +65,15 @@ void UIWebView::follow(const NSURLRequest& request, UIWebViewNavigationType type
                                  "The page is not UTF-8: " + url.absoluteString()});
   }
   currentIsFile_ = true;
-  --generation_;  // startLoad counts this load
-  startLoad(std::move(html), NSURL(url));
+  startLoad(generation, std::move(html), NSURL(url));
 }
 
-void UIWebView::startLoad(std::string html, std::optional<NSURL> base) {
-  const unsigned generation = ++generation_;
+unsigned UIWebView::beginLoad() {
   loading_ = true;
+  return ++generation_;
+}
+
+void UIWebView::startLoad(unsigned generation, std::string html, std::optional<NSURL> base) {
   std::weak_ptr<UIView> weak = weak_from_this();
   RunLoop::main().post([weak, generation, html = std::move(html), base = std::move(base)]() mutable {
     if (auto view = std::static_pointer_cast<UIWebView>(weak.lock()))

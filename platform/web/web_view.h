@@ -106,7 +106,9 @@ class UIWebView : public UIView {
   void layoutSubviews() override;
 
  private:
-  void startLoad(std::string html, std::optional<NSURL> base);
+  // A new load: older ones still pending are dropped when they finish.
+  unsigned beginLoad();
+  void startLoad(unsigned generation, std::string html, std::optional<NSURL> base);
   void finishLoad(unsigned generation, std::string html, std::optional<NSURL> base);
   void failLoad(unsigned generation, NSError error);
   // Asks the delegate about `request`; false when it refuses.
