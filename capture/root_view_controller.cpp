@@ -67,6 +67,11 @@ void RootViewController::setStablizedLevel(float level) {
   _stablizeMeter->setNeedsDisplay();
 }
 
+// PLACEHOLDER until the camera display is in: nothing is laid over the
+// camera yet, so there is nothing to bring to the front. The camera display
+// replaces this definition.
+void RootViewController::bringLayerToFront() {}
+
 void RootViewController::snap() {
   // The overlay that presses the camera's shutter is installed by the
   // camera display; until it exists there is nothing to forward to.

@@ -66,6 +66,13 @@ class RootViewController : public platform::UIViewController {
   // overlay is installed.
   void snap();
 
+  // ---- for the help screen
+  // Brings the camera overlay and the two buttons over the camera to the
+  // front of the camera view.
+  void bringLayerToFront();
+  // Does nothing: the screen never rotates.
+  void orientationChangedResize(platform::UIInterfaceOrientation) {}
+
   // ---- the views built by loadView (null before)
   std::shared_ptr<platform::UIImageView> background() const { return _background; }
   std::shared_ptr<platform::UIImageView> touchAnywhereImage() const { return _touchAnywhereImage; }

@@ -1,7 +1,9 @@
 #include "platform/ui/view.h"
 
 #include "platform/graphics/graphics_stack.h"
+#include "platform/graphics/cairo_bitmap.h"
 #include "platform/ui/view_controller.h"
+#include "platform/ui/view_transition.h"
 #include "platform/ui/window.h"
 
 #include <algorithm>
@@ -292,6 +294,21 @@ void UIView::renderTree(cairo_t* cr) {
     cairo_transform(cr, &m);
     cairo_translate(cr, -f.size.width / 2, -f.size.height / 2);
   }
+  const auto flip = detail::flipInFlight(*this);
+  if (flip) {
+    // Turning about the vertical axis through the centre.
+    cairo_translate(cr, f.size.width / 2, 0);
+    cairo_scale(cr, flip->squeeze, 1);
+    cairo_translate(cr, -f.size.width / 2, 0);
+  }
+  if (flip && flip->before) {
+    cairo_surface_t* old = surfaceReadingImage(*flip->before);
+    cairo_set_source_surface(cr, old, 0, 0);
+    cairo_paint_with_alpha(cr, alpha_);
+    cairo_surface_destroy(old);
+    cairo_restore(cr);
+    return;
+  }
   cairo_translate(cr, -bounds_.origin.x, -bounds_.origin.y);
   const bool translucent = alpha_ < 1;
   if (translucent) cairo_push_group(cr);
@@ -321,6 +338,25 @@ void UIView::renderInContext(CGContextRef context) {
   renderTree(cr);
   cairo_restore(cr);
 }
+
+namespace detail {
+
+CGImageRef renderedLook(UIView& view) {
+  const CGSize size = view.bounds().size;
+  CGContext context(static_cast<int>(std::ceil(size.width)), static_cast<int>(std::ceil(size.height)),
+                    CGContext::Origin::TopLeft);
+  // The look without the view's own alpha, which the render applies.
+  const CGFloat alpha = view.alpha_;
+  const bool hidden = view.hidden_;
+  view.alpha_ = 1;
+  view.hidden_ = false;
+  view.renderInContext(&context);
+  view.alpha_ = alpha;
+  view.hidden_ = hidden;
+  return context.makeImage();
+}
+
+}  // namespace detail
 
 const char* object_getClassName(const UIView* view) { return view ? view->className() : "nil"; }
 

@@ -9,7 +9,8 @@
 // Drawing: a view's drawRect output is kept and drawn again until
 // setNeedsDisplay asks for a new drawing (or the view's size changes).
 // Hit-testing and rendering ignore `transform` except that rendering scales
-// and moves the view about its centre.
+// and moves the view about its centre. While a flip transition set on a view
+// runs, renders show the view turning (see view_transition.h).
 //
 // Animation blocks (beginAnimations ... commitAnimations) apply every change
 // at once; the block is recorded, and its did-stop step runs on the main run
@@ -32,6 +33,9 @@ namespace platform {
 class UIView;
 class UIViewController;
 class UIWindow;
+namespace detail {
+CGImageRef renderedLook(UIView& view);
+}
 
 enum UIViewAutoresizing : unsigned {
   UIViewAutoresizingNone = 0,
@@ -218,6 +222,7 @@ class UIView : public std::enable_shared_from_this<UIView> {
   static void screenPresenceChanged(UIView& root, bool onScreen, bool wasOnScreen);
 
  private:
+  friend CGImageRef detail::renderedLook(UIView& view);
   void renderTree(cairo_t* cr);
   void paintContent(cairo_t* cr);
   void attach(const std::shared_ptr<UIView>& view, size_t index);

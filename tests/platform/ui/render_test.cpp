@@ -69,6 +69,41 @@ TEST_F(Rendering, TransformsScaleAViewAboutItsCentre) {
   EXPECT_TRUE(near(image->colorAt(40, 50), kWhite));
 }
 
+TEST_F(Rendering, WindowSnapshotsShowTheWindowTransform) {
+  auto window = std::make_shared<UIWindow>();
+  window->setBackgroundColor(UIColor::redColor());
+  window->makeKeyAndVisible();
+  window->setTransform(CGAffineTransformScale(CGAffineTransformMakeTranslation(0, 0), 0.1f, 0.1f));
+  auto shot = UIScreen::mainScreen().snapshot()->CGImage();
+  EXPECT_TRUE(near(shot->colorAt(160, 240), kRed));
+  EXPECT_TRUE(near(shot->colorAt(160, 200), {0, 0, 0, 255})) << "the shrunk window covers only its middle";
+}
+
+TEST_F(Rendering, FlipTransitionTurnsTheOldLookAwayThenTheNewOneIn) {
+  auto window = std::make_shared<UIWindow>();
+  window->setBackgroundColor(UIColor::redColor());
+  window->makeKeyAndVisible();
+  UIView::beginAnimations("flip");
+  UIView::setAnimationDuration(1);
+  UIView::setAnimationTransition(UIViewAnimationTransitionFlipFromRight, window, true);
+  window->addSubview(filled(window->bounds(), UIColor::blueColor()));
+  UIView::commitAnimations();
+  const RGBA8 black{0, 0, 0, 255};
+  struct Frame {
+    double at;
+    RGBA8 middle, nearEdge;
+  };
+  // cos(pi/4) of the width shows at a quarter and three quarters of the way.
+  const Frame frames[] = {{0.25, kRed, black}, {0.75, kBlue, black}, {1.0, kBlue, kBlue}};
+  for (const auto& f : frames) {
+    loop().runUntil([] { return false; }, f.at - loop().now());
+    auto shot = UIScreen::mainScreen().snapshot()->CGImage();
+    EXPECT_TRUE(near(shot->colorAt(160, 240), f.middle)) << f.at << " " << shot->colorAt(160, 240);
+    EXPECT_TRUE(near(shot->colorAt(30, 240), f.nearEdge)) << f.at << " " << shot->colorAt(30, 240);
+    EXPECT_TRUE(near(shot->colorAt(60, 240), f.middle)) << f.at;
+  }
+}
+
 TEST_F(Rendering, PicturesFillTheirImageView) {
   auto view = std::make_shared<UIImageView>(UIImage::imageWithCGImage(redBluePicture()));
   EXPECT_EQ(view->frame(), CGRectMake(0, 0, 2, 1));
