@@ -1,0 +1,57 @@
+#pragma once
+// The device's camera feed: what the camera sees when the shutter fires.
+//
+// The simulator gives it picture files (on the host) with the orientation
+// the phone was held in; each shot takes the next one, going round again
+// after the last. Without pictures (or for one that cannot be decoded) the
+// camera sees a generated test scene that shows the device's clock and
+// the loop time, so every shot differs. One feed per device
+// (Device::state); main thread only.
+#include "platform/graphics/image.h"
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+class Device;
+
+struct CameraFeedPicture {
+  std::string hostPath;
+  UIImageOrientation orientation = UIImageOrientationUp;
+};
+
+class CameraFeed {
+ public:
+  // Size of a generated picture as stored (landscape); shown with
+  // orientation Right, so it reads upright as a phone held upright takes it.
+  static constexpr int kSceneWidth = 1600, kSceneHeight = 1200;
+
+  static CameraFeed& current();  // the current device's feed
+  explicit CameraFeed(Device& device);
+
+  void setPictures(std::vector<CameraFeedPicture> pictures);
+  const std::vector<CameraFeedPicture>& pictures() const { return pictures_; }
+
+  // The picture of the next shot, moving on to the one after it.
+  std::shared_ptr<UIImage> takePicture();
+  // What the next shot would see, without moving on.
+  std::shared_ptr<UIImage> peekPicture();
+  // Shots taken so far.
+  std::size_t shotsTaken() const { return shots_; }
+
+ private:
+  std::shared_ptr<UIImage> pictureAt(std::size_t shot);
+
+  Device& device_;
+  std::vector<CameraFeedPicture> pictures_;
+  std::size_t shots_ = 0;
+};
+
+// The generated test scene at loop time `seconds` for shot number `shot`
+// (counting from 1), stored kSceneWidth × kSceneHeight with orientation Right.
+std::shared_ptr<UIImage> makeCameraTestScene(double seconds, std::size_t shot);
+
+}  // namespace platform
