@@ -30,7 +30,7 @@ class CameraFeed {
   static constexpr int kSceneWidth = 1600, kSceneHeight = 1200;
 
   static CameraFeed& current();  // the current device's feed
-  explicit CameraFeed(Device& device);
+  explicit CameraFeed(Device& device);  // made by Device::state
 
   void setPictures(std::vector<CameraFeedPicture> pictures);
   const std::vector<CameraFeedPicture>& pictures() const { return pictures_; }
@@ -45,7 +45,6 @@ class CameraFeed {
  private:
   std::shared_ptr<UIImage> pictureAt(std::size_t shot);
 
-  Device& device_;
   std::vector<CameraFeedPicture> pictures_;
   std::size_t shots_ = 0;
 };

@@ -63,7 +63,8 @@ class UIImagePickerController : public UINavigationController {
   static bool isSourceTypeAvailable(UIImagePickerControllerSourceType type);
 
   UIImagePickerControllerSourceType sourceType() const { return sourceType_; }
-  // Replaces the picker's controller with the source's own screen.
+  // Replaces the picker's controller with the source's own screen (made
+  // for the photo library when the picker is shown without a source set).
   void setSourceType(UIImagePickerControllerSourceType type);
   bool allowsImageEditing() const { return allowsImageEditing_; }
   void setAllowsImageEditing(bool allows) { allowsImageEditing_ = allows; }
@@ -82,6 +83,8 @@ class UIImagePickerController : public UINavigationController {
   // Hands a picture to the delegate (with editing information when allowed).
   void finishPicking(const std::shared_ptr<UIImage>& image);
   void cancel();
+
+  void loadView() override;
 
  private:
   UIImagePickerControllerSourceType sourceType_ = UIImagePickerControllerSourceTypePhotoLibrary;

@@ -3,6 +3,8 @@
 #include "platform/runloop/run_loop.h"
 #include "platform/ui/screen.h"
 
+#include <algorithm>
+
 namespace platform {
 namespace {
 
@@ -107,6 +109,37 @@ std::shared_ptr<UIViewController> UINavigationController::popViewControllerAnima
   popped->navigationItem().setChangeObserver(nullptr);
   popped->setParentViewController(nullptr);
   return popped;
+}
+
+void UINavigationController::setViewControllers(
+    std::vector<std::shared_ptr<UIViewController>> controllers, bool animated) {
+  std::erase(controllers, nullptr);
+  auto from = topViewController();
+  auto self = shared_from_this();
+  std::weak_ptr<UINavigationController> weak =
+      std::static_pointer_cast<UINavigationController>(self);
+  for (const auto& old : stack_) {
+    if (std::find(controllers.begin(), controllers.end(), old) != controllers.end()) continue;
+    old->navigationItem().setChangeObserver(nullptr);
+    old->setParentViewController(nullptr);
+  }
+  stack_ = std::move(controllers);
+  for (const auto& c : stack_) {
+    c->setParentViewController(self);
+    c->navigationItem().setChangeObserver([weak] {
+      if (auto nav = weak.lock()) nav->showTopItem();
+    });
+  }
+  auto to = topViewController();
+  if (to && to != from) {
+    transition(from, to, animated);
+  } else if (!to && from) {
+    if (isOnScreen()) from->disappear(animated);
+    if (from->isViewLoaded()) from->view()->removeFromSuperview();
+    showTopItem();
+  } else {
+    showTopItem();
+  }
 }
 
 void UINavigationController::transition(const std::shared_ptr<UIViewController>& from,

@@ -46,6 +46,10 @@ class UINavigationController : public UIViewController {
   // The controller taken off, or null when only the root is left.
   std::shared_ptr<UIViewController> popViewControllerAnimated(bool animated);
   const std::vector<std::shared_ptr<UIViewController>>& viewControllers() const { return stack_; }
+  // Replaces the whole stack (null entries are skipped); when the top
+  // changes, the change is told as a push or pop is.
+  void setViewControllers(std::vector<std::shared_ptr<UIViewController>> controllers,
+                          bool animated);
   std::shared_ptr<UIViewController> topViewController() const;
 
   bool isNavigationBarHidden() const { return barHidden_; }

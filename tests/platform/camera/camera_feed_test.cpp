@@ -1,0 +1,74 @@
+// The camera feed: given pictures in turn with their orientation, and the
+// generated test scene that differs from shot to shot.
+#include "platform/camera/camera_feed.h"
+#include "platform/graphics/image_codec.h"
+#include "tests/platform/device_fixture.h"
+
+#include <filesystem>
+#include <fstream>
+
+namespace platform {
+namespace {
+
+class Feed : public testsupport::DeviceTest {
+ protected:
+  // A one-colour PNG on the host.
+  std::string pictureFile(const std::string& name, uint32_t argb, int w = 4, int h = 2) {
+    std::filesystem::create_directories(scratch());
+    const auto path = (scratch() / name).string();
+    writePNGFile(CGImage(w, h, std::vector<uint32_t>(static_cast<size_t>(w * h), argb)), path);
+    return path;
+  }
+};
+
+TEST_F(Feed, GivenPicturesComeInTurnWithTheirOrientationAndGoRound) {
+  CameraFeed::current().setPictures({{pictureFile("red.png", 0xffff0000), UIImageOrientationLeft},
+                                     {pictureFile("blue.png", 0xff0000ff), UIImageOrientationUp}});
+  struct Expect {
+    uint8_t red, blue;
+    UIImageOrientation orientation;
+  };
+  const Expect expected[] = {{255, 0, UIImageOrientationLeft},
+                             {0, 255, UIImageOrientationUp},
+                             {255, 0, UIImageOrientationLeft}};
+  for (const auto& e : expected) {
+    auto peeked = CameraFeed::current().peekPicture();
+    auto taken = CameraFeed::current().takePicture();
+    ASSERT_TRUE(taken);
+    EXPECT_EQ(taken->imageOrientation(), e.orientation);
+    EXPECT_EQ(taken->CGImage()->colorAt(0, 0).red, e.red);
+    EXPECT_EQ(taken->CGImage()->colorAt(0, 0).blue, e.blue);
+    EXPECT_EQ(peeked->CGImage()->pixels(), taken->CGImage()->pixels()) << "peek saw another picture";
+  }
+  EXPECT_EQ(CameraFeed::current().shotsTaken(), 3u);
+}
+
+TEST_F(Feed, AnUnreadablePictureGivesTheTestSceneInstead) {
+  std::filesystem::create_directories(scratch());
+  const auto broken = (scratch() / "broken.jpg").string();
+  { std::ofstream(broken) << "not a picture"; }
+  CameraFeed::current().setPictures({{broken, UIImageOrientationUp}});
+  auto taken = CameraFeed::current().takePicture();
+  ASSERT_TRUE(taken);
+  EXPECT_EQ(taken->CGImage()->width(), CameraFeed::kSceneWidth);
+}
+
+TEST_F(Feed, TestSceneIsShownUprightAndDiffersFromShotToShot) {
+  auto first = CameraFeed::current().takePicture();
+  loop().runFor(1);
+  auto second = CameraFeed::current().takePicture();
+  EXPECT_EQ(first->imageOrientation(), UIImageOrientationRight);
+  EXPECT_EQ(first->size(), CGSizeMake(CameraFeed::kSceneHeight, CameraFeed::kSceneWidth));
+  EXPECT_NE(first->CGImage()->pixels(), second->CGImage()->pixels());
+  // Upright once turned: sky at the top of the shown picture, that is at
+  // the stored picture's left edge; grass at the shown bottom (stored right).
+  const auto& stored = first->CGImage();
+  const RGBA8 sky = stored->colorAt(20, CameraFeed::kSceneHeight - 20);
+  const RGBA8 grass = stored->colorAt(CameraFeed::kSceneWidth - 20, 600);
+  EXPECT_GT(sky.blue, sky.green);
+  EXPECT_GT(grass.green, grass.blue);
+  EXPECT_GT(grass.green, grass.red);
+}
+
+}  // namespace
+}  // namespace platform
