@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iomanip>
 #include <sstream>
 
 namespace {
@@ -95,7 +96,8 @@ TEST(TraceSteadiness, ALogIsReplayedFromItsFirstRowWhateverItsClockSays) {
   for (std::string line; std::getline(still, line);) {
     if (line.empty() || line[0] == '#' || line[0] == 't') continue;
     const auto comma = line.find(',');
-    shifted << std::stod(line.substr(0, comma)) + 100.0 << line.substr(comma) << "\n";
+    shifted << std::fixed << std::setprecision(6) << std::stod(line.substr(0, comma)) + 100.0
+            << line.substr(comma) << "\n";
   }
   shifted.close();
   const CommandResult original = holdstill({"trace-steadiness", kTraces + "shaken.csv"});
