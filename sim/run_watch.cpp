@@ -12,6 +12,8 @@
 #include "platform/ui/modal_view.h"
 #include "platform/ui/screen.h"
 
+#include <nlohmann/json.hpp>
+
 #include <algorithm>
 #include <fstream>
 #include <iterator>
@@ -163,7 +165,8 @@ void RunWatch::checkCamera() {
   auto root = rootViewController();
   if (!root) return;
   const auto overlay = root->cameraHiddenLayerView();
-  const bool open = root->imagePickerController() != nullptr;
+  // Open once the overlay and buttons are in; closed once the picker is gone.
+  const bool open = overlay != nullptr && root->imagePickerController() != nullptr;
   if (open != cameraOpen_) line(open ? "camera opened" : "camera closed");
   cameraOpen_ = open;
   const bool inTouch = overlay && overlay->inTouch();
@@ -187,8 +190,13 @@ void RunWatch::checkSettings() {
   if (stamp == settingsStamp_) return;
   settingsStamp_ = stamp;
   std::ifstream in(file, std::ios::binary);
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::replace(text.begin(), text.end(), '\n', ' ');
+  const auto json = nlohmann::json::parse(in, nullptr, false);
+  std::string text;
+  if (json.is_object()) {
+    for (const auto& [key, value] : json.items()) text += (text.empty() ? "" : ", ") + key + " = " + value.dump();
+  } else {
+    text = "(unreadable)";
+  }
   if (text == settingsText_) return;
   settingsText_ = text;
   line("settings written: " + text);
