@@ -34,7 +34,82 @@ std::string escape(std::string_view text, std::string_view alsoAllowed) {
   return out;
 }
 
+// RFC 3986's remove_dot_segments.
+std::string removeDotSegments(std::string_view in) {
+  std::string out;
+  while (!in.empty()) {
+    if (in.starts_with("../")) {
+      in.remove_prefix(3);
+    } else if (in.starts_with("./")) {
+      in.remove_prefix(2);
+    } else if (in.starts_with("/./")) {
+      in.remove_prefix(2);
+    } else if (in == "/.") {
+      in = "/";
+    } else if (in.starts_with("/../") || in == "/..") {
+      in = in.size() == 3 ? std::string_view("/") : in.substr(3);
+      const auto slash = out.rfind('/');
+      out.erase(slash == std::string::npos ? 0 : slash);
+    } else if (in == "." || in == "..") {
+      in = {};
+    } else {
+      const auto next = in.find('/', in[0] == '/' ? 1 : 0);
+      const auto take = next == std::string_view::npos ? in.size() : next;
+      out.append(in.substr(0, take));
+      in.remove_prefix(take);
+    }
+  }
+  return out;
+}
+
 }  // namespace
+
+std::optional<NSURL> NSURL::URLWithString(std::string_view text, const NSURL& base) {
+  // The empty reference is the base itself (no address on its own).
+  if (text.empty()) return NSURL(base.absoluteStringWithoutFragment());
+  auto ref = URLWithString(text);
+  if (!ref) return std::nullopt;
+  const NSURL& r = *ref;
+  auto piece = [](const NSURL& u, std::size_t from, std::size_t to) {
+    return std::string_view(u.text_).substr(from, to - from);
+  };
+  auto path = [&](const NSURL& u) { return piece(u, u.authorityEnd_, u.pathEnd_); };
+  auto query = [&](const NSURL& u) { return piece(u, u.pathEnd_, u.queryEnd_); };  // with '?'
+  auto authority = [&](const NSURL& u) {
+    return u.hasAuthority_ ? "//" + std::string(piece(u, u.authorityBegin_, u.authorityEnd_))
+                           : std::string();
+  };
+  std::string out;
+  if (r.hasScheme_) {
+    out = std::string(piece(r, 0, r.schemeEnd_ + 1)) + authority(r) + removeDotSegments(path(r)) +
+          std::string(query(r));
+  } else {
+    out = base.hasScheme_ ? std::string(piece(base, 0, base.schemeEnd_ + 1)) : std::string();
+    if (r.hasAuthority_) {
+      out += authority(r) + removeDotSegments(path(r)) + std::string(query(r));
+    } else {
+      out += authority(base);
+      if (path(r).empty()) {
+        out += std::string(path(base)) + std::string(query(r).empty() ? query(base) : query(r));
+      } else if (path(r).front() == '/') {
+        out += removeDotSegments(path(r)) + std::string(query(r));
+      } else {
+        std::string merged;
+        if (base.hasAuthority_ && path(base).empty()) {
+          merged = "/" + std::string(path(r));
+        } else {
+          const auto b = path(base);
+          const auto slash = b.rfind('/');
+          merged = std::string(slash == std::string_view::npos ? "" : b.substr(0, slash + 1)) +
+                   std::string(path(r));
+        }
+        out += removeDotSegments(merged) + std::string(query(r));
+      }
+    }
+  }
+  if (r.queryEnd_ < r.text_.size()) out += r.text_.substr(r.queryEnd_);
+  return URLWithString(out);
+}
 
 NSURL::NSURL(std::string text) : text_(std::move(text)) {
   // scheme ":" ["//" authority] path ["?" query] ["#" fragment]

@@ -20,6 +20,11 @@ class NSURL {
   static std::optional<NSURL> URLWithString(std::string_view text);
   // The same; the platform's initializer form.
   static std::optional<NSURL> initWithString(std::string_view text) { return URLWithString(text); }
+  // `text` read as a reference relative to `base` ("../de.lproj/a.htm",
+  // "#top", "/x", "mailto:a@b"), resolved as browsers resolve links:
+  // "." and ".." steps are taken out of the path. Nothing when `text`
+  // is not a valid address or reference.
+  static std::optional<NSURL> URLWithString(std::string_view text, const NSURL& base);
   // "file://" and the escaped device path; a folder's address ends in "/".
   // Whether the path is a folder is asked of the file system.
   static NSURL fileURLWithPath(std::string_view devicePath);
@@ -32,6 +37,8 @@ class NSURL {
   std::string query() const;     // as written, without '?'
   std::string fragment() const;  // as written, without '#'
   bool isFileURL() const { return scheme() == "file"; }
+  // The address without its fragment ("#...").
+  std::string absoluteStringWithoutFragment() const { return text_.substr(0, queryEnd_); }
 
   friend bool operator==(const NSURL&, const NSURL&) = default;
 

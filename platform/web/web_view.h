@@ -89,7 +89,9 @@ class UIWebView : public UIView {
   // The resolved addresses of the page's links, in document order.
   std::vector<std::string> linkAddresses() const;
 
-  // A tap at a point of the view follows the link there, if any.
+  // A tap at a point of the view follows the link there, if any; the view
+  // keeps every touch to itself.
+  void touchesBegan(const std::vector<UITouch>& touches, const UIEvent& event) override;
   void touchesEnded(const std::vector<UITouch>& touches, const UIEvent& event) override;
   // Follows the link at `point` (view coordinates) as a tap does; returns
   // whether there was a link.

@@ -62,3 +62,38 @@ TEST_F(FileURLTest, FolderAddressesEndWithASlash) {
 
 }  // namespace
 }  // namespace platform
+
+namespace platform {
+namespace {
+
+TEST(URLTest, RelativeReferencesResolveAgainstTheBase) {
+  const NSURL base = *NSURL::URLWithString("http://a/b/c/d;p?q");
+  const std::pair<const char*, const char*> cases[] = {
+      {"g", "http://a/b/c/g"},          {"./g", "http://a/b/c/g"},
+      {"g/", "http://a/b/c/g/"},        {"/g", "http://a/g"},
+      {"//g", "http://g"},              {"?y", "http://a/b/c/d;p?y"},
+      {"g?y", "http://a/b/c/g?y"},      {"#s", "http://a/b/c/d;p?q#s"},
+      {"", "http://a/b/c/d;p?q"},       {".", "http://a/b/c/"},
+      {"..", "http://a/b/"},            {"../g", "http://a/b/g"},
+      {"../..", "http://a/"},           {"../../../g", "http://a/g"},
+      {"/./g", "http://a/g"},           {"g/../h", "http://a/b/c/h"},
+      {"mailto:me@x.org", "mailto:me@x.org"},
+  };
+  for (const auto& [ref, expected] : cases) {
+    auto resolved = NSURL::URLWithString(ref, base);
+    ASSERT_TRUE(resolved) << ref;
+    EXPECT_EQ(resolved->absoluteString(), expected) << ref;
+  }
+  EXPECT_FALSE(NSURL::URLWithString("a b", base));
+}
+
+TEST(URLTest, HelpLinksResolveIntoTheBundle) {
+  const NSURL help = *NSURL::URLWithString("file:///Applications/Holdstill.app/Help/");
+  EXPECT_EQ(NSURL::URLWithString("../de.lproj/symboldefs.htm", help)->path(),
+            "/Applications/Holdstill.app/de.lproj/symboldefs.htm");
+  EXPECT_EQ(NSURL::URLWithString("x.htm#top", help)->absoluteStringWithoutFragment(),
+            "file:///Applications/Holdstill.app/Help/x.htm");
+}
+
+}  // namespace
+}  // namespace platform
