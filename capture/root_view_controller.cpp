@@ -4,6 +4,7 @@
 #include "app/screen_facts.h"
 #include "app/settings.h"
 #include "capture/alert_view_no_buttons.h"
+#include "help/help_view_controller.h"
 #include "platform/foundation/bundle.h"
 #include "platform/foundation/string_format.h"
 #include "platform/foundation/user_defaults.h"
@@ -42,6 +43,7 @@ RootViewController::RootViewController() {
   _savingPhoto = nullptr;
   savePicLock = std::make_shared<NSLock>();
   setTitle(NSBundle::mainBundle().localizedStringForKey("AppName", "", ""));
+  helpViewController = std::make_shared<HelpViewController>();
 }
 
 void RootViewController::loadView() {

@@ -91,8 +91,11 @@ class RootViewController : public platform::UIViewController,
   // anywhere", centres the hint and fades it in (once per process).
   void fixupTouchAnywhere();
   void touchAnywhereHide(platform::NSTimer& timer);
-  // Brings the overlay, then the help and steadiness buttons, to the front.
+  // Brings the overlay, then the help and steadiness buttons, to the front
+  // (the help screen asks for it when it has gone).
   void bringLayerToFront();
+  // Does nothing: the screen never rotates.
+  void orientationChangedResize(platform::UIInterfaceOrientation) {}
   void helpViewActive();
   void toggleStabilize(platform::UIButton& button);
   // A picture is ready: saved on its own thread; the camera flips away.

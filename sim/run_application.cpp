@@ -15,6 +15,7 @@
 #include "platform/ui/alert_view.h"
 #include "platform/ui/application.h"
 #include "platform/ui/window.h"
+#include "platform/web/web_view.h"
 #include "sim/commands.h"
 #include "sim/run_watch.h"
 #include "sim/scenario.h"
@@ -130,7 +131,10 @@ void play(const Scenario::Event& e, RunWatch& watch) {
       break;
     }
     case Kind::TapLink:
-      watch.note("tap on the link \"" + e.link + "\": no help page on the screen", false);
+      if (UIWebView::tapLinkOnScreen(e.link))
+        watch.note("tap on the link \"" + e.link + "\"", false);
+      else
+        watch.note("tap on the link \"" + e.link + "\": no page on the screen shows it", false);
       break;
     case Kind::CancelCamera: {
       auto root = rootViewController();

@@ -395,6 +395,37 @@ const std::string& WebPage::title() const { return host_->title; }
 
 namespace {
 
+// Where an inline element lies, in page coordinates: its leaves (words,
+// spaces, pictures) joined into one rectangle per line. (litehtml places an
+// inline element's children in its block's coordinates, so the leaves'
+// placements are the reliable ones.)
+std::vector<CGRect> lineBoxes(const litehtml::element::ptr& el) {
+  std::vector<litehtml::element::ptr> leaves, pending{el};
+  while (!pending.empty()) {
+    auto e = pending.back();
+    pending.pop_back();
+    if (!e || e->get_display() == litehtml::display_none) continue;
+    if (e->get_children_count() == 0) leaves.push_back(e);
+    for (int i = static_cast<int>(e->get_children_count()) - 1; i >= 0; --i)
+      pending.push_back(e->get_child(i));
+  }
+  std::vector<CGRect> lines;
+  for (const auto& leaf : leaves) {
+    const CGRect r = toRect(leaf->get_placement());
+    if (r.size.width <= 0 && r.size.height <= 0) continue;
+    if (!lines.empty() && lines.back().origin.y == r.origin.y) {
+      CGRect& line = lines.back();
+      const CGFloat right = std::max(CGRectGetMaxX(line), CGRectGetMaxX(r));
+      const CGFloat bottom = std::max(CGRectGetMaxY(line), CGRectGetMaxY(r));
+      line.origin.x = std::min(line.origin.x, r.origin.x);
+      line.size = CGSizeMake(right - line.origin.x, bottom - line.origin.y);
+    } else {
+      lines.push_back(r);
+    }
+  }
+  return lines;
+}
+
 // The text of the shown elements, blocks set apart by spaces.
 void gatherText(const litehtml::element::ptr& el, std::string& out) {
   if (!el || el->get_display() == litehtml::display_none) return;
@@ -435,10 +466,7 @@ std::vector<WebPage::Link> WebPage::links() const {
       el->get_text(text);
       link.text = collapseWhiteSpace(text);
       if (auto url = host_->resolve(href, nullptr)) link.address = url->absoluteString();
-      litehtml::position::vector boxes;
-      el->get_inline_boxes(boxes);
-      for (const auto& b : boxes) link.boxes.push_back(toRect(b));
-      if (link.boxes.empty() && el->is_visible()) link.boxes.push_back(toRect(el->get_placement()));
+      link.boxes = lineBoxes(el);
       out.push_back(std::move(link));
     }
     for (int i = static_cast<int>(el->get_children_count()) - 1; i >= 0; --i)

@@ -4,6 +4,7 @@
 #include "platform/foundation/ns_string.h"
 #include "platform/graphics/graphics_stack.h"
 #include "platform/runloop/run_loop.h"
+#include "platform/ui/window.h"
 #include "platform/web/web_page.h"
 
 #include <algorithm>
@@ -128,6 +129,35 @@ std::optional<CGRect> UIWebView::linkRectWithText(const std::string& text) const
     return inView;
   }
   return std::nullopt;
+}
+
+namespace {
+
+// Visible web views of a tree, front to back.
+void visibleWebViews(const std::shared_ptr<UIView>& view, std::vector<std::shared_ptr<UIWebView>>& out) {
+  if (view->isHidden() || view->alpha() <= 0) return;
+  const auto subviews = view->subviews();
+  for (auto it = subviews.rbegin(); it != subviews.rend(); ++it) visibleWebViews(*it, out);
+  if (auto web = std::dynamic_pointer_cast<UIWebView>(view)) out.push_back(web);
+}
+
+}  // namespace
+
+bool UIWebView::tapLinkOnScreen(const std::string& text) {
+  const auto windows = UIWindow::visibleWindows();
+  for (auto w = windows.rbegin(); w != windows.rend(); ++w) {
+    std::vector<std::shared_ptr<UIWebView>> webViews;
+    visibleWebViews(*w, webViews);
+    for (const auto& web : webViews) {
+      const auto rect = web->linkRectWithText(text);
+      if (!rect) continue;
+      const CGPoint inWindow = web->convertPointToView(
+          {rect->origin.x + rect->size.width / 2, rect->origin.y + rect->size.height / 2}, nullptr);
+      const CGRect f = (*w)->frame();
+      return sendTapToScreen({inWindow.x + f.origin.x, inWindow.y + f.origin.y}) == web;
+    }
+  }
+  return false;
 }
 
 std::vector<std::string> UIWebView::linkAddresses() const {

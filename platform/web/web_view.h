@@ -86,6 +86,11 @@ class UIWebView : public UIView {
   // with an href) whose text, with white space collapsed, equals `text`;
   // nothing when the page has no such link or it lies outside the view.
   std::optional<CGRect> linkRectWithText(const std::string& text) const;
+  // For scenarios: a tap on the screen at the middle of the link with
+  // `text` in the frontmost visible web view that shows one. Returns
+  // whether the tap reached that web view (false when no web view on the
+  // screen shows such a link, or another view covers it).
+  static bool tapLinkOnScreen(const std::string& text);
   // The resolved addresses of the page's links, in document order.
   std::vector<std::string> linkAddresses() const;
 

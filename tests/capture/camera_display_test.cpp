@@ -6,6 +6,7 @@
 #include "capture/root_view_controller.h"
 #include "platform/camera/camera_view_controller.h"
 #include "platform/foundation/bundle.h"
+#include "help/help_view_controller.h"
 #include "platform/foundation/user_defaults.h"
 #include "tests/app/app_fixture.h"
 
@@ -48,6 +49,12 @@ class CaptureScreen : public testing::AppTest {
   std::shared_ptr<CameraViewController> camera() const {
     auto picker = root_->imagePickerController();
     return picker ? picker->cameraViewController() : nullptr;
+  }
+  // Whether the button shows the bundle picture of that name.
+  static bool shows(const std::shared_ptr<UIButton>& button, const std::string& name) {
+    auto shown = button->imageForState(UIControlStateNormal);
+    auto expected = UIImage::imageNamed(name);
+    return shown && expected && shown->CGImage()->pixels() == expected->CGImage()->pixels();
   }
   int countTagged(int tag) const {
     int n = 0;
@@ -149,17 +156,43 @@ TEST_F(CaptureScreen, TheSteadinessButtonSwitchesTheModeAndShowsTheOtherState) {
   loop().runFor(1);
   auto button = root_->stabilizeButton();
   ASSERT_NE(button, nullptr);
+  EXPECT_TRUE(shows(button, "stabilizeButtonSetOn.png"));
+  EXPECT_FALSE(shows(button, "stabilizeButtonSetOff.png"));
   button->sendActionsForControlEvents(UIControlEventTouchUpInside);
   EXPECT_EQ(vwTakeStablePic, 1);
-  EXPECT_EQ(button->imageForState(UIControlStateNormal), UIImage::imageNamed("stabilizeButtonSetOff.png"));
+  EXPECT_TRUE(shows(button, "stabilizeButtonSetOff.png"));
   EXPECT_TRUE(root_->stabilizeMeter()->disabled());
   EXPECT_EQ(root_->stabilizeMeter()->alpha(), 0.9f);
   EXPECT_NE(vbAccelerometerOn, 0);
   button->sendActionsForControlEvents(UIControlEventTouchUpInside);
   EXPECT_EQ(vwTakeStablePic, 0);
-  EXPECT_EQ(button->imageForState(UIControlStateNormal), UIImage::imageNamed("stabilizeButtonSetOn.png"));
+  EXPECT_TRUE(shows(button, "stabilizeButtonSetOn.png"));
   EXPECT_EQ(root_->stabilizeMeter()->alpha(), 0.0f);
   EXPECT_EQ(vbAccelerometerOn, 0);
+}
+
+TEST_F(CaptureScreen, HelpIsPushedOnThePickerAndOnTheWayBackTheLayersReturnToTheFront) {
+  startWith("1.0");
+  loop().runFor(1);
+  auto picker = root_->imagePickerController();
+  auto cameraView = camera()->view();
+  root_->helpButton()->sendActionsForControlEvents(UIControlEventTouchUpInside);
+  loop().runFor(1);
+  EXPECT_TRUE(root_->inHelp());
+  auto help = std::dynamic_pointer_cast<HelpViewController>(picker->topViewController());
+  ASSERT_NE(help, nullptr);
+  cameraView->bringSubviewToFront(root_->touchAnywhereImage());
+
+  help->goBack();
+  loop().runFor(2);
+  EXPECT_FALSE(root_->inHelp());
+  EXPECT_EQ(picker->topViewController(), camera());
+  const auto& front = cameraView->subviews();
+  ASSERT_GE(front.size(), 3u);
+  EXPECT_EQ(front[front.size() - 3], root_->cameraHiddenLayerView());
+  EXPECT_EQ(front[front.size() - 2], root_->helpButton());
+  EXPECT_EQ(front.back(), root_->stabilizeButton());
+  EXPECT_EQ(countTagged(97), 1) << "coming back from help adds nothing";
 }
 
 TEST_F(CaptureScreen, APictureClosesTheCameraAndTheNextOpeningInstallsFreshAdditions) {

@@ -125,6 +125,25 @@ TEST_F(WebView, FailedLoadsAreReportedAndKeepThePageShown) {
   }
 }
 
+TEST_F(WebView, EachOfStackedLinksInPaddedBoxesIsFoundWhereItIsDrawn) {
+  view->loadHTMLString(
+      "<div style='padding:12px;margin:20px'><a href='one.htm'>First link</a><p>text</p></div>"
+      "<div style='padding:30px 40px'><span>see <a href='two.htm'>the <b>second</b> link</a></span></div>",
+      site());
+  loop().runFor(0);
+  const auto first = view->linkRectWithText("First link");
+  const auto second = view->linkRectWithText("the second link");
+  ASSERT_TRUE(first && second);
+  EXPECT_GE(first->origin.x, 8 + 20 + 12);  // body margin, box margin, padding
+  EXPECT_GT(second->origin.y, CGRectGetMaxY(*first));
+  EXPECT_GT(second->origin.x, 8 + 40);
+  delegate->allow = false;
+  tapLink("the second link");
+  EXPECT_EQ(delegate->log.back(), "should 0 file:///var/mobile/site/two.htm");
+  tapLink("First link");
+  EXPECT_EQ(delegate->log.back(), "should 0 file:///var/mobile/site/one.htm");
+}
+
 TEST_F(WebView, OnlyTheLatestOfQuickLoadsIsReported) {
   view->loadHTMLString("<title>first</title>", site());
   view->loadHTMLString("<title>second</title>", site());
@@ -190,12 +209,26 @@ TEST_F(WebView, ATapOnScreenFollowsTheLink) {
   window->addSubview(view);
   view->loadHTMLString("<p><a href='b.htm'>B</a></p>", site());
   loop().runFor(0);
-  const auto rect = view->linkRectWithText("B");
-  ASSERT_TRUE(rect);
-  sendTapToScreen(view->convertPointToView(
-      {rect->origin.x + rect->size.width / 2, rect->origin.y + rect->size.height / 2}, nullptr));
+  EXPECT_FALSE(UIWebView::tapLinkOnScreen("C")) << "no such link";
+  EXPECT_TRUE(UIWebView::tapLinkOnScreen("B"));
   loop().runFor(0);
   EXPECT_EQ(delegate->log.back(), "finish B");
+}
+
+TEST_F(WebView, ACoveredLinkCannotBeTappedOnScreen) {
+  auto window = std::make_shared<UIWindow>();
+  window->makeKeyAndVisible();
+  view->setFrame(CGRectMake(0, 20, 320, 416));
+  window->addSubview(view);
+  view->loadHTMLString("<p><a href='b.htm'>B</a></p>", site());
+  loop().runFor(0);
+  auto cover = std::make_shared<UIView>(CGRectMake(0, 0, 320, 480));
+  window->addSubview(cover);
+  EXPECT_FALSE(UIWebView::tapLinkOnScreen("B"));
+  cover->removeFromSuperview();
+  view->setHidden(true);
+  EXPECT_FALSE(UIWebView::tapLinkOnScreen("B"));
+  EXPECT_EQ(delegate->log, Log{"finish "});
 }
 
 }  // namespace

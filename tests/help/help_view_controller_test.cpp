@@ -1,0 +1,330 @@
+// The help screen: link rewriting into the user's localization, the link
+// policy, the About box, the web view's life on the screen, and the page
+// shown when the help index cannot be read.
+#include "help/help_view_controller.h"
+
+#include "app/module_state.h"
+#include "app/simple_table_view_app_delegate.h"
+#include "platform/camera/image_picker_controller.h"
+#include "platform/ui/alert_view.h"
+#include "platform/ui/application.h"
+#include "platform/ui/ui_state.h"
+#include "platform/ui/window.h"
+#include "tests/platform/device_fixture.h"
+
+#include <filesystem>
+#include <fstream>
+
+namespace holdstill {
+namespace {
+
+using namespace platform;
+
+TEST(HelpLinks, RelativeLinksAreRewrittenIntoTheLocalizationFolderWhateverTheirCase) {
+  const std::string index =
+      "<a href=\"../symboldefs.htm\">s</a> <a href=\"../INTRODUCTION.htm\">i</a> "
+      "<a href=\"../SymbolDefs.htm#top\">again</a> <a href=\"../Other.htm\">o</a>";
+  EXPECT_EQ(rewriteHelpLinks(index, "de.lproj"),
+            "<a href=\"../de.lproj/symboldefs.htm\">s</a> <a href=\"../de.lproj/introduction.htm\">i</a> "
+            "<a href=\"../de.lproj/symboldefs.htm#top\">again</a> <a href=\"../Other.htm\">o</a>");
+  EXPECT_EQ(rewriteHelpLinks("no links", "fr.lproj"), "no links");
+}
+
+class Help : public testsupport::DeviceTest {
+ protected:
+  void SetUp() override {
+    DeviceTest::SetUp();
+    resetUserInterface();
+    resetModuleStateForTesting();
+    vnsAppVersion = "1.0";
+    app = std::make_shared<SimpleTableViewAppDelegate>();
+    vAppObject = app.get();
+  }
+  void TearDown() override {
+    picker = nullptr;
+    window = nullptr;
+    app = nullptr;
+    resetUserInterface();
+    DeviceTest::TearDown();
+  }
+
+  // A device speaking `language` whose bundle is a copy of resources/ that
+  // `change` may alter first.
+  void device(const std::string& language,
+              const std::function<void(const std::filesystem::path&)>& change = {}) {
+    DeviceProfile profile;
+    profile.preferredLanguage = language;
+    std::filesystem::path bundle = HOLDSTILL_RESOURCES_DIR;
+    if (change) {
+      bundle = scratch() / ("bundle-" + std::to_string(++bundles_));
+      std::filesystem::create_directories(bundle.parent_path());
+      std::filesystem::copy(HOLDSTILL_RESOURCES_DIR, bundle, std::filesystem::copy_options::recursive);
+      change(bundle);
+    }
+    useDevice(profile, bundle);
+  }
+
+  // The camera picker on the screen with `help` pushed onto it, as the
+  // capture screen's help button does; the loop has run the push.
+  template <class Controller = HelpViewController>
+  std::shared_ptr<Controller> showHelp() {
+    window = std::make_shared<UIWindow>();
+    window->makeKeyAndVisible();
+    picker = std::make_shared<UIImagePickerController>();
+    picker->setSourceType(UIImagePickerControllerSourceTypeCamera);
+    window->addSubview(picker->view());
+    auto help = std::make_shared<Controller>();
+    picker->pushViewController(help, true);
+    loop().runFor(1);
+    return help;
+  }
+
+  static int webViewsIn(UIView& view) {
+    int count = 0;
+    for (const auto& sub : view.subviews()) count += dynamic_cast<UIWebView*>(sub.get()) ? 1 : 0;
+    return count;
+  }
+  static std::vector<std::string> opened() { return UIApplication::sharedApplication().openedURLs(); }
+  static std::filesystem::path pictures() {
+    auto dir = std::filesystem::path(HOLDSTILL_TEST_OUTPUT_DIR) / "help-pictures";
+    std::filesystem::create_directories(dir);
+    return dir;
+  }
+
+  std::shared_ptr<SimpleTableViewAppDelegate> app;
+  std::shared_ptr<UIWindow> window;
+  std::shared_ptr<UIImagePickerController> picker;
+  int bundles_ = 0;
+};
+
+TEST_F(Help, LocalizationFolderFollowsTheLanguageAndFallsBackToEnglish) {
+  struct Case {
+    std::string language;
+    bool removeGermanIntroduction;
+    std::string folder;
+  };
+  const Case cases[] = {{"de", false, "de.lproj"},
+                        {"fr-CH", false, "fr.lproj"},
+                        {"it", false, "en.lproj"},
+                        {"de", true, "en.lproj"}};
+  for (const auto& c : cases) {
+    if (c.removeGermanIntroduction)
+      device(c.language, [](const auto& b) { std::filesystem::remove(b / "de.lproj/introduction.htm"); });
+    else
+      device(c.language);
+    EXPECT_EQ(helpLocalizationFolder(), c.folder) << c.language;
+  }
+}
+
+TEST_F(Help, GermanHelpShowsTheIndexWithLinksIntoTheGermanPagesAndFollowsThem) {
+  device("de");
+  auto help = showHelp();
+  EXPECT_EQ(help->title(), "Hilfe");
+  ASSERT_TRUE(help->webView());
+  EXPECT_EQ(webViewsIn(*help->view()), 1);
+  EXPECT_EQ(help->view()->viewWithTag(HelpViewController::kWebViewTag), help->webView());
+  const auto links = help->webView()->linkAddresses();
+  const std::string bundle = "file:///Applications/Holdstill.app/";
+  EXPECT_NE(std::find(links.begin(), links.end(), bundle + "de.lproj/introduction.htm"), links.end());
+  EXPECT_NE(std::find(links.begin(), links.end(), bundle + "de.lproj/symboldefs.htm"), links.end());
+  window->renderToPNG((pictures() / "help-de.png").string());
+
+  // Following a link loads the German page in the same view, added once.
+  auto rect = help->webView()->linkRectWithText("Symbols");
+  ASSERT_TRUE(rect);
+  help->webView()->activateLinkAtPoint({rect->origin.x + 2, rect->origin.y + rect->size.height / 2});
+  loop().runFor(0.1);
+  EXPECT_EQ(help->webView()->pageTitle(), "Symbole");
+  EXPECT_EQ(webViewsIn(*help->view()), 1);
+  window->renderToPNG((pictures() / "symbols-de.png").string());
+}
+
+TEST_F(Help, FrenchIntroductionFollowsFromTheIndexWithItsPictures) {
+  device("fr");
+  auto help = showHelp();
+  auto rect = help->webView()->linkRectWithText("Introduction");
+  ASSERT_TRUE(rect);
+  help->webView()->activateLinkAtPoint({rect->origin.x + 2, rect->origin.y + 2});
+  loop().runFor(0.1);
+  EXPECT_EQ(help->webView()->currentURL()->path(), "/Applications/Holdstill.app/fr.lproj/introduction.htm");
+  EXPECT_NE(help->webView()->pageText().find("Prise de vue stable"), std::string::npos);
+  window->renderToPNG((pictures() / "introduction-fr.png").string());
+}
+
+TEST_F(Help, EveryIntroductionFitsTheScreenWithItsLinkToTheSymbols) {
+  const std::pair<const char*, const char*> pages[] = {
+      {"en", "What the symbols mean"}, {"de", "Was die Symbole bedeuten"},
+      {"fr", "Ce que signifient les symboles"}};
+  for (const auto& [language, symbolsLink] : pages) {
+    resetUserInterface();
+    device(language);
+    auto help = showHelp();
+    help->webView()->loadRequest(NSURLRequest(*NSURL::URLWithString(
+        std::string("file:///Applications/Holdstill.app/") + language + ".lproj/introduction.htm")));
+    loop().runFor(0.1);
+    EXPECT_TRUE(help->webView()->linkRectWithText(symbolsLink)) << language << ": cut off";
+  }
+}
+
+TEST_F(Help, EnglishHelpScreenHasItsBarButtonsAndShowsTheBarOnAPhone) {
+  device("en");
+  auto help = showHelp();
+  EXPECT_FALSE(picker->isNavigationBarHidden());
+  EXPECT_EQ(picker->navigationBar()->frame().size.height, 44);
+  EXPECT_EQ(picker->navigationBar()->leftButton()->currentTitle(), "Back");
+  EXPECT_EQ(picker->navigationBar()->rightButton()->currentTitle(), "About");
+  EXPECT_EQ(help->webView()->frame().size, CGSizeMake(320, 416));
+  window->renderToPNG((pictures() / "help-en.png").string());
+}
+
+TEST_F(Help, LinkPolicyDivertsOnlyClickedMailAndLowerCaseMakerLinks) {
+  device("en");
+  auto help = std::make_shared<HelpViewController>();
+  UIWebView web;
+  struct Case {
+    UIWebViewNavigationType type;
+    std::string address;
+    bool allowed;
+    std::string opens;  // empty: nothing leaves the application
+  };
+  const Case cases[] = {
+      {UIWebViewNavigationTypeLinkClicked, "mailto:support@holdstill.app", false,
+       "mailto:support@holdstill.app"},
+      {UIWebViewNavigationTypeLinkClicked, "http://holdstill.app/more", false, "http://holdstill.app"},
+      {UIWebViewNavigationTypeLinkClicked, "HTTP://HOLDSTILL.APP/MORE", true, ""},
+      {UIWebViewNavigationTypeFormSubmitted, "http://holdstill.app/form", true, ""},
+      {UIWebViewNavigationTypeReload, "http://holdstill.app/", true, ""},
+      {UIWebViewNavigationTypeOther, "mailto:someone@example.com", true, ""},
+      {UIWebViewNavigationTypeLinkClicked, "file:///Applications/Holdstill.app/en.lproj/x.htm", true, ""},
+  };
+  for (const auto& c : cases) {
+    const size_t before = opened().size();
+    const NSURLRequest request(*NSURL::URLWithString(c.address));
+    EXPECT_EQ(help->webViewShouldStartLoadWithRequest(web, request, c.type), c.allowed) << c.address;
+    const auto now = opened();
+    if (c.opens.empty()) {
+      EXPECT_EQ(now.size(), before) << c.address;
+    } else {
+      ASSERT_EQ(now.size(), before + 1) << c.address;
+      EXPECT_EQ(now.back(), c.opens);
+    }
+  }
+}
+
+TEST_F(Help, TappingTheMailLinkOpensMailAndKeepsThePage) {
+  device("en");
+  auto help = showHelp();
+  auto rect = help->webView()->linkRectWithText("support@holdstill.app");
+  ASSERT_TRUE(rect);
+  help->webView()->activateLinkAtPoint({rect->origin.x + 2, rect->origin.y + 2});
+  loop().runFor(0.1);
+  EXPECT_EQ(opened(), std::vector<std::string>{"mailto:support@holdstill.app"});
+  EXPECT_EQ(help->webView()->pageTitle(), "Holdstill");
+}
+
+TEST_F(Help, AboutShowsVersionMakerDomainAndOtherProducts) {
+  device("en");
+  auto help = showHelp();
+  picker->navigationBar()->rightButton()->sendActionsForControlEvents(UIControlEventTouchUpInside);
+  const auto alerts = UIAlertView::shownAlerts();
+  ASSERT_EQ(alerts.size(), 1u);
+  EXPECT_EQ(alerts[0]->title(), "");
+  EXPECT_EQ(alerts[0]->numberOfButtons(), 0);
+  EXPECT_EQ(alerts[0]->message(),
+            "Holdstill v1.0\nMade by Holdstill Labs.\nholdstill.app"
+            "\n\nMore of our applications are on our web site.");
+  UIScreen::mainScreen().writeSnapshotPNG((pictures() / "about-en.png").string());
+  alerts[0]->touch();
+  EXPECT_TRUE(UIAlertView::shownAlerts().empty()) << "a touch dismisses the About box";
+}
+
+TEST_F(Help, AboutWithoutAnAppNameBeginsWithTheKey) {
+  device("en", [](const std::filesystem::path& bundle) {
+    for (const char* lang : {"en.lproj", "de.lproj", "fr.lproj"}) {
+      const auto path = bundle / lang / "Localizable.strings";
+      std::ifstream in(path);
+      std::string text, line;
+      while (std::getline(in, line))
+        if (line.find("\"AppName\"") == std::string::npos) text += line + "\n";
+      in.close();
+      std::ofstream(path) << text;
+    }
+  });
+  EXPECT_EQ(aboutMessage().rfind("AppName v1.0", 0), 0u) << aboutMessage();
+}
+
+TEST_F(Help, UnreadableIndexShowsAHelpNotAvailablePageInTheUsersLanguage) {
+  const std::pair<const char*, std::function<void(const std::filesystem::path&)>> damages[] = {
+      {"missing", [](const auto& b) { std::filesystem::remove(b / "Help/index.htm"); }},
+      {"not UTF-8", [](const auto& b) { std::ofstream(b / "Help/index.htm") << "<p>Gr\xfc\xdf" "e</p>"; }},
+  };
+  for (const auto& [what, damage] : damages) {
+    resetUserInterface();
+    device("de", damage);
+    auto help = showHelp();
+    ASSERT_EQ(webViewsIn(*help->view()), 1) << what;
+    EXPECT_EQ(help->webView()->pageText(),
+              "Hilfe Die Hilfe ist nicht verfügbar: Ihre Seiten fehlen in dieser Installation oder "
+              "sind beschädigt.")
+        << what;
+  }
+  window->renderToPNG((pictures() / "help-unavailable-de.png").string());
+}
+
+// Counts the calls that reach the capture screen.
+class CountingHelp : public HelpViewController {
+ public:
+  int restored = 0;
+
+ protected:
+  void restoreCaptureLayers() override { ++restored; }
+};
+
+TEST_F(Help, LeavingOnAPhoneHidesTheBarThenPopsAndRestoresTheCaptureLayersLater) {
+  device("en");
+  auto help = showHelp<CountingHelp>();
+  picker->navigationBar()->leftButton()->sendActionsForControlEvents(UIControlEventTouchUpInside);
+  EXPECT_TRUE(picker->isNavigationBarHidden());
+  EXPECT_EQ(UIView::committedAnimations().back().duration, 0.5);
+  EXPECT_EQ(picker->topViewController(), help) << "popped before the bar was gone";
+  loop().runFor(0.49);
+  EXPECT_EQ(picker->topViewController(), help);
+  loop().runFor(0.02);
+  EXPECT_NE(picker->topViewController(), help);
+  // The pop's own animation ends, the screen disappears, and only then,
+  // from the run loop, the capture screen is asked.
+  loop().runUntil([&] { return !help->webView(); }, 1);
+  EXPECT_FALSE(help->webView());
+  EXPECT_EQ(webViewsIn(*help->view()), 0);
+  EXPECT_EQ(help->restored, 0);
+  loop().runFor(0);
+  EXPECT_EQ(help->restored, 1);
+}
+
+TEST_F(Help, LeavingElsewherePopsAtOnceAndShowingAgainBuildsOneFreshWebView) {
+  DeviceProfile tablet;
+  tablet.model = "Tablet";
+  useDevice(tablet);
+  auto help = showHelp<CountingHelp>();
+  EXPECT_TRUE(picker->isNavigationBarHidden()) << "only a phone's help slides the bar in";
+  const auto first = help->webView();
+  help->goBack();
+  loop().runFor(1);
+  EXPECT_NE(picker->topViewController(), help);
+  EXPECT_EQ(help->restored, 1);
+  picker->pushViewController(help, true);
+  loop().runFor(1);
+  ASSERT_TRUE(help->webView());
+  EXPECT_NE(help->webView(), first);
+  EXPECT_EQ(webViewsIn(*help->view()), 1);
+}
+
+TEST_F(Help, NeverRotates) {
+  HelpViewController help;
+  for (auto o : {UIInterfaceOrientationPortrait, UIInterfaceOrientationPortraitUpsideDown,
+                 UIInterfaceOrientationLandscapeLeft, UIInterfaceOrientationLandscapeRight})
+    EXPECT_FALSE(help.shouldAutorotateToInterfaceOrientation(o));
+}
+
+}  // namespace
+}  // namespace holdstill
