@@ -4,6 +4,7 @@
 #include "capture/root_view_controller.h"
 #include "platform/foundation/bundle.h"
 #include "platform/foundation/user_defaults.h"
+#include "storage/orv_location.h"
 
 namespace holdstill {
 
@@ -35,6 +36,23 @@ class CaptureScreen final : public SteadinessScreen {
 
  private:
   std::shared_ptr<RootViewController> root_;
+};
+
+// The tracker's verdicts go to the capture screen of the running application.
+class CaptureScreenLocations final : public LocationReceiver {
+ public:
+  void newGPSPoint(const CLLocationRef& fix) override {
+    if (auto root = captureScreen()) root->newGPSPoint(fix);
+  }
+  void failedGPSPoint(const NSError* error) override {
+    if (auto root = captureScreen()) root->failedGPSPoint(error);
+  }
+
+ private:
+  static std::shared_ptr<RootViewController> captureScreen() {
+    SimpleTableViewAppDelegate* app = vAppObject;
+    return app ? app->rootViewController() : nullptr;
+  }
 };
 
 }  // namespace
@@ -85,7 +103,7 @@ void SimpleTableViewAppDelegate::applicationDidFinishLaunching(UIApplication&) {
     window_->setBackgroundColor(UIColor::clearColor());
     window_->makeKeyAndVisible();
   }
-  // With GPS recording on, the location tracker starts here once it exists.
+  if (vbRecordGPS) _locationTracker = OrvLocation::init(std::make_shared<CaptureScreenLocations>());
 }
 
 void SimpleTableViewAppDelegate::accelerometerDidAccelerate(UIAccelerometer&,

@@ -100,8 +100,8 @@ void RootViewController::loadView() {
   _gpsGlobeImage->setAlpha(0.7f);
   _gpsGlobeImage->setFrame(CGRectMake(5, (badge.size.height - 24) / 2, 24, 24));
   _gpsInfo->addSubview(_gpsGlobeImage);
-  // The application thumbnail (_processedThumb) is composed here by the
-  // storage part's addEXIF.
+  // The status line is ready: storage adds the application thumbnail.
+  loadGeotaggingViews();
 }
 
 void RootViewController::viewDidAppear(bool) {

@@ -18,6 +18,20 @@
 #include "platform/runloop/lock.h"
 #include "platform/runloop/timer.h"
 #include "platform/ui/alert_view.h"
+// ---- photo storage and geotagging
+#include "exif/exif_constants.h"
+#include "exif/exf_gps_values.h"
+#include "platform/foundation/error.h"
+#include "platform/graphics/image.h"
+#include "platform/sensors/location.h"
+#include "platform/ui/label.h"
+#include "storage/saving_state.h"
+
+#include <atomic>
+#include <optional>
+#include <string>
+#include <vector>
+// ---- end photo storage and geotagging
 #include "platform/ui/button.h"
 #include "platform/ui/image_view.h"
 #include "platform/ui/label.h"
@@ -116,7 +130,6 @@ class RootViewController : public platform::UIViewController,
   std::shared_ptr<UISelfCameraView> cameraHiddenLayerView() const { return _cameraHiddenLayerView; }
   std::shared_ptr<platform::UIButton> stabilizeButton() const { return _stabilizeButton; }
   std::shared_ptr<OrvRoundRectImage> gpsInfo() const { return _gpsInfo; }
-  std::shared_ptr<platform::UILabel> gpsInfoTxt() const { return _gpsInfoTxt; }
   bool inHelp() const { return _bInHelp; }
   // ==== end of the capture developer's block ====
 
@@ -124,6 +137,63 @@ class RootViewController : public platform::UIViewController,
   std::shared_ptr<platform::UIImageView> background() const { return _background; }
   std::shared_ptr<platform::UIImageView> touchAnywhereImage() const { return _touchAnywhereImage; }
   std::shared_ptr<platform::UIImageView> stabilizeIcon() const { return _stabilizeIcon; }
+
+  // How often bringUpCamera has run (tests).
+  int bringUpCameraCount() const { return bringUpCameraCount_; }
+
+  // ==== Photo storage and geotagging (root_view_controller_saving.cpp) ====
+  // ---- location (main thread, from the tracker)
+  // An accepted fix: kept as the current location; the badge shows it.
+  void newGPSPoint(const platform::CLLocationRef& fix);
+  // A rejected fix (null) or a platform error: no current location; the
+  // badge shows the error's description (code not 0) or "NoGPSData".
+  void failedGPSPoint(const platform::NSError* error);
+  // Puts the text into the GPS badge's label (nothing without one).
+  void setGPSInfo(const std::string& text);
+  // The latest accepted fix, or null. Any thread.
+  platform::CLLocationRef currentLocation() const { return _currentLocation.get(); }
+  std::shared_ptr<platform::UILabel> gpsInfoText() const { return _gpsInfoTxt; }
+
+  // ---- composition (see storage/exif_composition.h), with the
+  // application's facts, the current location and the application thumbnail.
+  // With a file name the result is written there atomically and nothing is
+  // returned. Nothing also when the composition fails.
+  std::optional<exif::Bytes> addEXIF(const std::shared_ptr<platform::UIImage>& image,
+                                     const exif::Bytes& jpeg, const std::string& filename,
+                                     bool orientationLandscape, bool thumbnail) const;
+  static std::vector<double> createLocArray(double value);
+  static void populateGPS(exif::EXFGPSLoc& target, const std::vector<double>& list);
+
+  // ---- camera-roll numbering (see storage/camera_roll_numbering.h)
+  // Nothing when the camera-roll folder does not exist.
+  std::optional<std::vector<std::string>> getPhotoLibraryFiles() const;
+  // The stem (IMG_0043) of the entry new since `lastArray`; empty when the
+  // folder does not exist. The flag is not used.
+  std::string getNextFileNumberFromPhotoLibrary(bool flag,
+                                                const std::optional<std::vector<std::string>>& lastArray) const;
+
+  // ---- save pipeline
+  // The camera's picture: a worker thread saves it (nothing for null).
+  void cameraControllerTookPicture(const std::shared_ptr<platform::UIImage>& picture);
+  // The save half of the picker's didFinishPickingImage: the picture goes
+  // to cameraControllerTookPicture; the caller then closes the camera.
+  void didFinishPickingImageSave(const std::shared_ptr<platform::UIImage>& picture) {
+    cameraControllerTookPicture(picture);
+  }
+  void _storePictureAnimation() {}
+  // The save itself, on its worker thread: one at a time (savePicLock).
+  void savePhoto(const std::shared_ptr<platform::UIImage>& picture);
+  // The saving badge (main thread).
+  void showSavingProgress();
+  void hideSavingProgress();
+  std::shared_ptr<OrvRoundRectImage> savingPhoto() const { return _savingPhoto; }
+  // Album completions (main thread). `contextInfo` of finishedSave is the
+  // composed picture (an exif::Bytes) of the save.
+  void finishedSave(const std::shared_ptr<platform::UIImage>& image, const platform::NSError* error,
+                    void* contextInfo);
+  void finishedSaveNoGPS(const std::shared_ptr<platform::UIImage>& image, const platform::NSError* error,
+                         void* contextInfo);
+  // ==== end photo storage and geotagging ====
 
  protected:
   std::shared_ptr<OrvRoundRectImage> _savingPhoto;  // the saving badge while shown
@@ -138,14 +208,20 @@ class RootViewController : public platform::UIViewController,
   // ==== camera display state (capture developer's block) ====
   std::shared_ptr<platform::UIViewController> helpViewController;
   std::shared_ptr<OrvRoundRectImage> _gpsInfo;
-  std::shared_ptr<platform::UILabel> _gpsInfoTxt;
   std::shared_ptr<platform::UIImageView> _gpsGlobeImage;
   std::shared_ptr<platform::UIImagePickerController> _imagePickerController;
   std::shared_ptr<UISelfCameraView> _cameraHiddenLayerView;
   std::shared_ptr<platform::NSTimer> _touchAnywhereTimer;
-  // Hands a picture ready in the camera to the save pipeline.
-  void savePicture(const std::shared_ptr<platform::UIImage>& image);
   // ==== end of the capture developer's block ====
+  std::atomic<int> bringUpCameraCount_{0};
+
+  // ==== Photo storage and geotagging ====
+  // Written on the main thread, read by save workers.
+  Guarded<platform::CLLocationRef> _currentLocation;
+  std::shared_ptr<platform::UILabel> _gpsInfoTxt;
+  // The GPS badge's label and the application thumbnail (end of loadView).
+  void loadGeotaggingViews();
+  // ==== end photo storage and geotagging ====
 };
 
 }  // namespace holdstill

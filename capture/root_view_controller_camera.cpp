@@ -53,6 +53,7 @@ std::shared_ptr<UIButton> makeCameraButton(const std::string& imageName, CGFloat
 }  // namespace
 
 void RootViewController::bringUpCamera(int number) {
+  ++bringUpCameraCount_;
   auto self = std::static_pointer_cast<RootViewController>(shared_from_this());
   auto picker = std::make_shared<UIImagePickerController>();
   _imagePickerController = picker;
@@ -197,7 +198,7 @@ void RootViewController::toggleStabilize(UIButton& button) {
 
 void RootViewController::imagePickerControllerDidFinishPickingImage(
     UIImagePickerController& picker, const std::shared_ptr<UIImage>& image, const UIImagePickerEditingInfo*) {
-  savePicture(image);
+  didFinishPickingImageSave(image);
   auto self = std::static_pointer_cast<RootViewController>(shared_from_this());
   auto window = applicationWindow();
   UIView::beginAnimations();
@@ -208,11 +209,6 @@ void RootViewController::imagePickerControllerDidFinishPickingImage(
   picker.view()->removeFromSuperview();
   picker.dismissModalViewControllerAnimated(false);
   UIView::commitAnimations();
-}
-
-void RootViewController::savePicture(const std::shared_ptr<UIImage>&) {
-  // Joined to the save pipeline (cameraControllerTookPicture) when the
-  // storage part lands.
 }
 
 void RootViewController::rotateDidStop() {

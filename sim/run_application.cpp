@@ -5,6 +5,8 @@
 #include "app/module_state.h"
 #include "app/simple_table_view_app_delegate.h"
 #include "capture/root_view_controller.h"
+#include "platform/album/photo_album.h"
+#include "platform/camera/camera_feed.h"
 #include "platform/camera/camera_view_controller.h"
 #include "platform/device/device.h"
 #include "platform/foundation/string_format.h"
@@ -12,6 +14,8 @@
 #include "platform/runloop/run_loop.h"
 #include "platform/runloop/thread.h"
 #include "platform/sensors/accelerometer.h"
+#include "platform/sensors/location_manager.h"
+#include "platform/sensors/location_replay.h"
 #include "platform/ui/alert_view.h"
 #include "platform/ui/application.h"
 #include "platform/ui/window.h"
@@ -67,12 +71,18 @@ std::shared_ptr<Device> makeDevice(const Scenario& s, const fs::path& root) {
   return std::make_shared<Device>(root, profile, bundle);
 }
 
+[[noreturn]] void fail(const Scenario& s, const std::string& field, const std::string& what) {
+  throw ScenarioError(s.file.string() + ": " + field + ": " + what);
+}
+
 // The motion segments, each switching the accelerometer (and the way the
-// phone is held) at its start and back to still portrait at its end.
+// phone is held) at its start and back to still portrait at its end. A
+// trace that cannot be read is the scenario's error.
 void scheduleMotion(const Scenario& s) {
   UIAccelerometer& accelerometer = UIAccelerometer::sharedAccelerometer();
   std::uint64_t seed = 1;
-  for (const auto& m : s.motion) {
+  for (std::size_t i = 0; i < s.motion.size(); ++i) {
+    const auto& m = s.motion[i];
     const Gravity gravity = gravityFor(m.orientation);
     std::optional<double> end = m.to;
     switch (m.kind) {
@@ -83,7 +93,13 @@ void scheduleMotion(const Scenario& s) {
         accelerometer.setMotionAt(m.from, MotionScript::shaking(++seed, m.amplitude, gravity));
         break;
       case Scenario::MotionSegment::Kind::Trace: {
-        MotionTrace trace = MotionTrace::load(m.trace);
+        std::optional<MotionTrace> loaded;
+        try {
+          loaded = MotionTrace::load(m.trace);
+        } catch (const MotionTraceError& e) {
+          fail(s, "motion[" + std::to_string(i) + "].trace", e.what());
+        }
+        MotionTrace trace = std::move(*loaded);
         if (!end) end = m.from + trace.duration();
         accelerometer.setMotionAt(m.from, MotionScript::trace(std::move(trace)));
         break;
@@ -94,6 +110,37 @@ void scheduleMotion(const Scenario& s) {
     RunLoop::main().postAt(m.from, [orientation] { Device::current()->setOrientation(orientation); });
     RunLoop::main().postAt(*end, [] { Device::current()->setOrientation(UIDeviceOrientation::Portrait); });
   }
+}
+
+// The location service's replay: the GPX track or the fixes, and the errors.
+void scheduleLocation(const Scenario& s) {
+  std::vector<LocationEvent> events;
+  if (s.gps.gpx) {
+    try {
+      events = LocationReplay::fromGPXFile(*s.gps.gpx, s.gps.start, s.gps.accuracy, s.gps.keepTimes).events();
+    } catch (const std::exception& e) {
+      fail(s, "gps.gpx", e.what());
+    }
+  }
+  for (const auto& f : s.gps.fixes)
+    events.push_back(LocationEvent::fix(f.at, f.lat, f.lon, f.alt, f.accuracy, f.ageSeconds));
+  for (const auto& e : s.gps.errors) events.push_back(LocationEvent::failure(e.at, e.code, e.description));
+  LocationService::current().setReplay(LocationReplay(std::move(events)));
+}
+
+// The camera's pictures and the album's faults.
+void setUpCameraAndAlbum(const Scenario& s) {
+  std::vector<CameraFeedPicture> pictures;
+  for (const auto& p : s.pictures) {
+    const UIImageOrientation orientation = p.orientation == "down"   ? UIImageOrientationDown
+                                           : p.orientation == "left"  ? UIImageOrientationLeft
+                                           : p.orientation == "right" ? UIImageOrientationRight
+                                                                      : UIImageOrientationUp;
+    pictures.push_back({p.file.string(), orientation});
+  }
+  CameraFeed::current().setPictures(std::move(pictures));
+  for (int n : s.albumFailAt) PhotoAlbum::current().failAt(n);
+  for (int n : s.albumElsewhereAt) PhotoAlbum::current().elsewhereAt(n);
 }
 
 // The newest shown alert, or null.
@@ -170,12 +217,14 @@ int runApplication(const std::vector<std::string>& args, std::ostream& out, std:
   }
 
   fs::path root;
+  bool madeRoot = false;
   if (auto given = arguments.options.find("--device"); given != arguments.options.end()) {
     root = given->second;
   } else {
     std::string pattern = (fs::temp_directory_path() / "holdstill-phone-XXXXXX").string();
     if (!mkdtemp(pattern.data())) throw CommandError("cannot make a temporary device folder");
     root = pattern;
+    madeRoot = true;
   }
   fs::path screenshots;
   if (auto given = arguments.options.find("--screenshots"); given != arguments.options.end()) {
@@ -187,14 +236,23 @@ int runApplication(const std::vector<std::string>& args, std::ostream& out, std:
 
   RunLoop::resetMain(RunLoop::Mode::Virtual);
   Device::setCurrent(makeDevice(scenario, root));
+  try {
+    scheduleMotion(scenario);
+    scheduleLocation(scenario);
+  } catch (const ScenarioError& e) {
+    err << "holdstill: " << e.what() << "\n";
+    Device::setCurrent(nullptr);
+    std::error_code ignored;
+    if (madeRoot) fs::remove_all(root, ignored);
+    return 2;
+  }
   out << "holdstill run " << scenario.file.string() << "\n"
       << "phone: " << scenario.device.model << " \"" << scenario.device.name << "\", " << scenario.device.language
       << ", " << scenario.device.start << " local; device folder " << root.string() << "\n";
-
+  setUpCameraAndAlbum(scenario);
   NSUserDefaults& defaults = NSUserDefaults::standardUserDefaults();
   for (const auto& [key, value] : scenario.settings) defaults.setObject(value, key);
   UIApplication::sharedApplication().setOpenedURLLog(kOpenedURLsPath);
-  scheduleMotion(scenario);
 
   RunWatch watch(out, screenshots);
   RunLoop& loop = RunLoop::main();

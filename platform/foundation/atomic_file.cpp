@@ -24,7 +24,7 @@ NSError posixError(int code, const std::string& what) {
 }
 
 bool writeFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
-                         NSError* error) {
+                         NSError* error, bool replace) {
   if (path.filename().empty()) return fail(error, EISDIR, path.string());
   std::string temp = (path.parent_path() / ("." + path.filename().string() + ".tmp-XXXXXX")).string();
   int fd = mkstemp(temp.data());
@@ -43,7 +43,12 @@ bool writeFileAtomically(const std::filesystem::path& path, std::span<const std:
   }
   if (code == 0 && ::fsync(fd) != 0) code = errno;
   if (::close(fd) != 0 && code == 0) code = errno;
-  if (code == 0 && std::rename(temp.c_str(), path.c_str()) != 0) code = errno;
+  if (code == 0 && replace && std::rename(temp.c_str(), path.c_str()) != 0) code = errno;
+  if (code == 0 && !replace) {
+    if (::link(temp.c_str(), path.c_str()) != 0) code = errno;
+    ::unlink(temp.c_str());
+    if (code == EEXIST) return fail(error, code, path.string());
+  }
   if (code != 0) {
     ::unlink(temp.c_str());
     return fail(error, code, "cannot write " + path.string());

@@ -15,8 +15,10 @@ namespace platform::detail {
 // Writes `bytes` to a temporary file beside `path`, flushes it to disk and
 // renames it over `path`. On failure `path` is left as it was, the
 // temporary file is removed, and `error` (if given) says why.
+// Without `replace`, an existing `path` is never touched: the write fails
+// with EEXIST instead (the new file appears in one step, as a hard link).
 bool writeFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
-                         NSError* error = nullptr);
+                         NSError* error = nullptr, bool replace = true);
 
 // The whole content of a regular file, or nothing (with `error` set).
 std::optional<std::vector<std::uint8_t>> readWholeFile(const std::filesystem::path& path,

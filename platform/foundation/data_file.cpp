@@ -8,15 +8,29 @@
 
 namespace platform {
 
-bool writeToFile(std::span<const std::uint8_t> bytes, std::string_view devicePath, bool atomically,
-                 NSError* error) {
-  (void)atomically;  // every write is atomic; see the header
+namespace {
+
+bool write(std::span<const std::uint8_t> bytes, std::string_view devicePath, bool replace,
+           NSError* error) {
   auto device = Device::current();
   if (device->isInAppBundle(devicePath)) {
     if (error) *error = detail::posixError(EROFS, "cannot write " + std::string(devicePath));
     return false;
   }
-  return detail::writeFileAtomically(device->hostPath(devicePath), bytes, error);
+  return detail::writeFileAtomically(device->hostPath(devicePath), bytes, error, replace);
+}
+
+}  // namespace
+
+bool writeToFile(std::span<const std::uint8_t> bytes, std::string_view devicePath, bool atomically,
+                 NSError* error) {
+  (void)atomically;  // every write is atomic; see the header
+  return write(bytes, devicePath, true, error);
+}
+
+bool writeToFileIfAbsent(std::span<const std::uint8_t> bytes, std::string_view devicePath,
+                         NSError* error) {
+  return write(bytes, devicePath, false, error);
 }
 
 std::optional<std::vector<std::uint8_t>> dataWithContentsOfFile(std::string_view devicePath,

@@ -19,6 +19,10 @@ namespace platform {
 bool writeToFile(std::span<const std::uint8_t> bytes, std::string_view devicePath, bool atomically,
                  NSError* error = nullptr);
 
+// The same, except that an existing file is never replaced: the write then
+// fails with error code EEXIST and the file stays as it was.
+bool writeToFileIfAbsent(std::span<const std::uint8_t> bytes, std::string_view devicePath,
+                         NSError* error = nullptr);
 // The content of the file at a device path, or nothing when it cannot be read.
 std::optional<std::vector<std::uint8_t>> dataWithContentsOfFile(std::string_view devicePath,
                                                                 NSError* error = nullptr);

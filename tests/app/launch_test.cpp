@@ -4,6 +4,8 @@
 #include "app/settings.h"
 #include "capture/root_view_controller.h"
 #include "platform/foundation/user_defaults.h"
+#include "platform/sensors/location_manager.h"
+#include "storage/orv_location.h"
 #include "tests/app/app_fixture.h"
 
 #include <fstream>
@@ -55,6 +57,32 @@ TEST_F(Launch, SettingsAreReadAbsentPresentOrOfAnOddType) {
     EXPECT_EQ(vbRecordGPS.load(), c.recordGPS);
     EXPECT_EQ(vbShowSplash, c.showSplash);
     EXPECT_EQ(accelDelta, c.accelDelta);
+  }
+}
+
+TEST_F(Launch, WithGpsRecordingOnTheTrackerFeedsTheCaptureScreen) {
+  for (bool recordGPS : {false, true}) {
+    SCOPED_TRACE(recordGPS);
+    useDevice({});
+    NSUserDefaults::standardUserDefaults().setObject(recordGPS, kRecordGPSKey);
+    const TimeInterval now = loop().now();
+    LocationService::current().setReplay(LocationReplay({LocationEvent::fix(now + 1, 47.5, 8.5, 400),
+                                                         LocationEvent::failure(now + 2, 1, "Access denied")}));
+    auto app = launch();
+    EXPECT_EQ(app->locationTracker() != nullptr, recordGPS);
+    auto root = app->rootViewController();
+    root->view();
+    loop().runFor(1.5);
+    const auto fix = root->currentLocation();
+    EXPECT_EQ(fix != nullptr, recordGPS);
+    if (fix) {
+      EXPECT_EQ(fix->coordinate().latitude, 47.5);
+    }
+    loop().runFor(1);
+    EXPECT_EQ(root->currentLocation(), nullptr);
+    if (recordGPS) {
+      EXPECT_EQ(root->gpsInfoText()->text(), "Access denied");
+    }
   }
 }
 

@@ -3,6 +3,8 @@
 #include "platform/foundation/file_manager.h"
 #include "tests/platform/device_fixture.h"
 
+#include <cerrno>
+
 namespace platform {
 namespace {
 
@@ -82,6 +84,20 @@ TEST_F(FileManagerTest, WriteReplacesAWholeFileOrNothing) {
   EXPECT_EQ(files.contentsOfDirectoryAtPath("/"), (std::vector<std::string>{"photo.jpg", "taken"}))
       << "no temporary file is left behind";
   EXPECT_EQ(read("/nothing"), "<none>");
+}
+
+TEST_F(FileManagerTest, AWriteIfAbsentNeverReplacesAFile) {
+  const std::string text = "new";
+  const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+  ASSERT_TRUE(write("/photo.jpg", "old picture"));
+  NSError error;
+  EXPECT_FALSE(writeToFileIfAbsent(bytes, "/photo.jpg", &error));
+  EXPECT_EQ(error.code, EEXIST);
+  EXPECT_EQ(read("/photo.jpg"), "old picture");
+  EXPECT_TRUE(writeToFileIfAbsent(bytes, "/other.jpg"));
+  EXPECT_EQ(read("/other.jpg"), "new");
+  EXPECT_EQ(files.contentsOfDirectoryAtPath("/"), (std::vector<std::string>{"other.jpg", "photo.jpg"}))
+      << "no temporary file is left behind";
 }
 
 }  // namespace

@@ -1,0 +1,189 @@
+// RootViewController's photo storage and geotagging: the location it
+// receives, the composition of each picture, the camera-roll numbering and
+// the save pipeline. The logic lives in storage/; these members connect it
+// to the screen, the album service and the threads.
+#include "app/module_state.h"
+#include "app/screen_facts.h"
+#include "capture/root_view_controller.h"
+#include "platform/album/photo_album.h"
+#include "platform/foundation/bundle.h"
+#include "platform/foundation/data_file.h"
+#include "platform/foundation/string_format.h"
+#include "platform/graphics/text.h"
+#include "platform/runloop/thread.h"
+#include "storage/camera_roll.h"
+#include "storage/camera_roll_numbering.h"
+#include "storage/exif_composition.h"
+#include "storage/location_text.h"
+
+namespace holdstill {
+
+using namespace platform;
+
+namespace {
+
+constexpr TimeInterval kBusyPollSeconds = 0.5;
+
+std::string localized(const std::string& key) {
+  return NSBundle::mainBundle().localizedStringForKey(key, "", "");
+}
+
+}  // namespace
+
+// ---- location
+
+void RootViewController::newGPSPoint(const CLLocationRef& fix) {
+  _currentLocation.set(fix);
+  if (fix) setGPSInfo(holdstill::gpsInfoText(*fix));
+}
+
+void RootViewController::failedGPSPoint(const NSError* error) {
+  _currentLocation.set(nullptr);
+  setGPSInfo(gpsFailureText(error));
+}
+
+void RootViewController::setGPSInfo(const std::string& text) {
+  if (_gpsInfoTxt) _gpsInfoTxt->setText(text);
+}
+
+void RootViewController::loadGeotaggingViews() {
+  if (!vbRecordGPS) return;
+  if (!_gpsInfoTxt) {
+    // The status line of the GPS badge; the badge around it is the camera display's.
+    _gpsInfoTxt = std::make_shared<UILabel>(CGRectMake(0, 0, 240, 36));
+    _gpsInfoTxt->setNumberOfLines(2);
+    _gpsInfoTxt->setText(localized("AcquiringGPS"));
+  }
+  // The application thumbnail, composed once; seeing no thumbnail yet, it
+  // gets no thumbnail and no GPS tags of its own.
+  if (auto appThumb = UIImage::imageNamed("appthumb.png")) {
+    auto composed = holdstill::addEXIF(appThumb, {}, false, false, CompositionFacts::current(nullptr, nullptr));
+    if (composed) _processedThumb.set(std::make_shared<const exif::Bytes>(std::move(*composed)));
+  }
+}
+
+// ---- composition
+
+std::optional<exif::Bytes> RootViewController::addEXIF(const std::shared_ptr<UIImage>& image,
+                                                       const exif::Bytes& jpeg, const std::string& filename,
+                                                       bool orientationLandscape, bool thumbnail) const {
+  auto composed = holdstill::addEXIF(image, jpeg, orientationLandscape, thumbnail,
+                                     CompositionFacts::current(_processedThumb.get(), currentLocation()));
+  if (!composed || filename.empty()) return composed;
+  writeToFile(*composed, filename, true);
+  return std::nullopt;
+}
+
+std::vector<double> RootViewController::createLocArray(double value) { return holdstill::createLocArray(value); }
+
+void RootViewController::populateGPS(exif::EXFGPSLoc& target, const std::vector<double>& list) {
+  holdstill::populateGPS(target, list);
+}
+
+// ---- numbering
+
+std::optional<std::vector<std::string>> RootViewController::getPhotoLibraryFiles() const {
+  return cameraRollListing();
+}
+
+std::string RootViewController::getNextFileNumberFromPhotoLibrary(
+    bool, const std::optional<std::vector<std::string>>& lastArray) const {
+  const auto current = cameraRollListing();
+  if (!current) return {};
+  return nextFileStem(*current, lastArray.value_or(std::vector<std::string>{}));
+}
+
+// ---- save pipeline
+
+void RootViewController::cameraControllerTookPicture(const std::shared_ptr<UIImage>& picture) {
+  if (!picture) return;
+  auto self = std::static_pointer_cast<RootViewController>(shared_from_this());
+  NSThread::detachNewThread([self, picture] { self->savePhoto(picture); });
+}
+
+void RootViewController::savePhoto(const std::shared_ptr<UIImage>& picture) {
+  auto self = std::static_pointer_cast<RootViewController>(shared_from_this());
+  const auto lock = savePicLock;  // the same lock for the whole save
+  lock->lock();
+  // One decision for the whole save: the fix held now is the one composed.
+  const CLLocationRef fix = vbRecordGPS ? currentLocation() : nullptr;
+  if (fix) varrFileBefore.set(getPhotoLibraryFiles());
+  RunLoop& main = RunLoop::main();
+  main.performOnMainThread([self] { self->showSavingProgress(); }, true);
+  _bBusySaving = true;
+
+  std::optional<exif::Bytes> composed;
+  if (fix) {
+    composed = holdstill::addEXIF(picture, {}, vbLandscapeDuringSnap, true,
+                                  CompositionFacts::current(_processedThumb.get(), fix));
+  }
+  if (composed) {
+    UIImageWriteToSavedPhotosAlbum(
+        picture,
+        [self](const std::shared_ptr<UIImage>& image, const NSError* error, void* context) {
+          self->finishedSave(image, error, context);
+        },
+        &*composed);
+  } else {
+    // No fix, or a composition that failed: the album's file is the picture.
+    UIImageWriteToSavedPhotosAlbum(
+        picture,
+        [self](const std::shared_ptr<UIImage>& image, const NSError* error, void* context) {
+          self->finishedSaveNoGPS(image, error, context);
+        },
+        nullptr);
+  }
+  while (_bBusySaving) NSThread::sleepUntilDate(main.now() + kBusyPollSeconds);
+
+  main.performOnMainThread([self] { self->hideSavingProgress(); }, true);
+  main.performOnMainThread([self] { self->bringUpCamera(1); }, false);
+  composed.reset();
+  lock->unlock();
+}
+
+void RootViewController::finishedSave(const std::shared_ptr<UIImage>&, const NSError*, void* contextInfo) {
+  // Whatever the album reports, the composed picture is stored: over the
+  // album's new file when the listings name it, else under a new name.
+  if (const auto* composed = static_cast<const exif::Bytes*>(contextInfo))
+    storeComposedPicture(*composed, varrFileBefore.get().value_or(std::vector<std::string>{}));
+  _bBusySaving = false;
+}
+
+void RootViewController::finishedSaveNoGPS(const std::shared_ptr<UIImage>&, const NSError*, void*) {
+  _bBusySaving = false;
+}
+
+void RootViewController::showSavingProgress() {
+  const CGRect available = availFrame(shared_from_this());
+  _savingPhoto = std::make_shared<OrvRoundRectImage>(CGRectZero);
+  _savingPhoto->setBackgroundOnly(true);
+  _savingPhoto->setUserInteractionEnabled(false);
+  _savingPhoto->setFillColor(UIColor::colorWithWhite(0, 0.8f));
+
+  auto label = std::make_shared<UILabel>(CGRectMake(27, 100, 200, 40));
+  label->setBackgroundColor(UIColor::clearColor());
+  label->setFont(UIFont::boldSystemFontOfSize(16));
+  label->setTextColor(UIColor::colorWithWhite(1, 1));
+  label->setAdjustsFontSizeToFitWidth(false);
+  label->setNumberOfLines(2);
+  label->setTextAlignment(UITextAlignmentCenter);
+  label->setBaselineAdjustment(UIBaselineAdjustmentAlignCenters);
+  label->setShadowColor(UIColor::colorWithWhite(0, 0.3f));
+  label->setShadowOffset(CGSizeMake(1, 1));
+  const bool withGPS = vbRecordGPS && currentLocation();
+  label->setText(stringWithFormat(localized("Saving"), withGPS ? localized("SavingGPSData") : std::string()));
+
+  const CGSize text = sizeWithFont(label->text(), label->font(), available.size, UILineBreakModeWordWrap);
+  const CGFloat width = text.width + 40, height = text.height + 80;
+  _savingPhoto->setFrame(CGRectMake((available.size.width - width) / 2, 60, width, height));
+  label->setFrame(CGRectMake(7, 4, width - 5 - 2, height - 8));
+  _savingPhoto->addSubview(label);
+  if (auto screen = view()) screen->addSubview(_savingPhoto);
+}
+
+void RootViewController::hideSavingProgress() {
+  if (_savingPhoto) _savingPhoto->removeFromSuperview();
+  _savingPhoto = nullptr;
+}
+
+}  // namespace holdstill

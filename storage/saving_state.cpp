@@ -1,0 +1,15 @@
+#include "storage/saving_state.h"
+
+namespace holdstill {
+
+std::atomic<bool> _bBusySaving{false};
+Guarded<std::optional<std::vector<std::string>>> varrFileBefore;
+Guarded<std::shared_ptr<const exif::Bytes>> _processedThumb;
+
+void resetSavingStateForTesting() {
+  _bBusySaving = false;
+  varrFileBefore.set(std::nullopt);
+  _processedThumb.set(nullptr);
+}
+
+}  // namespace holdstill

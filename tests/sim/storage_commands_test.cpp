@@ -1,0 +1,174 @@
+// holdstill compose and replay-gps as a user runs them: the files compose
+// writes read back in exiftool; bad input gets one line naming it and
+// leaves nothing behind.
+#include "exif/exf_jpeg.h"
+#include "platform/graphics/image_codec.h"
+#include "tests/exif/support/command.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+using exif_testing::CommandResult;
+namespace fs = std::filesystem;
+
+class StorageCommands : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = exif_testing::freshDirectory("storage-commands");
+    // A bundle with an application thumbnail of the test's own.
+    bundle_ = dir_ + "/bundle";
+    fs::copy(HOLDSTILL_RESOURCES_DIR, bundle_, fs::copy_options::recursive);
+    writePNG(bundle_ + "/appthumb.png", 57, 57);
+    picture_ = dir_ + "/picture.png";
+    writePNG(picture_, 400, 300);
+  }
+
+  static void writePNG(const std::string& path, int width, int height) {
+    std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
+    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = (i % width) < size_t(width / 2) ? 0xFFE01010u : 0xFF1010E0u;
+    platform::writePNGFile(platform::CGImage(width, height, std::move(pixels)), path);
+  }
+
+  CommandResult holdstill(std::vector<std::string> args, const std::string& bundle = {}) const {
+    args.insert(args.begin(), {"env", "HOLDSTILL_RESOURCES=" + (bundle.empty() ? bundle_ : bundle), HOLDSTILL_BINARY});
+    return exif_testing::runCommand(args);
+  }
+
+  std::string dir_, bundle_, picture_;
+};
+
+nlohmann::json exiftool(const std::string& path) {
+  const CommandResult r = exif_testing::runCommand({"exiftool", "-j", "-n", "-G1", "-a", path});
+  EXPECT_EQ(r.status, 0) << r.err;
+  return r.status == 0 ? nlohmann::json::parse(r.out).at(0) : nlohmann::json();
+}
+
+TEST_F(StorageCommands, ComposeWritesAGeotaggedPictureThatExiftoolValidates) {
+  const std::string out = dir_ + "/out.jpg";
+  const CommandResult r = holdstill({"compose", picture_, "-o", out, "--lat", "-33.8688", "--lon", "151.2093",
+                                     "--alt", "-12.5", "--orientation", "right", "--model", "iPhone 3G",
+                                     "--name", "Zoë", "--language", "de", "--time", "2009-12-31 23:59:59"});
+  ASSERT_EQ(r.status, 0) << r.command << "\n" << r.err;
+  const nlohmann::json tags = exiftool(out);
+  EXPECT_EQ(tags.at("IFD0:Model"), "iPhone 3G");
+  EXPECT_EQ(tags.at("IFD0:Artist"), "Camera owner, Zoe");
+  EXPECT_EQ(tags.at("IFD0:ModifyDate"), "2009:12:31 23:59:59");
+  EXPECT_EQ(tags.at("ExifIFD:ExifImageWidth"), 300);
+  EXPECT_EQ(tags.at("ExifIFD:ExifImageHeight"), 400);
+  EXPECT_EQ(tags.at("GPS:GPSLatitudeRef"), "S");
+  EXPECT_NEAR(tags.at("GPS:GPSLatitude").get<double>(), 33.8688, 1e-6);
+  EXPECT_EQ(tags.at("GPS:GPSLongitudeRef"), "E");
+  EXPECT_EQ(tags.at("GPS:GPSAltitudeRef"), 1);
+  EXPECT_NEAR(tags.at("GPS:GPSAltitude").get<double>(), 12.5, 1e-9);
+
+  const CommandResult thumb = exif_testing::runCommand({"exiftool", "-b", "-ThumbnailImage", out});
+  const platform::CGImageRef small = platform::decodeImage(
+      std::span(reinterpret_cast<const uint8_t*>(thumb.out.data()), thumb.out.size()));
+  ASSERT_TRUE(small);
+  EXPECT_EQ(small->width(), 160);
+  EXPECT_EQ(small->height(), 120);
+  const CommandResult check = exif_testing::runCommand({"exiftool", "-validate", "-error", "-warning", "-a", "-s", out});
+  EXPECT_NE(check.out.find("Validate"), std::string::npos) << check.out;
+  EXPECT_EQ(check.out.find("Error"), std::string::npos) << check.out;
+
+  const CommandResult plain = holdstill({"compose", picture_, "-o", dir_ + "/plain.jpg", "--landscape"});
+  ASSERT_EQ(plain.status, 0) << plain.err;
+  const nlohmann::json none = exiftool(dir_ + "/plain.jpg");
+  EXPECT_FALSE(none.contains("GPS:GPSLatitude")) << "no position given, no GPS tags";
+  EXPECT_EQ(none.at("IFD0:Model"), "iPhone");
+}
+
+TEST_F(StorageCommands, ComposeRefusesBadInputWithOneLineAndWritesNothing) {
+  const std::string out = dir_ + "/out.jpg";
+  { std::ofstream(out) << "keep me"; }
+  const std::string notAPicture = dir_ + "/notes.txt";
+  { std::ofstream(notAPicture) << "hello"; }
+  const fs::path emptyBundle = dir_ + "/empty-bundle";
+  fs::create_directories(emptyBundle);
+  fs::copy_file(fs::path(HOLDSTILL_RESOURCES_DIR) / "Info.json", emptyBundle / "Info.json");
+  struct Case {
+    std::vector<std::string> args;
+    std::string bundle;
+    std::string named;  // what the message must name
+  } cases[] = {
+      {{"compose", dir_ + "/missing.png", "-o", out}, "", "missing.png"},
+      {{"compose", notAPicture, "-o", out}, "", "notes.txt"},
+      {{"compose", picture_, "-o", out, "--lat", "91", "--lon", "8"}, "", "--lat"},
+      {{"compose", picture_, "-o", out, "--lat", "47", "--lon", "-180.5"}, "", "--lon"},
+      {{"compose", picture_, "-o", out, "--lat", "47"}, "", "--lon"},
+      {{"compose", picture_, "-o", out, "--lat", "nan", "--lon", "8"}, "", "--lat"},
+      {{"compose", picture_, "-o", out, "--time", "2009-02-30 10:00:00"}, "", "--time"},
+      {{"compose", picture_, "-o", out, "--time", "yesterday"}, "", "--time"},
+      {{"compose", picture_, "-o", out, "--orientation", "sideways"}, "", "--orientation"},
+      {{"compose", picture_, "-o", out}, emptyBundle.string(), "appthumb.png"},
+  };
+  for (const Case& c : cases) {
+    const CommandResult r = holdstill(c.args, c.bundle);
+    EXPECT_EQ(r.status, 1) << r.command << "\n" << r.out << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_NE(r.err.find(c.named), std::string::npos) << r.err;
+    std::ifstream kept(out);
+    std::string content;
+    std::getline(kept, content);
+    EXPECT_EQ(content, "keep me") << r.command;
+  }
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 5)
+      << "no temporary file left behind";
+}
+
+std::string walk(bool withTimes) {
+  std::string gpx = R"(<?xml version="1.0"?>
+<gpx version="1.1" creator="test" xmlns="http://www.topografix.com/GPX/1/1"><trk><trkseg>
+)";
+  // 1.1 m steps in latitude, one a second, recorded in 2020.
+  for (int i = 0; i < 5; ++i) {
+    char point[200];
+    std::snprintf(point, sizeof point, "<trkpt lat=\"%.5f\" lon=\"8.54170\"><ele>408</ele>%s</trkpt>\n",
+                  47.37690 + i * 1e-5, withTimes ? ("<time>2020-05-01T09:30:0" + std::to_string(i) + "Z</time>").c_str() : "");
+    gpx += point;
+  }
+  return gpx + "</trkseg></trk></gpx>\n";
+}
+
+TEST_F(StorageCommands, ReplayGpsReportsAfterTwoMetresAndRejectsAStaleFirstFixWithKeptTimes) {
+  const std::string track = dir_ + "/walk.gpx";
+  { std::ofstream(track) << walk(true); }
+  const CommandResult fresh = holdstill({"replay-gps", track, "--start", "2"});
+  ASSERT_EQ(fresh.status, 0) << fresh.err;
+  EXPECT_EQ(fresh.out.find("      2.0 s  accepted            GPS: 47.38 N  8.54 E  Alt: 408m  on "), 0u)
+      << fresh.out;
+  EXPECT_NE(fresh.out.find("      4.0 s  accepted"), std::string::npos) << fresh.out;
+  EXPECT_NE(fresh.out.find("      6.0 s  accepted"), std::string::npos) << fresh.out;
+  EXPECT_NE(fresh.out.find("3 fixes delivered: 3 accepted, 0 rejected as stale, 0 rejected for accuracy; "
+                           "0 errors; 2 held back by the 2 m distance filter\n"),
+            std::string::npos)
+      << fresh.out;
+
+  const CommandResult kept = holdstill({"replay-gps", track, "--keep-times", "--language", "fr"});
+  ASSERT_EQ(kept.status, 0) << kept.err;
+  EXPECT_EQ(kept.out.find("      0.0 s  rejected: stale     Aucune donnée GPS\n"), 0u) << kept.out;
+  EXPECT_NE(kept.out.find("      2.0 s  accepted            GPS : 47.38 N  8.54 E  Alt: 408m  on 1 mai 2020 09:30:02\n"),
+            std::string::npos) << kept.out;
+
+  const CommandResult invalid = holdstill({"replay-gps", track, "--accuracy", "-1"});
+  EXPECT_NE(invalid.out.find("3 fixes delivered: 0 accepted, 0 rejected as stale, 3 rejected for accuracy"),
+            std::string::npos) << invalid.out;
+}
+
+TEST_F(StorageCommands, ReplayGpsNamesTheFileAndLineOfABrokenTrack) {
+  const std::string track = dir_ + "/broken.gpx";
+  { std::ofstream(track) << "<gpx version=\"1.1\">\n<wpt lat=\"95\" lon=\"8\"/>\n</gpx>\n"; }
+  const CommandResult r = holdstill({"replay-gps", track});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("broken.gpx: line 2"), std::string::npos) << r.err;
+  EXPECT_EQ(r.out, "");
+}
+
+}  // namespace

@@ -1,0 +1,255 @@
+// The EXIF composition read back two ways, by the library and by exiftool:
+// the tags, the GPS position with its references, and the thumbnail turned
+// upright for each orientation, itself carrying the application thumbnail.
+#include "storage/exif_composition.h"
+
+#include "exif/exf_exception.h"
+#include "platform/graphics/image_codec.h"
+#include "tests/exif/support/command.h"
+#include "tests/platform/device_fixture.h"
+#include "tests/storage/test_pictures.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <cmath>
+#include <fstream>
+
+namespace holdstill {
+namespace {
+
+using namespace platform;
+using namespace holdstill::testing;
+using exif::TagValue;
+
+// A text value as written, without the NUL that ends it in the file.
+std::string text(const TagValue* value) {
+  const auto* s = value ? value->get<std::string>() : nullptr;
+  if (!s) return "<missing>";
+  return s->substr(0, s->find('\0'));
+}
+
+double number(const TagValue* value) {
+  if (!value) return NAN;
+  if (const auto* n = value->get<exif::Number>()) return n->doubleValue();
+  if (const auto* f = value->get<exif::EXFraction>()) return f->quotient();
+  if (const auto* loc = value->get<exif::EXFGPSLoc>()) return loc->descriptionAsDecimal();
+  return NAN;
+}
+
+CLLocationRef fixAt(double lat, double lon, double alt) {
+  return std::make_shared<const CLLocation>(CLLocationCoordinate2D{lat, lon}, alt, 5,
+                                            NSDate::dateWithTimeIntervalSince1970(0));
+}
+
+TEST(CreateLocArray, SplitsTheMagnitudeIntoDegreesMinutesSeconds) {
+  const std::vector<double> west = createLocArray(-122.4194);
+  ASSERT_EQ(west.size(), 3u);
+  EXPECT_EQ(west[0], 122);
+  EXPECT_EQ(west[1], 25);
+  EXPECT_NEAR(west[2], 9.84, 1e-6);
+  const std::vector<double> south = createLocArray(-33.8688);
+  EXPECT_EQ(south[0], 33);
+  EXPECT_EQ(south[1], 52);
+  EXPECT_NEAR(south[2], 7.68, 1e-6);
+  exif::EXFGPSLoc loc;
+  populateGPS(loc, south);
+  EXPECT_EQ(loc.degrees(), exif::EXFraction(33, 1));
+  EXPECT_EQ(loc.minutes(), exif::EXFraction(52, 1));
+  EXPECT_NEAR(loc.seconds()->quotient(), 7.68, 1e-4);
+}
+
+struct GpsCase {
+  const char* name;
+  double lat, lon, alt;
+  const char *latRef, *lonRef;
+  int altRef;
+};
+
+const GpsCase kGpsCases[] = {
+    {"NorthEast", 47.3769, 8.5417, 408.25, "N", "E", 0},
+    {"SouthWestBelowSeaLevel", -33.8688, -70.6693, -12.5, "S", "W", 1},
+    {"ZeroIsNorthAndEast", 0.0, 0.0, 0.0, "N", "E", 0},
+};
+
+class GpsTags : public ::testing::TestWithParam<GpsCase> {};
+
+TEST_P(GpsTags, CarryTheMagnitudeAndTheReferences) {
+  const GpsCase& c = GetParam();
+  CompositionFacts facts = knownPhoneWithThumb();
+  ASSERT_TRUE(facts.processedThumb);
+  facts.fix = fixAt(c.lat, c.lon, c.alt);
+  const auto composed = addEXIF(quarterCard(320, 240, UIImageOrientationUp), {}, false, true, facts);
+  ASSERT_TRUE(composed);
+  const auto jpeg = scan(*composed);
+  // The picture and its thumbnail both carry the position.
+  const auto thumbnail = jpeg.exifMetaData().thumbnailBytes();
+  ASSERT_TRUE(thumbnail && !thumbnail->empty());
+  const auto thumbJpeg = scan(*thumbnail);
+  for (const exif::EXFMetaData* md : {&jpeg.exifMetaData(), &thumbJpeg.exifMetaData()}) {
+    EXPECT_EQ(text(md->tagValue(1)), c.latRef);
+    EXPECT_NEAR(number(md->tagValue(2)), std::fabs(c.lat), 1e-6);
+    EXPECT_EQ(text(md->tagValue(3)), c.lonRef);
+    EXPECT_NEAR(number(md->tagValue(4)), std::fabs(c.lon), 1e-6);
+    EXPECT_EQ(number(md->tagValue(5)), c.altRef);
+    EXPECT_NEAR(number(md->tagValue(6)), std::fabs(c.alt), 1e-6);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Positions, GpsTags, ::testing::ValuesIn(kGpsCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Composition, WritesNoGpsTagsWithoutAFixOrWithoutTheApplicationThumbnail) {
+  CompositionFacts withThumb = knownPhoneWithThumb();
+  CompositionFacts withFix = knownPhone();
+  withFix.fix = fixAt(47, 8, 400);
+  for (const CompositionFacts& facts : {withThumb, withFix}) {
+    const auto composed = addEXIF(quarterCard(64, 48, UIImageOrientationUp), {}, false, true, facts);
+    ASSERT_TRUE(composed);
+    const auto jpeg = scan(*composed);
+    for (exif::TagKey key : {1, 2, 3, 4, 5, 6}) EXPECT_EQ(jpeg.exifMetaData().tagValue(key), nullptr) << key;
+  }
+}
+
+TEST(Composition, TheApplicationThumbnailItselfHasNoThumbnail) {
+  const CompositionFacts facts = knownPhoneWithThumb();
+  const auto jpeg = scan(*facts.processedThumb);
+  EXPECT_EQ(number(jpeg.exifMetaData().thumbnailTagValue(514)), 0);
+  EXPECT_EQ(number(jpeg.exifMetaData().tagValue(40962)), 57);
+}
+
+TEST(Composition, WithoutAPictureTheGivenJpegIsTagged) {
+  const exif::Bytes given = encodeJPEG(*quarterCard(32, 16, UIImageOrientationUp)->CGImage(), 80);
+  const auto composed = addEXIF(nullptr, given, false, true, knownPhoneWithThumb());
+  ASSERT_TRUE(composed);
+  const auto jpeg = scan(*composed);
+  EXPECT_EQ(text(jpeg.exifMetaData().tagValue(271)), "Apple");
+  EXPECT_EQ(jpeg.exifMetaData().tagValue(40962), nullptr) << "no picture, no pixel size";
+  EXPECT_FALSE(addEXIF(nullptr, {}, false, true, knownPhone())) << "nothing to compose";
+}
+
+TEST(Composition, OrientationIsSixOnAPhoneAndOneForAnUprightPictureElsewhere) {
+  struct Case {
+    bool phone;
+    UIImageOrientation orientation;
+    bool landscape;
+    int expected;
+  } cases[] = {
+      {true, UIImageOrientationUp, false, 6},    {false, UIImageOrientationUp, false, 1},
+      {false, UIImageOrientationUp, true, 6},    {false, UIImageOrientationRight, false, 6},
+  };
+  for (const Case& c : cases) {
+    CompositionFacts facts = knownPhone();
+    facts.device.isPhone = c.phone;
+    const auto composed = addEXIF(quarterCard(16, 16, c.orientation), {}, c.landscape, false, facts);
+    ASSERT_TRUE(composed);
+    EXPECT_EQ(number(scan(*composed).exifMetaData().tagValue(274)), c.expected);
+  }
+}
+
+TEST(Composition, AnApplicationThumbnailTooLargeForTheBlockIsLeftOutOfTheThumbnail) {
+  // Noise does not compress: its JPEG alone overflows a segment.
+  std::vector<uint32_t> noise(400 * 300);
+  uint32_t state = 12345;
+  for (auto& p : noise) p = 0xFF000000u | ((state = state * 1664525u + 1013904223u) >> 8);
+  CompositionFacts facts = knownPhone();
+  facts.processedThumb = std::make_shared<const exif::Bytes>(
+      encodeJPEG(platform::CGImage(400, 300, std::move(noise)), 100));
+  ASSERT_GT(facts.processedThumb->size(), 65533u);
+  facts.fix = fixAt(47, 8, 400);
+  const auto composed = addEXIF(quarterCard(320, 240, UIImageOrientationUp), {}, false, true, facts);
+  ASSERT_TRUE(composed) << "the picture is still composed";
+  const auto jpeg = scan(*composed);
+  EXPECT_EQ(text(jpeg.exifMetaData().tagValue(1)), "N");
+  // The picture keeps its thumbnail, which goes without the application thumbnail.
+  const auto thumbnail = jpeg.exifMetaData().thumbnailBytes().value_or(exif::Bytes{});
+  const CGImageRef small = decodeImage(thumbnail);
+  ASSERT_TRUE(small);
+  EXPECT_EQ(small->width(), 160);
+  const auto thumbJpeg = scan(thumbnail);
+  EXPECT_EQ(number(thumbJpeg.exifMetaData().thumbnailTagValue(514)), 0);
+  EXPECT_EQ(text(thumbJpeg.exifMetaData().tagValue(1)), "N");
+}
+
+// ---- read back by exiftool, for a landscape and a portrait picture
+
+struct OrientationCase {
+  const char* name;
+  UIImageOrientation orientation;
+  RGBA8 topLeft, topRight, bottomLeft, bottomRight;  // of the thumbnail
+};
+
+const OrientationCase kOrientations[] = {
+    {"Up", UIImageOrientationUp, kRed, kGreen, kBlue, kYellow},
+    {"Down", UIImageOrientationDown, kYellow, kBlue, kGreen, kRed},
+    {"Right", UIImageOrientationRight, kBlue, kRed, kYellow, kGreen},
+    {"Left", UIImageOrientationLeft, kGreen, kYellow, kRed, kBlue},
+};
+
+class ComposedFile : public platform::testsupport::DeviceTest,
+                     public ::testing::WithParamInterface<OrientationCase> {};
+
+TEST_P(ComposedFile, ReadsBackInExiftoolWithAnUprightThumbnail) {
+  const OrientationCase& c = GetParam();
+  CompositionFacts facts = knownPhoneWithThumb();
+  facts.fix = fixAt(-33.8688, -70.6693, -12.5);
+  const auto picture = quarterCard(400, 300, c.orientation);
+  const auto composed = addEXIF(picture, {}, false, true, facts);
+  ASSERT_TRUE(composed);
+
+  const auto jpeg = scan(*composed);
+  const auto& md = jpeg.exifMetaData();
+  const auto thumbnail = md.thumbnailBytes().value_or(exif::Bytes{});
+  const CGImageRef small = decodeImage(thumbnail);
+  ASSERT_TRUE(small);
+  EXPECT_EQ(small->width(), 160);
+  EXPECT_EQ(small->height(), 120);
+  const std::pair<RGBA8, RGBA8> corners[] = {{small->colorAt(20, 15), c.topLeft},
+                                             {small->colorAt(140, 15), c.topRight},
+                                             {small->colorAt(20, 105), c.bottomLeft},
+                                             {small->colorAt(140, 105), c.bottomRight}};
+  for (const auto& [seen, wanted] : corners)
+    EXPECT_TRUE(near(seen, wanted)) << int(seen.red) << "," << int(seen.green) << "," << int(seen.blue);
+  // The thumbnail's own thumbnail is the application thumbnail.
+  EXPECT_EQ(scan(thumbnail).exifMetaData().thumbnailBytes(), *facts.processedThumb);
+
+  const std::string folder = exif_testing::freshDirectory("composed");
+  const std::string path = folder + "/composed.jpg";
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(composed->data()),
+                                               std::streamsize(composed->size()));
+  const auto tags = exif_testing::runCommand({"exiftool", "-j", "-n", "-G1", "-a", path});
+  ASSERT_EQ(tags.status, 0) << tags.err;
+  const nlohmann::json all = nlohmann::json::parse(tags.out).at(0);
+  const bool portrait = c.orientation == UIImageOrientationLeft || c.orientation == UIImageOrientationRight;
+  EXPECT_EQ(all.at("IFD0:Make"), "Apple");
+  EXPECT_EQ(all.at("IFD0:Model"), "iPhone");
+  EXPECT_EQ(all.at("IFD0:Software"), "Holdstill v1.2");
+  EXPECT_EQ(all.at("IFD0:Artist"), "Camera owner, Jorg's ? Phone");
+  EXPECT_EQ(all.at("IFD0:ModifyDate"), "2009:12:31 23:59:59");
+  EXPECT_EQ(all.at("ExifIFD:DateTimeOriginal"), "2009:12:31 23:59:59");
+  EXPECT_EQ(all.at("ExifIFD:CreateDate"), "2009:12:31 23:59:59");
+  EXPECT_EQ(all.at("ExifIFD:ExifImageWidth"), portrait ? 300 : 400);
+  EXPECT_EQ(all.at("ExifIFD:ExifImageHeight"), portrait ? 400 : 300);
+  EXPECT_EQ(all.at("IFD0:Orientation"), 6);
+  EXPECT_EQ(all.at("ExifIFD:ColorSpace"), 65535);
+  EXPECT_EQ(all.at("ExifIFD:UserComment"), "Holdstill v1.2 from holdstill.app");
+  EXPECT_EQ(all.at("GPS:GPSLatitudeRef"), "S");
+  EXPECT_NEAR(all.at("GPS:GPSLatitude").get<double>(), 33.8688, 1e-6);
+  EXPECT_EQ(all.at("GPS:GPSLongitudeRef"), "W");
+  EXPECT_NEAR(all.at("GPS:GPSLongitude").get<double>(), 70.6693, 1e-6);
+  EXPECT_EQ(all.at("GPS:GPSAltitudeRef"), 1);
+  EXPECT_NEAR(all.at("GPS:GPSAltitude").get<double>(), 12.5, 1e-9);
+  EXPECT_EQ(all.at("IFD1:ThumbnailLength"), thumbnail.size());
+
+  // Validation may warn about tags the composition does not write, but finds no error.
+  const auto findings = exif_testing::runCommand({"exiftool", "-validate", "-error", "-warning", "-a", "-s", path});
+  ASSERT_EQ(findings.status, 0) << findings.err;
+  EXPECT_EQ(findings.out.find("Error"), std::string::npos) << findings.out;
+  EXPECT_NE(findings.out.find("Validate"), std::string::npos) << findings.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Orientations, ComposedFile, ::testing::ValuesIn(kOrientations),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace holdstill

@@ -1,0 +1,275 @@
+// The save pipeline in virtual time: the worker, the album service (with
+// its faults), the badge, and what the camera roll holds afterwards. No
+// file that a save did not write may ever change.
+#include "app/module_state.h"
+#include "capture/root_view_controller.h"
+#include "platform/album/photo_album.h"
+#include "platform/foundation/data_file.h"
+#include "platform/foundation/file_manager.h"
+#include "platform/graphics/image_codec.h"
+#include "platform/runloop/thread.h"
+#include "platform/ui/navigation_controller.h"
+#include "platform/ui/ui_state.h"
+#include "storage/saving_state.h"
+#include "tests/platform/device_fixture.h"
+#include "tests/storage/test_pictures.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace holdstill {
+namespace {
+
+using namespace platform;
+using namespace holdstill::testing;
+using Files = std::map<std::string, std::vector<uint8_t>>;
+
+const std::string kRoll(kCameraRollFolder);
+
+class SavePipeline : public testsupport::DeviceTest {
+ protected:
+  void SetUp() override {
+    DeviceTest::SetUp();
+    resetUserInterface();
+    resetModuleStateForTesting();
+    resetSavingStateForTesting();
+    // The bundle with an application thumbnail of our own.
+    bundle_ = scratch() / "bundle";
+    std::filesystem::create_directories(bundle_);
+    std::filesystem::copy(HOLDSTILL_RESOURCES_DIR, bundle_, std::filesystem::copy_options::recursive);
+    writePNGFile(*appThumbPicture()->CGImage(), (bundle_ / "appthumb.png").string());
+    useDevice({}, bundle_);
+  }
+  void TearDown() override {
+    finishWorkers();
+    resetUserInterface();
+    resetSavingStateForTesting();
+    DeviceTest::TearDown();
+  }
+
+  std::shared_ptr<RootViewController> screen(bool recordGPS) {
+    vbRecordGPS = recordGPS;
+    auto root = std::make_shared<RootViewController>();
+    navigation_ = UINavigationController::initWithRootViewController(root);
+    navigation_->setNavigationBarHidden(true);
+    root->view();
+    return root;
+  }
+
+  static void put(const std::string& name, std::vector<uint8_t> bytes) {
+    ASSERT_TRUE(NSFileManager::defaultManager().createDirectoryAtPath(kRoll, true));
+    ASSERT_TRUE(writeToFile(bytes, kRoll + name, true));
+  }
+
+  // Every file of the camera roll (and of a second folder), by device path.
+  static Files files(const std::string& folder = kRoll) {
+    Files found;
+    for (const std::string& entry : NSFileManager::defaultManager().subpathsAtPath(folder))
+      if (auto bytes = dataWithContentsOfFile(folder + entry)) found[folder + entry] = *bytes;
+    return found;
+  }
+
+  // Hands the picture to the screen and runs until every save is done.
+  static void takeAndWait(const std::shared_ptr<RootViewController>& root,
+                          std::shared_ptr<UIImage> picture = quarterCard(320, 240, UIImageOrientationRight)) {
+    root->cameraControllerTookPicture(picture);
+    ASSERT_TRUE(runUntilWorkersEnd(120));
+  }
+
+  static CLLocationRef fix(double lat = 47.3769, double lon = 8.5417, double alt = -12.5) {
+    return std::make_shared<const CLLocation>(CLLocationCoordinate2D{lat, lon}, alt, 5, NSDate::date());
+  }
+
+  // The latitude the file carries, or nothing without GPS tags.
+  static std::optional<double> latitudeOf(const std::vector<uint8_t>& bytes) {
+    const auto jpeg = scan(bytes);
+    const auto* value = jpeg.exifMetaData().tagValue(2);
+    const auto* loc = value ? value->get<exif::EXFGPSLoc>() : nullptr;
+    if (!loc) return std::nullopt;
+    return loc->descriptionAsDecimal();
+  }
+  static bool ours(const std::vector<uint8_t>& bytes) {
+    return scan(bytes).exifMetaData().tagValue(271) != nullptr;
+  }
+
+  // The files present before, unchanged.
+  static void expectUntouched(const Files& before) {
+    const Files now = files();
+    for (const auto& [path, bytes] : before) {
+      ASSERT_TRUE(now.contains(path)) << path << " disappeared";
+      EXPECT_EQ(now.at(path), bytes) << path << " was overwritten";
+    }
+  }
+
+  std::filesystem::path bundle_;
+  std::shared_ptr<UINavigationController> navigation_;
+};
+
+TEST_F(SavePipeline, WithGpsOffOrNoFixTheAlbumAloneSavesThePicture) {
+  for (bool recordGPS : {false, true}) {
+    SCOPED_TRACE(recordGPS ? "GPS on, no fix" : "GPS off");
+    useDevice({}, bundle_);
+    resetSavingStateForTesting();
+    auto root = screen(recordGPS);
+    root->cameraControllerTookPicture(quarterCard(64, 48, UIImageOrientationUp));
+    ASSERT_TRUE(loop().runUntil([&] { return root->savingPhoto() != nullptr; }, 5));
+    auto badge = root->savingPhoto();
+    EXPECT_EQ(badge->superview(), root->view());
+    const auto label = std::dynamic_pointer_cast<UILabel>(badge->subviews().at(0));
+    ASSERT_TRUE(label);
+    EXPECT_EQ(label->text(), "Saving picture…");
+    EXPECT_EQ(badge->frame().origin.y, 60);
+    EXPECT_FLOAT_EQ(badge->frame().origin.x * 2 + badge->frame().size.width, 320);
+    EXPECT_EQ(label->frame(), CGRectMake(7, 4, badge->frame().size.width - 7, badge->frame().size.height - 8));
+    ASSERT_TRUE(runUntilWorkersEnd(60));
+    EXPECT_EQ(root->savingPhoto(), nullptr);
+    EXPECT_EQ(badge->superview(), nullptr);
+    loop().runFor(0.1);
+    EXPECT_EQ(root->bringUpCameraCount(), 1);
+
+    const Files roll = files();
+    ASSERT_EQ(roll.size(), 1u);
+    EXPECT_EQ(roll.begin()->first, kRoll + "IMG_0001.JPG");
+    EXPECT_FALSE(ours(roll.begin()->second)) << "the album's own file";
+    EXPECT_EQ(varrFileBefore.get(), std::nullopt) << "no listing taken";
+  }
+}
+
+TEST_F(SavePipeline, WithAFixTheAlbumsFileIsReplacedByTheGeotaggedPicture) {
+  put("IMG_0007.JPG", {7, 7, 7});
+  const Files before = files();
+  auto root = screen(true);
+  ASSERT_TRUE(root->gpsInfoText());
+  EXPECT_EQ(root->gpsInfoText()->text(), "Acquiring GPS position…");
+  root->newGPSPoint(fix());
+  EXPECT_EQ(root->gpsInfoText()->text().substr(0, 32), "GPS: 47.38 N  8.54 E  Alt: -12m\r");
+
+  root->cameraControllerTookPicture(quarterCard(320, 240, UIImageOrientationRight));
+  ASSERT_TRUE(loop().runUntil([&] { return root->savingPhoto() != nullptr; }, 5));
+  const auto label = std::dynamic_pointer_cast<UILabel>(root->savingPhoto()->subviews().at(0));
+  EXPECT_EQ(label->text(), "Saving picture with GPS data…");
+  ASSERT_TRUE(runUntilWorkersEnd(60));
+
+  const Files roll = files();
+  ASSERT_EQ(roll.size(), 2u) << "one file per picture";
+  const auto& saved = roll.at(kRoll + "IMG_0008.JPG");
+  EXPECT_NEAR(latitudeOf(saved).value_or(0), 47.3769, 1e-6);
+  const auto jpeg = scan(saved);
+  EXPECT_EQ(jpeg.exifMetaData().tagValue(5)->get<exif::Number>()->int32Value(), 1) << "below sea level";
+  expectUntouched(before);
+}
+
+TEST_F(SavePipeline, AFixArrivingBetweenTwoPicturesTagsOnlyTheSecond) {
+  auto root = screen(true);
+  takeAndWait(root);
+  root->newGPSPoint(fix(-33.8688, 151.2093, 3));
+  takeAndWait(root);
+  const Files roll = files();
+  ASSERT_EQ(roll.size(), 2u);
+  EXPECT_EQ(latitudeOf(roll.at(kRoll + "IMG_0001.JPG")), std::nullopt);
+  EXPECT_NEAR(latitudeOf(roll.at(kRoll + "IMG_0002.JPG")).value_or(0), 33.8688, 1e-6);
+
+  // A rejected fix stops the geotagging again.
+  root->failedGPSPoint(nullptr);
+  EXPECT_EQ(root->currentLocation(), nullptr);
+  EXPECT_EQ(root->gpsInfoText()->text(), "No GPS data");
+  takeAndWait(root);
+  EXPECT_EQ(latitudeOf(files().at(kRoll + "IMG_0003.JPG")), std::nullopt);
+}
+
+TEST_F(SavePipeline, TwoPicturesInQuickSuccessionSaveOneAfterTheOther) {
+  auto root = screen(true);
+  root->newGPSPoint(fix());
+  root->cameraControllerTookPicture(quarterCard(320, 240, UIImageOrientationUp));
+  root->cameraControllerTookPicture(quarterCard(240, 320, UIImageOrientationUp));
+  // At most one badge at a time: the second save waits for the first.
+  int shown = 0;
+  std::shared_ptr<OrvRoundRectImage> last;
+  ASSERT_TRUE(loop().runUntil(
+      [&] {
+        if (root->savingPhoto() && root->savingPhoto() != last) ++shown;
+        last = root->savingPhoto();
+        EXPECT_LE(root->view()->subviews().size(), 2u);
+        return NSThread::liveWorkerCount() == 0;
+      },
+      120));
+  EXPECT_EQ(shown, 2);
+  loop().runFor(0.1);
+  EXPECT_EQ(root->bringUpCameraCount(), 2);
+  const Files roll = files();
+  ASSERT_EQ(roll.size(), 2u);
+  for (const auto& [path, bytes] : roll) EXPECT_TRUE(latitudeOf(bytes)) << path;
+  EXPECT_EQ(decodeImage(roll.at(kRoll + "IMG_0001.JPG"))->width(), 320);
+  EXPECT_EQ(decodeImage(roll.at(kRoll + "IMG_0002.JPG"))->width(), 240) << "each replaced its own file";
+}
+
+TEST_F(SavePipeline, AnAlbumErrorStillSavesTheGeotaggedPictureUnderANewName) {
+  put("IMG_0999.JPG", {9, 9, 9});
+  put("IMG_0004.JPG", {4});
+  const Files before = files();
+  PhotoAlbum::current().failAt(1);
+  auto root = screen(true);
+  root->newGPSPoint(fix());
+  takeAndWait(root);
+  const Files roll = files();
+  ASSERT_EQ(roll.size(), 3u);
+  EXPECT_TRUE(latitudeOf(roll.at(kRoll + "IMG_1000.JPG")));
+  expectUntouched(before);
+}
+
+TEST_F(SavePipeline, AnAlbumWritingElsewhereLeavesItsFileAndSavesOursInTheRoll) {
+  put("IMG_0002.JPG", {2});
+  const Files before = files();
+  PhotoAlbum::current().elsewhereAt(1);
+  auto root = screen(true);
+  root->newGPSPoint(fix());
+  takeAndWait(root);
+  const std::string elsewhere(PhotoAlbum::kElsewhereFolder);
+  const Files other = files(elsewhere);
+  ASSERT_EQ(other.size(), 1u);
+  EXPECT_FALSE(ours(other.begin()->second));
+  const Files roll = files();
+  ASSERT_EQ(roll.size(), 2u);
+  EXPECT_TRUE(latitudeOf(roll.at(kRoll + "IMG_0003.JPG")));
+  expectUntouched(before);
+}
+
+TEST_F(SavePipeline, ANewPictureThatReallyIsNumber999IsReplaced) {
+  put("IMG_0998.JPG", {8});
+  const Files before = files();
+  auto root = screen(true);
+  root->newGPSPoint(fix());
+  takeAndWait(root);
+  const Files roll = files();
+  ASSERT_EQ(roll.size(), 2u);
+  EXPECT_TRUE(latitudeOf(roll.at(kRoll + "IMG_0999.JPG")));
+  expectUntouched(before);
+}
+
+TEST_F(SavePipeline, ALateAlbumKeepsTheBadgeUpUntilItCompletes) {
+  PhotoAlbum::current().lateAt(1, 5);
+  auto root = screen(true);
+  root->newGPSPoint(fix());
+  const TimeInterval start = loop().now();
+  root->cameraControllerTookPicture(quarterCard(64, 48, UIImageOrientationUp));
+  ASSERT_TRUE(loop().runUntil([&] { return root->savingPhoto() != nullptr; }, 5));
+  ASSERT_TRUE(loop().runUntil([&] { return root->savingPhoto() == nullptr; }, 60));
+  EXPECT_GE(loop().now() - start, PhotoAlbum::kDefaultWorkSeconds + 5);
+  ASSERT_TRUE(runUntilWorkersEnd(10));
+  EXPECT_TRUE(latitudeOf(files().at(kRoll + "IMG_0001.JPG")));
+}
+
+TEST_F(SavePipeline, LoadingTheViewComposesTheApplicationThumbnailOnlyWithGpsOn) {
+  screen(false);
+  EXPECT_EQ(_processedThumb.get(), nullptr);
+  auto root = screen(true);
+  const auto thumb = _processedThumb.get();
+  ASSERT_TRUE(thumb);
+  const auto jpeg = scan(*thumb);
+  EXPECT_EQ(jpeg.exifMetaData().tagValue(40962)->get<exif::Number>()->int32Value(), 57);
+  EXPECT_EQ(jpeg.exifMetaData().tagValue(1), nullptr) << "no GPS tags on the application thumbnail";
+}
+
+}  // namespace
+}  // namespace holdstill
