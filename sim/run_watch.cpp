@@ -15,6 +15,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 
@@ -75,11 +76,14 @@ std::optional<std::string> gpsPositionOf(const fs::path& file) {
   std::string text = stringWithFormat("%.6f %@, %.6f %@", latLoc->descriptionAsDecimal(), reference(meta.tagValue(1)),
                                       lonLoc->descriptionAsDecimal(), reference(meta.tagValue(3)));
   if (const auto* alt = meta.tagValue(6)) {
-    const auto* fraction = alt->get<exif::EXFraction>();
+    // A fraction or a number, as the block stores it; its description is decimal text.
+    char* end = nullptr;
+    const std::string metres = alt->description();
+    const double value = std::strtod(metres.c_str(), &end);
     const auto* ref = meta.tagValue(5);
-    const bool below = ref && ref->description() == "1";
-    if (fraction && fraction->denominator() != 0)
-      text += stringWithFormat(", alt %.1f m", (below ? -1.0 : 1.0) * fraction->numerator() / fraction->denominator());
+    const std::string below = ref ? ref->description() : "";
+    if (end != metres.c_str())
+      text += stringWithFormat(", alt %.1f m", (below == "1" || below == "<01>" ? -1.0 : 1.0) * value);
   }
   return text;
 }

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <fstream>
 #include <sstream>
 
@@ -90,6 +91,50 @@ TEST(RunCommand, ThePhoneKeepsItsSettingsBetweenRunsAndCancelQuitsWithZero) {
   ASSERT_EQ(b.status, 0) << b.out << b.err;
   EXPECT_EQ(b.out.find("alert shown"), std::string::npos) << b.out;
   EXPECT_NE(b.out.find("camera opened"), std::string::npos) << b.out;
+}
+
+// The built-in tour, as `make run` plays it.
+TEST(RunCommand, TheBuiltInScenarioLeavesATouchShotAndASteadyShotGeotaggedFromTheWalk) {
+  const std::string dir = exif_testing::freshDirectory("run-default");
+  const CommandResult r = holdstill({"run", "--device", dir + "/phone", "--screenshots", dir + "/shots"});
+  ASSERT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_NE(r.out.find("shutter pressed (touch)"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("shutter pressed (steady shot)"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("help shown"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("the application quit with status 0"), std::string::npos) << r.out;
+  // Both pictures carry a position on the Champ de Mars walk.
+  EXPECT_NE(r.out.find(": 2 pictures\n  IMG_0001.JPG  48.85"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\n  IMG_0002.JPG  48.85"), std::string::npos) << r.out;
+  EXPECT_EQ(readFile(dir + "/phone/private/var/mobile/Library/OpenedURLs.txt"), "http://holdstill.app\n");
+
+  std::map<std::string, fs::path> shots;  // by what they show, after their number and time
+  for (const auto& entry : fs::directory_iterator(dir + "/shots")) {
+    const std::string name = entry.path().filename().string();
+    shots[name.substr(13)] = entry.path();
+  }
+  const auto pixels = [&](const std::string& label) {
+    const std::string png = readFile(shots.at(label));
+    return platform::decodeImage(std::span(reinterpret_cast<const uint8_t*>(png.data()), png.size()));
+  };
+  // Steady mode on: the meter appears under the level button, disabled
+  // (light grey) until a touch arms it; before, the picture shows there.
+  ASSERT_TRUE(shots.contains("steady-mode-on.png")) << r.out;
+  auto steady = pixels("steady-mode-on.png");
+  auto before = pixels("camera-opened.png");
+  ASSERT_NE(steady, nullptr);
+  const auto cell = steady->colorAt(293, 216);  // the meter's bottom cell
+  EXPECT_GT(cell.red, 200);
+  EXPECT_NEAR(cell.red, cell.green, 8);
+  EXPECT_NEAR(cell.green, cell.blue, 8);
+  const auto sky = before->colorAt(293, 216);
+  EXPECT_GT(sky.blue, sky.red + 30) << "the camera's sky where the meter will be";
+  // The help page is white where the camera's picture is coloured.
+  ASSERT_TRUE(shots.contains("help-shown.png")) << r.out;
+  auto help = pixels("help-shown.png");
+  const auto page = help->colorAt(300, 460);
+  EXPECT_GT(page.red, 240);
+  EXPECT_GT(page.green, 240);
+  EXPECT_GT(page.blue, 240);
 }
 
 TEST(RunCommand, TimeRunningOutEndsTheRunWithZeroAndTheScreenshotsShowTheAlert) {
