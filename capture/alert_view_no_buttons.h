@@ -1,7 +1,6 @@
 #pragma once
 // UIAlertViewNoButtons: an alert without buttons that the first touch inside
-// it dismisses, reported to the delegate as a cancel (when the delegate
-// handles alertViewCancel). It never lets the touch through to its
+// it dismisses, reported to the delegate as a cancel (alertViewCancel). It never lets the touch through to its
 // contents. Shown, it is kept by the platform's list of shown alerts until
 // that touch, so whoever shows it need not keep it.
 #include "platform/ui/alert_view.h"

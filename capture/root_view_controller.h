@@ -3,14 +3,21 @@
 // controller and the hub the other parts reach (through
 // SimpleTableViewAppDelegate::rootViewController).
 //
-// What is here so far: construction, the screen's own view with the pieces
-// later laid over the camera (touch-anywhere hint, steadiness meter and
-// icon), and what the steadiness detector calls. The camera display, the
-// overlay, the GPS badge and the save pipeline join it later.
+// Here: construction, the screen's own view (an overlay view holding the
+// splash background, the GPS badge, and the pieces later laid over the
+// camera: touch-anywhere hint, steadiness meter and icon), the start-up
+// alerts that lead to the camera, what the steadiness detector calls, and
+// the camera display (root_view_controller_camera.cpp): opening the
+// picker, installing the overlay and buttons in its camera view, help,
+// closing after a picture, and quitting on cancel.
 // Main thread only.
 #include "capture/meter_vertical.h"
 #include "capture/round_rect_image.h"
+#include "capture/self_camera_view.h"
+#include "platform/camera/image_picker_controller.h"
 #include "platform/runloop/lock.h"
+#include "platform/runloop/timer.h"
+#include "platform/ui/alert_view.h"
 // ---- photo storage and geotagging
 #include "exif/exif_constants.h"
 #include "exif/exf_gps_values.h"
@@ -27,6 +34,7 @@
 // ---- end photo storage and geotagging
 #include "platform/ui/button.h"
 #include "platform/ui/image_view.h"
+#include "platform/ui/label.h"
 #include "platform/ui/view_controller.h"
 
 #include <memory>
@@ -39,17 +47,25 @@ extern std::shared_ptr<platform::NSLock> savePicLock;
 // The next camera display is a fresh one from the main screen.
 extern bool _bComingFromMainScreen;
 
-class RootViewController : public platform::UIViewController {
+class RootViewController : public platform::UIViewController,
+                           public platform::UIImagePickerControllerDelegate,
+                           public platform::UIAlertViewDelegate {
  public:
   static constexpr int kMeterTag = 101;
   static constexpr int kStabilizeIconTag = 102;
+  static constexpr int kGPSBadgeTag = 99;
+  static constexpr int kWelcomeAlertTag = 33;
+  static constexpr int kWarningAlertTag = 34;
 
   RootViewController();  // init
   const char* className() const override { return "RootViewController"; }
 
-  // The screen's view: the splash background filling the available frame;
-  // and, not yet on any view, the touch-anywhere hint, the meter (tag 101)
-  // and the steadiness icon (tag 102), all transparent.
+  // The screen's view: an overlay view (UISelfCameraView, never walked)
+  // with the splash background filling the available frame; and, not yet on
+  // any view, the touch-anywhere hint, the meter (tag 101) and the
+  // steadiness icon (tag 102), all transparent; with GPS recording on, the
+  // GPS badge (tag 99) with its globe and status line, put on the screen
+  // when the camera has opened.
   void loadView() override;
 
   bool shouldAutorotateToInterfaceOrientation(platform::UIInterfaceOrientation) override {
@@ -66,20 +82,62 @@ class RootViewController : public platform::UIViewController {
   // overlay is installed.
   void snap();
 
-  // ---- for the help screen
-  // Brings the camera overlay and the two buttons over the camera to the
-  // front of the camera view.
+  // ==== start-up and camera display (capture developer's block) ====
+  // Start-up: a new version shows the welcome alert (tag 33), whose button
+  // leads to checkDeviceType; the same version goes there at once.
+  void viewDidAppear(bool animated) override;
+  // Records the running version as LASTVERSION; opens the camera on a
+  // phone, otherwise shows the buttonless warning (tag 34) first.
+  void checkDeviceType();
+  void alertViewClickedButtonAtIndex(platform::UIAlertView& alert, int buttonIndex) override;
+  void alertViewCancel(platform::UIAlertView& alert) override;
+  // End of the camera-opening flip: puts the GPS badge on the screen once.
+  void flipDidStop();
+
+  // Opens the picker: 1 with the flip onto the window, else modally.
+  void bringUpCamera(int number);
+  // The picker showed a controller: the camera view gets the overlay and
+  // buttons once per opening; help shown and back are noted.
+  void navigationControllerDidShowViewController(platform::UINavigationController& navigationController,
+                                                 const std::shared_ptr<platform::UIViewController>& viewController,
+                                                 bool animated) override;
+  // Hides the camera's title bar and bar, retitles the title bar "Touch
+  // anywhere", centres the hint and fades it in (once per process).
+  void fixupTouchAnywhere();
+  void touchAnywhereHide(platform::NSTimer& timer);
+  // Brings the overlay, then the help and steadiness buttons, to the front
+  // (the help screen asks for it when it has gone).
   void bringLayerToFront();
   // Does nothing: the screen never rotates.
   void orientationChangedResize(platform::UIInterfaceOrientation) {}
+  void helpViewActive();
+  void toggleStabilize(platform::UIButton& button);
+  // A picture is ready: saved on its own thread; the camera flips away.
+  void imagePickerControllerDidFinishPickingImage(platform::UIImagePickerController& picker,
+                                                  const std::shared_ptr<platform::UIImage>& image,
+                                                  const platform::UIImagePickerEditingInfo* editingInfo) override;
+  // After the closing flip: the overlay and help button go with the picker.
+  void rotateDidStop();
+  // Cancel quits: flip away, shrink the window, write the settings, exit 0.
+  void imagePickerControllerDidCancel(platform::UIImagePickerController& picker) override;
+  void exitDidStop();
+  void exitDidStop1();
+
+  // What the camera display holds (null when closed).
+  std::shared_ptr<platform::UIImagePickerController> imagePickerController() const {
+    return _imagePickerController;
+  }
+  std::shared_ptr<UISelfCameraView> cameraHiddenLayerView() const { return _cameraHiddenLayerView; }
+  std::shared_ptr<platform::UIButton> stabilizeButton() const { return _stabilizeButton; }
+  std::shared_ptr<OrvRoundRectImage> gpsInfo() const { return _gpsInfo; }
+  bool inHelp() const { return _bInHelp; }
+  // ==== end of the capture developer's block ====
 
   // ---- the views built by loadView (null before)
   std::shared_ptr<platform::UIImageView> background() const { return _background; }
   std::shared_ptr<platform::UIImageView> touchAnywhereImage() const { return _touchAnywhereImage; }
   std::shared_ptr<platform::UIImageView> stabilizeIcon() const { return _stabilizeIcon; }
 
-  // Reopens the camera after a save (the camera display fills it in).
-  void bringUpCamera(int number);
   // How often bringUpCamera has run (tests).
   int bringUpCameraCount() const { return bringUpCameraCount_; }
 
@@ -147,6 +205,14 @@ class RootViewController : public platform::UIViewController {
   bool _bInHelp = false;
   bool _bTouchAnywhereShown = false;
   std::shared_ptr<UIMeterVertical> _stablizeMeter;
+  // ==== camera display state (capture developer's block) ====
+  std::shared_ptr<platform::UIViewController> helpViewController;
+  std::shared_ptr<OrvRoundRectImage> _gpsInfo;
+  std::shared_ptr<platform::UIImageView> _gpsGlobeImage;
+  std::shared_ptr<platform::UIImagePickerController> _imagePickerController;
+  std::shared_ptr<UISelfCameraView> _cameraHiddenLayerView;
+  std::shared_ptr<platform::NSTimer> _touchAnywhereTimer;
+  // ==== end of the capture developer's block ====
   std::atomic<int> bringUpCameraCount_{0};
 
   // ==== Photo storage and geotagging ====

@@ -80,7 +80,6 @@ class HelpViewController : public platform::UIViewController,
 
   // ---- alert delegate: nothing to do
   void alertViewCancel(platform::UIAlertView&) override {}
-  bool respondsToAlertViewCancel() const override { return true; }
   void alertViewClickedButtonAtIndex(platform::UIAlertView&, int) override {}
 
   bool shouldAutorotateToInterfaceOrientation(platform::UIInterfaceOrientation) override {

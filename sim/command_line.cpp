@@ -6,13 +6,26 @@
 namespace holdstill::sim {
 namespace {
 
-constexpr const char* kUsage = R"(usage: holdstill trace-steadiness TRACE.csv [--sensitivity N]
+constexpr const char* kUsage = R"(usage: holdstill run [SCENARIO.json] [--device DIR] [--screenshots DIR]
+       holdstill trace-steadiness TRACE.csv [--sensitivity N]
        holdstill record-motion still|shaking [--seconds S] [--seed N]
        holdstill compose PICTURE -o OUT.jpg [--lat DEG --lon DEG [--alt M]]
                  [--orientation up|down|left|right] [--landscape] [--model TEXT]
                  [--name TEXT] [--language en|de|fr] [--time "YYYY-MM-DD HH:MM:SS"]
        holdstill replay-gps TRACK.gpx [--accuracy M] [--keep-times] [--start S]
                  [--language en|de|fr]
+
+run               Runs the application on a simulated phone in simulated time,
+                  playing the scenario (without one, a built-in tour of the
+                  product), and prints a line per notable event and a closing
+                  summary: the camera roll with each picture's GPS position,
+                  the opened addresses and the exit status. --device DIR keeps
+                  the phone (settings, camera roll) in DIR between runs; by
+                  default a fresh one is made in a temporary folder.
+                  --screenshots DIR writes a PNG of the screen at every
+                  notable event and at the scenario's times. Exit status: 0
+                  the application quit with 0 or the time ran out, 1 it
+                  stalled or failed, 2 the scenario cannot be read.
 
 trace-steadiness  Replays a recorded accelerometer log (rows t,x,y,z: seconds
                   and g) through the steadiness detector, armed as the camera
@@ -23,7 +36,9 @@ trace-steadiness  Replays a recorded accelerometer log (rows t,x,y,z: seconds
                   for every shutter request. After a request the count starts
                   again from 0, as when the overlay fires, and the replay goes
                   on: a long still log asks for the shutter every 2.1 seconds.
-                  Logs of up to a day are replayed.
+                  Times count from the log's first row, so a log stamped
+                  with the phone's uptime replays as recorded. Logs of up to
+                  a day and 100 MB are replayed.
                   --sensitivity N is the SENSITIVITY setting: 1 (the default)
                   for a threshold of 0.25 g per axis and tick, any other whole
                   number for 0.21 g.
@@ -90,6 +105,7 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
   try {
     if (args.empty()) throw UsageError("no command given");
     const std::vector<std::string> rest(args.begin() + 1, args.end());
+    if (args[0] == "run") return runApplication(rest, out, err);
     if (args[0] == "trace-steadiness")
       traceSteadiness(rest, out);
     else if (args[0] == "record-motion")

@@ -30,6 +30,9 @@ void traceSteadiness(const std::vector<std::string>& args, std::ostream& out);
 void recordMotion(const std::vector<std::string>& args, std::ostream& out);
 void compose(const std::vector<std::string>& args, std::ostream& out);
 void replayGps(const std::vector<std::string>& args, std::ostream& out);
+// `run` returns its own status: 0 the application quit with 0 or the time
+// ran out, 1 it stalled or failed, 2 the scenario cannot be read.
+int runApplication(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 // A command's words: its positional arguments and its options
 // ("--name value"), each of which must be among `options` and given once.

@@ -65,6 +65,15 @@ void LoopCore::performOnMainThread(RunLoop::Task task, bool waitUntilDone) {
   while (!done->load(std::memory_order_acquire)) scheduler_.park(*self, kNever);
 }
 
+void LoopCore::setWatchdog(TimeInterval when, RunLoop::Task task) {
+  {
+    std::lock_guard lock(scheduler_.mutex());
+    watchdogAt_ = when >= scheduler_.now() ? when : scheduler_.now();
+    watchdog_ = std::move(task);
+  }
+  wakeMain();
+}
+
 void LoopCore::stop(int status) {
   {
     std::lock_guard lock(scheduler_.mutex());
@@ -87,6 +96,7 @@ LoopCore::Exit LoopCore::loop(const std::function<bool()>* condition, TimeInterv
     if (condition && (*condition)()) return Exit::Condition;
     RunLoop::Task task;
     TimeInterval nextDue = kNever;
+    bool onlyWatchdog = false;  // nothing but the watchdog can wake the loop
     {
       std::lock_guard lock(scheduler_.mutex());
       if (stopped_) return Exit::Stopped;
@@ -97,9 +107,21 @@ LoopCore::Exit LoopCore::loop(const std::function<bool()>* condition, TimeInterv
         else
           nextDue = first->first.first;
       }
+      if (!task && watchdog_) {
+        if (watchdogAt_ <= scheduler_.now()) {
+          task = std::move(watchdog_);
+          watchdog_ = nullptr;
+          watchdogAt_ = kNever;
+        } else {
+          onlyWatchdog = queue_.empty();
+          nextDue = std::min(nextDue, watchdogAt_);
+        }
+      }
     }
     if (task) {
       task();
+      task = nullptr;  // what it holds goes before the observer looks
+      if (observer_) observer_();
       continue;
     }
     if (scheduler_.now() >= deadline) {
@@ -108,7 +130,7 @@ LoopCore::Exit LoopCore::loop(const std::function<bool()>* condition, TimeInterv
       return Exit::Deadline;
     }
     auto wake = scheduler_.park(*main_, std::min(nextDue, deadline), deadline == kNever,
-                                condition != nullptr);
+                                condition != nullptr, onlyWatchdog && deadline == kNever);
     if (wake == Scheduler::Wake::Stalled) return Exit::Stalled;
   }
 }

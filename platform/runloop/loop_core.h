@@ -41,6 +41,8 @@ class LoopCore {
   void performOnMainThread(RunLoop::Task task, bool waitUntilDone);
   void stop(int status);
   bool stopped();
+  void setObserver(RunLoop::Task observer) { observer_ = std::move(observer); }
+  void setWatchdog(TimeInterval when, RunLoop::Task task);
   int run();
   bool runUntil(const std::function<bool()>& condition, TimeInterval timeout);
   void runFor(TimeInterval seconds);
@@ -60,6 +62,10 @@ class LoopCore {
   std::uint64_t nextSeq_ = 0;
   bool stopped_ = false;
   int status_ = 0;
+  RunLoop::Task observer_;  // main thread only
+  // Guarded by scheduler_.mutex(): the watchdog's time and task.
+  TimeInterval watchdogAt_ = kNever;
+  RunLoop::Task watchdog_;
 };
 
 // The current main run loop's core (creating the loop on first use).

@@ -57,6 +57,13 @@ class RunLoop {
   // event, as a scenario schedules its touches and samples).
   void postAt(TimeInterval when, Task task);
 
+  // Runs the task on the main thread at loop time `when`, unless the loop
+  // stalls first: unlike postAt it keeps nothing going, so a loop whose
+  // only work left is its watchdog has stalled (run() returns
+  // kStalledStatus). One per loop; a new one replaces the old. Virtual
+  // mode; any thread.
+  void setWatchdog(TimeInterval when, Task task);
+
   // Runs until stop(); returns the status given to stop() (or
   // kStalledStatus). Main thread only (std::logic_error otherwise).
   int run();
@@ -68,6 +75,11 @@ class RunLoop {
   bool runUntil(const std::function<bool()>& condition, TimeInterval timeout);
   // Runs everything due up to and at now() + seconds, then returns.
   void runFor(TimeInterval seconds);
+  // Called on the main thread after every task the loop runs, to watch
+  // what the tasks changed (the simulator's event log); an empty function
+  // removes it. Main thread only.
+  void setObserver(Task observer);
+
   // Ends run() with the status once the current task returns. Any thread.
   // Stopping is final: the process is ending, and later run calls return at
   // once without running anything.

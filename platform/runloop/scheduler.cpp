@@ -107,7 +107,7 @@ int Scheduler::liveWorkerCount() {
 }
 
 Scheduler::Wake Scheduler::park(Participant& self, TimeInterval wakeAt, bool stallable,
-                                 bool watching) {
+                                 bool watching, bool weakWake) {
   Lock lock(mutex_);
   if (self.permit) {
     self.permit = false;
@@ -139,10 +139,12 @@ Scheduler::Wake Scheduler::park(Participant& self, TimeInterval wakeAt, bool sta
   self.wakeAt = wakeAt;
   self.stallable = stallable;
   self.watching = watching;
+  self.weakWake = weakWake;
   self.stalled = false;
   passBaton(lock, self);
   waitForBaton(lock, self);
   self.wakeAt = kNever;
+  self.weakWake = false;
   self.stallable = false;
   self.watching = false;
   self.permit = false;
@@ -207,9 +209,13 @@ void Scheduler::wakeWatcher(const Participant& blocking) {
 
 bool Scheduler::advanceTime() {
   TimeInterval earliest = kNever;
+  bool strong = false;  // some wake time other than a watchdog's
   for (const auto& p : order_)
-    if (p->state == Participant::State::Parked) earliest = std::min(earliest, p->wakeAt);
-  if (earliest == kNever) return false;
+    if (p->state == Participant::State::Parked) {
+      earliest = std::min(earliest, p->wakeAt);
+      strong = strong || (p->wakeAt != kNever && !p->weakWake);
+    }
+  if (earliest == kNever || !strong) return false;
   TimeInterval now = std::max(virtualNow_.load(std::memory_order_relaxed), earliest);
   virtualNow_.store(now, std::memory_order_release);
   for (const auto& p : order_)

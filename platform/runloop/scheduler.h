@@ -52,6 +52,7 @@ struct Participant {
   bool stallable = false;  // the main loop's idle wait: may end in "stalled"
   bool stalled = false;
   bool watching = false;   // the main loop's idle wait inside runUntil
+  bool weakWake = false;   // wakeAt is a watchdog's: it alone does not move time
   std::condition_variable cv;
 };
 
@@ -88,8 +89,10 @@ class Scheduler {
   // parks `stallable` in run() and `watching` in runUntil(): a watching main
   // thread is woken whenever another thread blocks or ends, so that it sees
   // a condition that thread made true at the time it became true.
+  // A `weakWake` time (the run loop's watchdog) is kept only while some
+  // other thread has a wake time too: alone it counts as stalled.
   Wake park(Participant& self, TimeInterval wakeAt, bool stallable = false,
-            bool watching = false);
+            bool watching = false, bool weakWake = false);
   void unpark(const std::shared_ptr<Participant>& p);
   // Virtual mode: lets every other runnable thread take its turn before the
   // caller goes on; returns whether any did. RealTime mode: false.

@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <sstream>
 
 namespace platform {
 namespace {
@@ -39,6 +38,8 @@ class Parser {
   explicit Parser(const std::string& source) : source_(source) {}
 
   std::vector<MotionTrace::Row> parse(std::string_view text) {
+    static constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
     std::vector<MotionTrace::Row> rows;
     int lineNumber = 0;
     bool seenContent = false;
@@ -53,8 +54,14 @@ class Parser {
       seenContent = true;
       if (first && isHeader(line)) continue;
       rows.push_back(row(line, lineNumber, rows.empty() ? nullptr : &rows.back()));
+      // Checked row by row, so an endless log stops here, not at its end.
+      if (rows.back().t - rows.front().t > MotionTrace::kLongestDuration)
+        fail(lineNumber, "the log lasts more than " + formatted(MotionTrace::kLongestDuration) +
+                             " s (a day) from its first row; a phone recording is shorter");
     }
     if (rows.empty()) throw MotionTraceError(source_ + ": no samples (expected rows of t,x,y,z)");
+    const double start = rows.front().t;
+    for (auto& r : rows) r.t -= start;
     return rows;
   }
 
@@ -103,12 +110,25 @@ MotionTrace MotionTrace::parse(std::string_view text, const std::string& source)
 }
 
 MotionTrace MotionTrace::load(const std::filesystem::path& path) {
+  const auto tooLarge = [&path](const std::string& size) {
+    return MotionTraceError(path.string() + ": the file holds " + size +
+                            " bytes; a phone recording is at most " + std::to_string(kLargestFile) +
+                            " (100 MB)");
+  };
+  std::error_code sizeError;
+  const std::uintmax_t size = std::filesystem::file_size(path, sizeError);
+  if (!sizeError && size > kLargestFile) throw tooLarge(std::to_string(size));
   std::ifstream in(path, std::ios::binary);
   if (!in) throw MotionTraceError(path.string() + ": cannot read the file: " + std::strerror(errno));
-  std::ostringstream text;
-  text << in.rdbuf();
+  // Read with a bound as well: a device or pipe has no size to check first.
+  std::string text;
+  char chunk[1 << 16];
+  while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+    text.append(chunk, static_cast<std::size_t>(in.gcount()));
+    if (text.size() > kLargestFile) throw tooLarge("more than " + std::to_string(kLargestFile));
+  }
   if (in.bad()) throw MotionTraceError(path.string() + ": cannot read the file");
-  return parse(text.str(), path.string());
+  return parse(text, path.string());
 }
 
 MotionTrace::Row MotionTrace::at(double t) const {

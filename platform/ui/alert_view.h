@@ -20,10 +20,10 @@ class UIAlertViewDelegate {
  public:
   virtual ~UIAlertViewDelegate() = default;
   virtual void alertViewClickedButtonAtIndex(UIAlertView& /*alertView*/, int /*buttonIndex*/) {}
-  // Optional: asked for only where respondsToAlertViewCancel() says the
-  // delegate has it. A delegate that handles cancellation overrides both.
+  // The alert was cancelled without a button (a buttonless alert touched).
+  // A delegate that handles cancellation overrides this one method; the
+  // default, doing nothing, stands for a delegate without it.
   virtual void alertViewCancel(UIAlertView& /*alertView*/) {}
-  virtual bool respondsToAlertViewCancel() const { return false; }
   virtual void willPresentAlertView(UIAlertView& /*alertView*/) {}
   virtual void didPresentAlertView(UIAlertView& /*alertView*/) {}
   virtual void alertViewWillDismissWithButtonIndex(UIAlertView& /*alertView*/, int /*buttonIndex*/) {}

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
+#include <iomanip>
 #include <sstream>
 
 namespace {
@@ -52,6 +54,8 @@ TEST(TraceSteadiness, BadInputGetsOneMessageAndWrongUsageTheUsage) {
   const std::string dir = exif_testing::freshDirectory("trace-steadiness");
   std::ofstream(dir + "/short.csv") << "t,x,y,z\n0,0,-1,0\n0.1,0,-1\n";
   std::ofstream(dir + "/long.csv") << "0,0,-1,0\n1e12,0,-1,0\n";
+  std::ofstream(dir + "/huge.csv") << "0,0,-1,0\n";
+  std::filesystem::resize_file(dir + "/huge.csv", 100u * 1024 * 1024 + 1);  // sparse: nothing to read
   const struct {
     std::vector<std::string> args;
     int status;
@@ -62,7 +66,10 @@ TEST(TraceSteadiness, BadInputGetsOneMessageAndWrongUsageTheUsage) {
       {{"trace-steadiness", dir + "/none.csv"}, 1,
        dir + "/none.csv: cannot read the file: No such file or directory\n"},
       {{"trace-steadiness", dir + "/long.csv"}, 1,
-       dir + "/long.csv: the trace lasts 1e+12 s; at most 86400 s (a day) are replayed\n"},
+       dir + "/long.csv: line 2: the log lasts more than 86400 s (a day) from its first row; "
+             "a phone recording is shorter\n"},
+      {{"trace-steadiness", dir + "/huge.csv"}, 1,
+       dir + "/huge.csv: the file holds 104857601 bytes; a phone recording is at most 104857600 (100 MB)\n"},
       {{"trace-steadiness", kTraces + "still.csv", "--sensitivity", "high"}, 1,
        "--sensitivity takes a whole number, not 'high'\n"},
       {{}, 2, "no command given\n"},
@@ -77,6 +84,28 @@ TEST(TraceSteadiness, BadInputGetsOneMessageAndWrongUsageTheUsage) {
     EXPECT_EQ(r.err.substr(0, r.err.find('\n') + 1), "holdstill: " + c.message) << r.command;
     EXPECT_EQ(r.err.find("usage: ") != std::string::npos, c.status == 2) << r.command;
   }
+}
+
+// A log stamped with the phone's uptime, and saved with a byte-order mark,
+// replays as the same log stamped from 0: no made-up stillness before it.
+TEST(TraceSteadiness, ALogIsReplayedFromItsFirstRowWhateverItsClockSays) {
+  const std::string dir = exif_testing::freshDirectory("trace-uptime");
+  std::ifstream still(kTraces + "shaken.csv");
+  std::ofstream shifted(dir + "/uptime.csv");
+  shifted << "\xEF\xBB\xBF";
+  for (std::string line; std::getline(still, line);) {
+    if (line.empty() || line[0] == '#' || line[0] == 't') continue;
+    const auto comma = line.find(',');
+    shifted << std::fixed << std::setprecision(6) << std::stod(line.substr(0, comma)) + 100.0
+            << line.substr(comma) << "\n";
+  }
+  shifted.close();
+  const CommandResult original = holdstill({"trace-steadiness", kTraces + "shaken.csv"});
+  const CommandResult uptime = holdstill({"trace-steadiness", dir + "/uptime.csv"});
+  ASSERT_EQ(uptime.status, 0) << uptime.err;
+  const auto body = [](const std::string& out) { return out.substr(out.find('\n') + 1); };
+  EXPECT_EQ(body(uptime.out), body(original.out));
+  EXPECT_EQ(count(uptime.out, "shutter request\n"), 0) << uptime.out;
 }
 
 TEST(RecordMotion, TheCommittedTracesAreWhatTheirFirstLineSaysMadeThem) {

@@ -1,5 +1,6 @@
 // The main run loop in Virtual mode, and NSTimer on it.
 #include "platform/runloop/lock.h"
+#include "platform/runloop/thread.h"
 #include "platform/runloop/timer.h"
 #include "tests/platform/run_loop_fixture.h"
 
@@ -67,6 +68,39 @@ TEST_F(RunLoopTest, RunReportsAStallWhenNothingCanEverHappen) {
   EXPECT_EQ(loop().run(), RunLoop::kStalledStatus);
   EXPECT_TRUE(ran);
   EXPECT_EQ(loop().now(), 4.0);
+}
+
+// The watchdog is a time limit, not work: the loop stalls when nothing
+// else is left, and it fires only while something else moves time on.
+TEST_F(RunLoopTest, AWatchdogAloneDoesNotKeepTheLoopFromStalling) {
+  bool fired = false, ran = false;
+  loop().setWatchdog(10.0, [&] { fired = true; });
+  loop().postAt(4.0, [&] { ran = true; });
+  EXPECT_EQ(loop().run(), RunLoop::kStalledStatus);
+  EXPECT_TRUE(ran);
+  EXPECT_FALSE(fired);
+  EXPECT_EQ(loop().now(), 4.0);
+}
+
+TEST_F(RunLoopTest, AWatchdogFiresWhileOtherWorkGoesOnAndItsTaskMayStopTheLoop) {
+  int ticks = 0;
+  auto timer = NSTimer::scheduledTimerWithTimeInterval(3.0, [&](NSTimer&) { ++ticks; }, true);
+  loop().setWatchdog(10.0, [] { RunLoop::main().stop(7); });
+  EXPECT_EQ(loop().run(), 7);
+  EXPECT_EQ(loop().now(), 10.0);
+  EXPECT_EQ(ticks, 3);
+  timer->invalidate();
+}
+
+TEST_F(RunLoopTest, AWorkerSleepingOnTheClockLetsTheWatchdogFireAndItsEndIsAStall) {
+  NSThread::detachNewThread([] {
+    for (int i = 0; i < 8; ++i) NSThread::sleepForTimeInterval(1.0);
+  });
+  double firedAt = -1;
+  loop().setWatchdog(5.5, [&] { firedAt = RunLoop::main().now(); });
+  EXPECT_EQ(loop().run(), RunLoop::kStalledStatus);
+  EXPECT_EQ(firedAt, 5.5);
+  EXPECT_EQ(loop().now(), 8.0);
 }
 
 TEST_F(RunLoopTest, PerformOnMainThreadWithWaitOnTheMainThreadRunsAtOnce) {

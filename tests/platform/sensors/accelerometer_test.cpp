@@ -19,6 +19,14 @@ TEST(MotionTrace, ReadsRowsSkippingCommentsBlankLinesAndTheHeader) {
   EXPECT_EQ(MotionTrace::parse(MotionTrace::toCSV(trace.rows()), "again").at(1).y, -2);
 }
 
+TEST(MotionTrace, TimesCountFromTheFirstRowAfterAByteOrderMark) {
+  const auto trace = MotionTrace::parse("\xEF\xBB\xBFt,x,y,z\n100,1,0,0\n100.5,3,0,0\n", "uptime.csv");
+  EXPECT_EQ(trace.rows().front().t, 0);
+  EXPECT_EQ(trace.duration(), 0.5);
+  EXPECT_EQ(trace.at(0).x, 1);  // the first row plays at once, not after 100 s of its values
+  EXPECT_EQ(trace.at(0.25).x, 2);
+}
+
 TEST(MotionTrace, BadRowsAreReportedWithTheirLine) {
   const std::pair<const char*, const char*> cases[] = {
       {"# c\n0,0,0,0\n1,0,0\n", "t.csv: line 3: expected 4 values (t,x,y,z), found 3"},
@@ -27,6 +35,8 @@ TEST(MotionTrace, BadRowsAreReportedWithTheirLine) {
       {"-0.5,0,0,0\n", "t.csv: line 1: time -0.5 is negative"},
       {"0,0,0,0\n0.5,0,0,0\n0.5,1,1,1\n", "t.csv: line 3: time 0.5 does not come after the previous row's 0.5"},
       {"t,x,y,z\n\n", "t.csv: no samples (expected rows of t,x,y,z)"},
+      {"5,0,0,0\n86405,0,0,0\n86405.5,0,0,0\n",
+       "t.csv: line 3: the log lasts more than 86400 s (a day) from its first row; a phone recording is shorter"},
   };
   for (const auto& [text, message] : cases) {
     try {

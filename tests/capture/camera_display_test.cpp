@@ -1,0 +1,235 @@
+// The capture screen in the running application: the start-up alerts that
+// lead to the camera, and the camera display cycle over the platform's
+// real camera picker.
+#include "app/settings.h"
+#include "capture/alert_view_no_buttons.h"
+#include "capture/root_view_controller.h"
+#include "platform/camera/camera_view_controller.h"
+#include "platform/foundation/bundle.h"
+#include "help/help_view_controller.h"
+#include "platform/foundation/user_defaults.h"
+#include "tests/app/app_fixture.h"
+
+namespace holdstill {
+namespace {
+
+using namespace platform;
+
+// The camera's ready title, as the bundle says it.
+std::string touchAnywhere() { return NSBundle::mainBundle().localizedStringForKey("TouchAnywhere", "", ""); }
+
+class CaptureScreen : public testing::AppTest {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    _bComingFromMainScreen = true;
+    _cameraViewController.reset();
+  }
+  void TearDown() override {
+    root_.reset();
+    app_.reset();
+    _cameraViewController.reset();
+    AppTest::TearDown();
+  }
+
+  void startWith(std::optional<std::string> lastVersion, const std::string& model = "iPhone") {
+    DeviceProfile profile;
+    profile.model = model;
+    useDevice(profile);
+    NSUserDefaults::standardUserDefaults().setObject(false, kRecordGPSKey);
+    if (lastVersion) NSUserDefaults::standardUserDefaults().setObject(*lastVersion, kLastVersionKey);
+    app_ = launch();
+    root_ = app_->rootViewController();
+    loop().runFor(0.1);
+  }
+  std::optional<std::string> lastVersion() const {
+    auto v = NSUserDefaults::standardUserDefaults().objectForKey(kLastVersionKey);
+    return v ? std::optional(v->stringValue()) : std::nullopt;
+  }
+  std::shared_ptr<CameraViewController> camera() const {
+    auto picker = root_->imagePickerController();
+    return picker ? picker->cameraViewController() : nullptr;
+  }
+  // Whether the button shows the bundle picture of that name.
+  static bool shows(const std::shared_ptr<UIButton>& button, const std::string& name) {
+    auto shown = button->imageForState(UIControlStateNormal);
+    auto expected = UIImage::imageNamed(name);
+    return shown && expected && shown->CGImage()->pixels() == expected->CGImage()->pixels();
+  }
+  int countTagged(int tag) const {
+    int n = 0;
+    for (const auto& v : camera()->view()->subviews()) n += v->tag() == tag;
+    return n;
+  }
+
+  std::shared_ptr<SimpleTableViewAppDelegate> app_;
+  std::shared_ptr<RootViewController> root_;
+};
+
+TEST_F(CaptureScreen, AFirstStartWelcomesThenRecordsTheVersionAndOpensTheCamera) {
+  startWith(std::nullopt);
+  auto alerts = UIAlertView::shownAlerts();
+  ASSERT_EQ(alerts.size(), 1u);
+  EXPECT_EQ(alerts[0]->tag(), 33);
+  EXPECT_EQ(alerts[0]->title(), "Welcome to Holdstill v1.0");
+  EXPECT_EQ(alerts[0]->buttonTitleAtIndex(0), "OK");
+  EXPECT_EQ(lastVersion(), std::nullopt);
+  EXPECT_EQ(root_->imagePickerController(), nullptr);
+
+  alerts[0]->tapButtonAtIndex(0);
+  loop().runFor(1);
+  EXPECT_EQ(lastVersion(), "1.0");
+  ASSERT_NE(camera(), nullptr);
+  EXPECT_EQ(root_->imagePickerController()->sourceType(), UIImagePickerControllerSourceTypeCamera);
+  EXPECT_EQ(root_->imagePickerController()->view()->superview(), app_->window());
+  bool flipped = false;
+  for (const auto& a : UIView::committedAnimations())
+    flipped |= a.transition == UIViewAnimationTransitionFlipFromRight && a.duration == 0.75 &&
+               a.transitionView.lock() == app_->window();
+  EXPECT_TRUE(flipped);
+}
+
+TEST_F(CaptureScreen, TheSameVersionGoesStraightToTheCameraAnOlderOneIsWelcomedAgain) {
+  startWith("1.0");
+  EXPECT_TRUE(UIAlertView::shownAlerts().empty());
+  loop().runFor(1);
+  EXPECT_NE(camera(), nullptr);
+
+  startWith("0.9");
+  ASSERT_EQ(UIAlertView::shownAlerts().size(), 1u);
+  UIAlertView::shownAlerts()[0]->tapButtonAtIndex(0);
+  loop().runFor(1);
+  EXPECT_EQ(lastVersion(), "1.0");
+  EXPECT_NE(camera(), nullptr);
+}
+
+TEST_F(CaptureScreen, ADeviceThatIsNotAPhoneIsWarnedThenGetsThePhotoLibraryWithItsBar) {
+  startWith("1.0", "Tablet");
+  auto alerts = UIAlertView::shownAlerts();
+  ASSERT_EQ(alerts.size(), 1u);
+  EXPECT_EQ(alerts[0]->tag(), 34);
+  EXPECT_EQ(alerts[0]->title(), "Holdstill v1.0 Warning!");
+  EXPECT_EQ(alerts[0]->numberOfButtons(), 0);
+  EXPECT_NE(std::dynamic_pointer_cast<UIAlertViewNoButtons>(alerts[0]), nullptr);
+  loop().runFor(1);
+  EXPECT_EQ(root_->imagePickerController(), nullptr) << "the camera waits for the warning";
+
+  alerts[0]->touch();
+  loop().runFor(1);
+  auto picker = root_->imagePickerController();
+  ASSERT_NE(picker, nullptr);
+  EXPECT_EQ(picker->sourceType(), UIImagePickerControllerSourceTypePhotoLibrary);
+  EXPECT_FALSE(picker->isNavigationBarHidden());
+  EXPECT_EQ(root_->touchAnywhereImage()->alpha(), 0.9f) << "the fix-up ran after the additions";
+}
+
+TEST_F(CaptureScreen, OpeningInstallsTheAdditionsOnceAndRetitlesTheCamera) {
+  startWith("1.0");
+  loop().runFor(1);
+  ASSERT_NE(camera(), nullptr);
+  auto overlay = root_->cameraHiddenLayerView();
+  ASSERT_NE(overlay, nullptr);
+  EXPECT_EQ(overlay->superview(), camera()->view());
+  EXPECT_EQ(overlay->savedPictureButton(), camera()->shutterButton());
+  EXPECT_EQ(camera()->titleBar()->title(), touchAnywhere());
+  EXPECT_EQ(camera()->titleBar()->alpha(), 0.0f);
+  EXPECT_TRUE(root_->imagePickerController()->isNavigationBarHidden());
+  EXPECT_EQ(countTagged(97), 1);
+  EXPECT_EQ(countTagged(96), 1);
+  EXPECT_EQ(root_->helpButton()->frame().origin, CGPointMake(5, 2));
+  const CGRect toggle = root_->stabilizeButton()->frame();
+  EXPECT_EQ(toggle.origin.x + toggle.size.width + 5, camera()->view()->frame().size.width);
+  EXPECT_EQ(root_->stabilizeMeter()->superview(), camera()->view());
+  EXPECT_EQ(root_->touchAnywhereImage()->alpha(), 0.9f);
+
+  // The picker tells of the camera view again: nothing is added twice.
+  root_->navigationControllerDidShowViewController(*root_->imagePickerController(), camera(), false);
+  EXPECT_EQ(countTagged(97), 1);
+  EXPECT_EQ(root_->cameraHiddenLayerView(), overlay);
+
+  loop().runFor(4);
+  EXPECT_EQ(root_->touchAnywhereImage()->alpha(), 0.0f) << "the hint goes after 4 s";
+}
+
+TEST_F(CaptureScreen, TheSteadinessButtonSwitchesTheModeAndShowsTheOtherState) {
+  startWith("1.0");
+  loop().runFor(1);
+  auto button = root_->stabilizeButton();
+  ASSERT_NE(button, nullptr);
+  EXPECT_TRUE(shows(button, "stabilizeButtonSetOn.png"));
+  EXPECT_FALSE(shows(button, "stabilizeButtonSetOff.png"));
+  button->sendActionsForControlEvents(UIControlEventTouchUpInside);
+  EXPECT_EQ(vwTakeStablePic, 1);
+  EXPECT_TRUE(shows(button, "stabilizeButtonSetOff.png"));
+  EXPECT_TRUE(root_->stabilizeMeter()->disabled());
+  EXPECT_EQ(root_->stabilizeMeter()->alpha(), 0.9f);
+  EXPECT_NE(vbAccelerometerOn, 0);
+  button->sendActionsForControlEvents(UIControlEventTouchUpInside);
+  EXPECT_EQ(vwTakeStablePic, 0);
+  EXPECT_TRUE(shows(button, "stabilizeButtonSetOn.png"));
+  EXPECT_EQ(root_->stabilizeMeter()->alpha(), 0.0f);
+  EXPECT_EQ(vbAccelerometerOn, 0);
+}
+
+TEST_F(CaptureScreen, HelpIsPushedOnThePickerAndOnTheWayBackTheLayersReturnToTheFront) {
+  startWith("1.0");
+  loop().runFor(1);
+  auto picker = root_->imagePickerController();
+  auto cameraView = camera()->view();
+  root_->helpButton()->sendActionsForControlEvents(UIControlEventTouchUpInside);
+  loop().runFor(1);
+  EXPECT_TRUE(root_->inHelp());
+  auto help = std::dynamic_pointer_cast<HelpViewController>(picker->topViewController());
+  ASSERT_NE(help, nullptr);
+  cameraView->bringSubviewToFront(root_->touchAnywhereImage());
+
+  help->goBack();
+  loop().runFor(2);
+  EXPECT_FALSE(root_->inHelp());
+  EXPECT_EQ(picker->topViewController(), camera());
+  const auto& front = cameraView->subviews();
+  ASSERT_GE(front.size(), 3u);
+  EXPECT_EQ(front[front.size() - 3], root_->cameraHiddenLayerView());
+  EXPECT_EQ(front[front.size() - 2], root_->helpButton());
+  EXPECT_EQ(front.back(), root_->stabilizeButton());
+  EXPECT_EQ(countTagged(97), 1) << "coming back from help adds nothing";
+}
+
+TEST_F(CaptureScreen, APictureClosesTheCameraAndTheNextOpeningInstallsFreshAdditions) {
+  startWith("1.0");
+  loop().runFor(1);
+  auto overlay = root_->cameraHiddenLayerView();
+  EXPECT_TRUE(overlay->pointInside({200, 200}, nullptr));
+  EXPECT_TRUE(overlay->inTouch());
+  loop().runFor(UIImagePickerController::kPreviewSeconds + 1);
+  EXPECT_EQ(root_->imagePickerController(), nullptr);
+  EXPECT_EQ(root_->cameraHiddenLayerView(), nullptr);
+  EXPECT_EQ(root_->helpButton(), nullptr);
+  EXPECT_EQ(overlay->superview(), nullptr);
+  EXPECT_FALSE(overlay->isPolling());
+  EXPECT_TRUE(_bComingFromMainScreen);
+
+  root_->bringUpCamera(1);
+  loop().runFor(1);
+  ASSERT_NE(camera(), nullptr);
+  EXPECT_NE(root_->cameraHiddenLayerView(), nullptr);
+  EXPECT_NE(root_->cameraHiddenLayerView(), overlay);
+  EXPECT_EQ(countTagged(97), 1);
+  EXPECT_EQ(root_->touchAnywhereImage()->alpha(), 0.0f) << "the hint fades in once per process";
+}
+
+TEST_F(CaptureScreen, CancelFlipsShrinksTheWindowWritesTheSettingsAndQuitsWithZero) {
+  startWith("1.0");
+  loop().runFor(1);
+  camera()->cancelButton()->sendActionsForControlEvents(UIControlEventTouchUpInside);
+  loop().runFor(0.8);
+  EXPECT_EQ(root_->imagePickerController()->view()->superview(), nullptr);
+  EXPECT_FALSE(loop().stopped());
+  loop().runFor(0.5);
+  EXPECT_EQ(app_->window()->transform(), CGAffineTransformMakeScale(0.1, 0.1));
+  EXPECT_TRUE(loop().stopped());
+  EXPECT_EQ(loop().run(), 0);
+}
+
+}  // namespace
+}  // namespace holdstill

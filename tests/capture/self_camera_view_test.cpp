@@ -1,0 +1,271 @@
+// The camera overlay over hand-built camera views that carry the
+// platform's private class names.
+#include "app/module_state.h"
+#include "capture/meter_vertical.h"
+#include "capture/self_camera_view.h"
+#include "platform/camera/camera_view_controller.h"
+#include "platform/foundation/bundle.h"
+#include "platform/ui/button.h"
+#include "platform/ui/image_view.h"
+#include "platform/ui/screen.h"
+#include "platform/ui/ui_state.h"
+#include "tests/platform/device_fixture.h"
+
+namespace holdstill {
+namespace {
+
+using namespace platform;
+
+// The camera's ready title, as the bundle says it.
+std::string touchAnywhere() { return NSBundle::mainBundle().localizedStringForKey("TouchAnywhere", "", ""); }
+
+// A view or control that calls itself by a private class name.
+template <class Base>
+class Named : public Base {
+ public:
+  explicit Named(const char* name, CGRect frame = CGRectMake(0, 0, 40, 40)) : Base(frame), name_(name) {}
+  const char* className() const override { return name_; }
+
+ private:
+  const char* name_;
+};
+using NamedView = Named<UIView>;
+using NamedControl = Named<UIControl>;
+
+std::shared_ptr<UIView> add(const std::shared_ptr<UIView>& parent, std::shared_ptr<UIView> child) {
+  parent->addSubview(child);
+  return child;
+}
+
+// A camera view nested as the platform nests it, with the capture screen's
+// tagged buttons, meter and icon added.
+struct Camera {
+  std::shared_ptr<UIViewController> controller = std::make_shared<UIViewController>();
+  std::shared_ptr<UIView> view;
+  std::shared_ptr<CameraTitleBar> titleBar;
+  std::shared_ptr<UIView> barImage;
+  std::shared_ptr<UIControl> shutter, cancel;
+  std::shared_ptr<UIButton> help, toggle;
+  std::shared_ptr<UIMeterVertical> meter;
+  std::shared_ptr<UIImageView> icon;
+  int shots = 0;
+
+  explicit Camera(bool withControls = true) {
+    view = controller->view();
+    view->setFrame(CGRectMake(0, 0, 320, 460));
+    auto top = add(view, std::make_shared<NamedView>("CameraTopContainer"));
+    auto strip = add(top, std::make_shared<NamedView>("CameraTitleStrip"));
+    // Decoys at the wrong depth: a title-bar class at level 1, a bar image at level 3.
+    add(top, std::make_shared<NamedView>("OtherCropLCDLayer"));
+    titleBar = std::make_shared<CameraTitleBar>(CGRectMake(0, 0, 320, 44));
+    add(strip, titleBar);
+    add(titleBar, std::make_shared<UIImageView>(CGRectMake(0, 0, 5, 5)));
+    auto bottom = add(view, std::make_shared<NamedView>("CameraBottomContainer"));
+    auto bar = add(bottom, std::make_shared<NamedView>("CameraButtonBar"));
+    barImage = add(bar, std::make_shared<UIImageView>(CGRectMake(0, 0, 320, 96)));
+    if (withControls) {
+      cancel = std::make_shared<NamedControl>("TPPushButton");
+      shutter = std::make_shared<NamedControl>("TPCameraPushButton");
+      add(bar, cancel);
+      add(bar, shutter);
+      shutter->addTarget([this](UIControl&) { ++shots; }, UIControlEventTouchUpInside);
+    }
+    help = std::make_shared<UIButton>(CGRectMake(5, 2, 40, 40));
+    help->setTag(UISelfCameraView::kHelpButtonTag);
+    toggle = std::make_shared<UIButton>(CGRectMake(270, 2, 44, 40));
+    toggle->setTag(UISelfCameraView::kStabilizeButtonTag);
+    meter = std::make_shared<UIMeterVertical>(CGRectMake(0, 0, 20, 150));
+    meter->setTag(UISelfCameraView::kMeterTag);
+    meter->setAlpha(0);
+    icon = std::make_shared<UIImageView>(CGRectMake(0, 0, 24, 24));
+    icon->setTag(UISelfCameraView::kStabilizeIconTag);
+    icon->setAlpha(0);
+    for (auto v : std::vector<std::shared_ptr<UIView>>{help, toggle, meter, icon}) view->addSubview(v);
+    _cameraViewController = controller;
+  }
+
+  // The overlay as the capture screen installs it: one walk, then added.
+  std::shared_ptr<UISelfCameraView> overlay() {
+    auto overlay = std::make_shared<UISelfCameraView>(view->frame());
+    overlay->traverseSubviews(view->subviews(), 0);
+    view->addSubview(overlay);
+    return overlay;
+  }
+};
+
+class Overlay : public testsupport::DeviceTest {
+ protected:
+  void SetUp() override {
+    DeviceTest::SetUp();
+    resetUserInterface();
+    resetModuleStateForTesting();
+    vnsPreview = "Preview";
+  }
+  void TearDown() override {
+    _cameraViewController.reset();
+    resetUserInterface();
+    DeviceTest::TearDown();
+  }
+  void useModel(const std::string& model) {
+    DeviceProfile profile;
+    profile.model = model;
+    useDevice(profile);
+  }
+  static const CGFloat kBottom;
+};
+const CGFloat Overlay::kBottom = UIScreen::mainScreen().applicationFrame().size.height - 50;
+
+TEST_F(Overlay, TheWalkFindsTheControlsByClassNameTheBarsOnlyAtDepthTwo) {
+  Camera camera;
+  auto overlay = camera.overlay();
+  EXPECT_EQ(overlay->savedPictureButton(), camera.shutter);
+  EXPECT_EQ(overlay->cancelPictureButton(), camera.cancel);
+  EXPECT_EQ(overlay->takePictureView(), camera.titleBar);
+  EXPECT_EQ(overlay->takePictureViewBar(), camera.barImage);
+
+  // Found twice: the one visited last in pre-order counts.
+  auto later = std::make_shared<NamedControl>("TPCameraPushButton");
+  camera.view->subviews()[1]->addSubview(later);
+  overlay->traverseSubviews(camera.view->subviews(), 0);
+  EXPECT_EQ(overlay->savedPictureButton(), later);
+  EXPECT_EQ(overlay->traverseSubviews({}, 0), nullptr);
+}
+
+TEST_F(Overlay, OnAPhoneTheFilterLeavesTheCornerAndAnUnreadyCameraToTheCamera) {
+  Camera camera;
+  auto overlay = camera.overlay();
+  camera.titleBar->setTitle(touchAnywhere());
+  EXPECT_FALSE(overlay->pointInside({100, kBottom}, nullptr));  // the camera's own controls
+  EXPECT_EQ(camera.shots, 0);
+  camera.titleBar->setTitle("Take a picture");
+  EXPECT_FALSE(overlay->pointInside({200, 200}, nullptr));
+  EXPECT_EQ(camera.shots, 0);
+  camera.titleBar->setTitle(touchAnywhere());
+  EXPECT_TRUE(overlay->pointInside({200, kBottom}, nullptr));
+  EXPECT_EQ(camera.shots, 1);
+  EXPECT_TRUE(overlay->pointInside({200, 200}, nullptr));  // asked again for one touch: one shot
+  EXPECT_EQ(camera.shots, 1);
+
+  Camera shutterless(false);
+  auto lone = shutterless.overlay();
+  shutterless.titleBar->setTitle(touchAnywhere());
+  EXPECT_FALSE(lone->pointInside({200, 200}, nullptr));
+  // The capture screen's own overlay is never walked: it takes nothing.
+  EXPECT_FALSE(std::make_shared<UISelfCameraView>(CGRectMake(0, 0, 320, 460))->pointInside({200, 200}, nullptr));
+}
+
+TEST_F(Overlay, InSteadyModeATouchArmsTheMeterInsteadOfShooting) {
+  Camera camera;
+  auto overlay = camera.overlay();
+  camera.titleBar->setTitle(touchAnywhere());
+  vwTakeStablePic = 1;
+  EXPECT_TRUE(overlay->pointInside({200, 200}, nullptr));
+  EXPECT_EQ(camera.shots, 0);
+  EXPECT_NE(vbAccelerometerOn, 0);
+  EXPECT_FALSE(camera.meter->disabled());
+  EXPECT_EQ(camera.meter->alpha(), 0.9f);
+}
+
+TEST_F(Overlay, ElsewhereThanOnAPhoneEveryTouchIsTaken) {
+  useModel("Tablet");
+  Camera camera(false);
+  _cameraViewController = camera.controller;
+  auto overlay = camera.overlay();
+  EXPECT_TRUE(overlay->pointInside({10, kBottom}, nullptr));
+  EXPECT_TRUE(overlay->inTouch());
+  EXPECT_TRUE(std::make_shared<UISelfCameraView>(CGRectMake(0, 0, 320, 460))->pointInside({5, 5}, nullptr));
+}
+
+TEST_F(Overlay, SnapPressesOnceHidesTheButtonsAndPollsUntilThePreviewIsGone) {
+  Camera camera;
+  auto overlay = camera.overlay();
+  vwIntervalsStable = 5;
+  overlay->snap();
+  overlay->snap();
+  EXPECT_EQ(camera.shots, 1);
+  EXPECT_EQ(vwIntervalsStable, 0);
+  EXPECT_TRUE(camera.help->isHidden());
+  EXPECT_TRUE(camera.toggle->isHidden());
+  EXPECT_EQ(vbAccelerometerOn, 0);
+  EXPECT_TRUE(overlay->isPolling());
+
+  camera.titleBar->setTitle("Preview");
+  camera.view->bringSubviewToFront(camera.help);  // the poll puts the overlay under the buttons again
+  loop().runFor(4.5);                            // two polls while the picture shows
+  EXPECT_TRUE(overlay->inTouch());
+  EXPECT_TRUE(camera.help->isHidden());
+  EXPECT_TRUE(overlay->isPolling());
+
+  camera.titleBar->setTitle(touchAnywhere());
+  loop().runFor(2);
+  EXPECT_FALSE(overlay->inTouch());
+  EXPECT_FALSE(camera.help->isHidden());
+  EXPECT_FALSE(camera.toggle->isHidden());
+  EXPECT_FALSE(overlay->isPolling());
+  const auto& front = camera.view->subviews();
+  ASSERT_GE(front.size(), 3u);
+  EXPECT_EQ(front[front.size() - 3], overlay);
+  EXPECT_EQ(front[front.size() - 2], camera.help);
+  EXPECT_EQ(front.back(), camera.toggle);
+  overlay->snap();  // ready again
+  EXPECT_EQ(camera.shots, 2);
+  overlay->stopTimer();
+  EXPECT_FALSE(overlay->isPolling());
+}
+
+TEST_F(Overlay, ThePollWaitsWhileTheShutterIsMissing) {
+  Camera camera;
+  auto overlay = camera.overlay();
+  overlay->snap();
+  camera.titleBar->setTitle(touchAnywhere());
+  camera.shutter->removeFromSuperview();
+  loop().runFor(2.5);
+  EXPECT_TRUE(overlay->inTouch());
+  EXPECT_TRUE(overlay->isPolling());
+  camera.view->subviews()[1]->addSubview(camera.shutter);
+  loop().runFor(2);
+  EXPECT_FALSE(overlay->inTouch());
+}
+
+TEST_F(Overlay, TheShotRecordsWhetherThePhoneWasHeldInLandscape) {
+  const std::pair<UIDeviceOrientation, bool> cases[] = {
+      {UIDeviceOrientation::LandscapeLeft, true}, {UIDeviceOrientation::LandscapeRight, true},
+      {UIDeviceOrientation::Portrait, false},     {UIDeviceOrientation::FaceUp, false}};
+  for (const auto& [orientation, landscape] : cases) {
+    Camera camera;
+    auto overlay = camera.overlay();
+    Device::current()->setOrientation(orientation);
+    vbLandscapeDuringSnap = !landscape;
+    overlay->snap();
+    EXPECT_EQ(vbLandscapeDuringSnap.load(), landscape) << int(orientation);
+    overlay->stopTimer();
+  }
+}
+
+TEST_F(Overlay, ShowStableUIPlacesFadesAndArmsInItsThreeModes) {
+  Camera camera;
+  auto overlay = camera.overlay();
+  UIView::resetAnimations();
+  overlay->showStableUI(-1);
+  // Centred under the toggle (270, 2, 44, 40), then the icon under the meter.
+  EXPECT_EQ(camera.meter->frame(), CGRectMake(282, 46, 20, 150));
+  EXPECT_EQ(camera.icon->frame(), CGRectMake(280, 200, 24, 24));
+  EXPECT_TRUE(camera.meter->disabled());
+  EXPECT_NE(vbAccelerometerOn, 0);
+  EXPECT_EQ(camera.meter->alpha(), 0.9f);
+  EXPECT_EQ(camera.icon->alpha(), 0.9f);
+  ASSERT_EQ(UIView::committedAnimations().size(), 1u);
+  EXPECT_EQ(UIView::committedAnimations().back().duration, 0.4);
+
+  overlay->showStableUI(1);
+  EXPECT_FALSE(camera.meter->disabled());
+  EXPECT_EQ(vbAccelerometerOn, 1);
+
+  overlay->showStableUI(0);
+  EXPECT_EQ(vbAccelerometerOn, 0);
+  EXPECT_EQ(camera.meter->alpha(), 0.0f);
+  EXPECT_EQ(camera.icon->alpha(), 0.0f);
+}
+
+}  // namespace
+}  // namespace holdstill
