@@ -11,12 +11,18 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
 
 class Device;
+
+// The orientation a scenario names: "up", "down", "left" or "right";
+// nothing for any other text.
+std::optional<UIImageOrientation> imageOrientationNamed(std::string_view name);
 
 struct CameraFeedPicture {
   std::string hostPath;
