@@ -4,41 +4,49 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <ostream>
 #include <vector>
 
 namespace exf {
-namespace {
 
-// Reads a whole file; on failure returns false and sets `error` to the reason.
 bool readWholeFile(const std::string& path, exif::Bytes& out, std::string& error) {
+  out.clear();
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    error = std::strerror(errno);
+    return false;
+  }
+  auto fail = [&](const std::string& reason) {
+    error = reason;
+    out.clear();
+    ::close(fd);
+    return false;
+  };
   struct stat st;
-  if (::stat(path.c_str(), &st) != 0) {
-    error = std::strerror(errno);
-    return false;
+  if (::fstat(fd, &st) != 0) return fail(std::strerror(errno));
+  if (S_ISDIR(st.st_mode)) return fail("is a directory");
+  // Regular files come in one read of their known size; anything else (a
+  // pipe, a file that grows meanwhile) is read on in blocks until its end.
+  std::size_t expected = S_ISREG(st.st_mode) ? static_cast<std::size_t>(st.st_size) : 0;
+  out.resize(expected + 1);
+  std::size_t done = 0;
+  for (;;) {
+    if (done == out.size()) out.resize(out.size() + std::max<std::size_t>(out.size(), 65536));
+    const ssize_t n = ::read(fd, out.data() + done, out.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return fail(std::strerror(errno));
+    }
+    if (n == 0) break;
+    done += static_cast<std::size_t>(n);
   }
-  if (S_ISDIR(st.st_mode)) {
-    error = "is a directory";
-    return false;
-  }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    error = std::strerror(errno);
-    return false;
-  }
-  out.assign(std::istreambuf_iterator<char>(in), {});
-  if (in.bad()) {
-    error = "read error";
-    return false;
-  }
+  out.resize(done);
+  ::close(fd);
   return true;
 }
-
-}  // namespace
 
 std::optional<exif::EXFJpeg> scanJpegFile(const std::string& path, std::ostream& err) {
   exif::Bytes bytes;
