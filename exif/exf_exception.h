@@ -26,6 +26,9 @@ inline constexpr const char* kInvalidTypeException = "InvalidTypeException";
 inline constexpr const char* kNonEditableKeyException = "NonEditableKeyException";
 inline constexpr const char* kInvalidTypeForHandlerException = "InvalidTypeForHandlerException";
 inline constexpr const char* kSegmentTooLargeException = "SegmentTooLargeException";
+inline constexpr const char* kUneditableExifException = "UneditableExifException";
+inline constexpr const char* kInvalidJpegException = "InvalidJpegException";
+inline constexpr const char* kInvalidGPSValueException = "InvalidGPSValueException";
 
 // Reason texts; "%@" and "%c" mark the places filled in.
 namespace reasons {
