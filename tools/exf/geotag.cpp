@@ -141,13 +141,12 @@ int runGeotag(const std::vector<std::string>& args, std::ostream& out, std::ostr
   // rewrite would not carry over before writing anything.
   const std::size_t skipped = md.skippedEntryCount();
   const std::size_t unwritable = md.unwritableValueCount();
-  const std::size_t segments = jpeg.droppedSegmentCount();
   const std::size_t thumbnail = md.thumbnailLeftBehind() ? 1 : 0;
-  const std::size_t lost = skipped + unwritable + segments + thumbnail;
+  const std::size_t lost = skipped + unwritable + thumbnail;
   if (lost > 0 && !r.allowLoss) {
     err << "exf: " << r.in << ": rewriting would lose " << lost << " entries (" << skipped
         << " EXIF entries the library does not keep, " << unwritable
-        << " values it cannot write back, " << segments << " other segments, " << thumbnail
+        << " values it cannot write back, " << thumbnail
         << " thumbnail); nothing written, use --allow-loss to write anyway\n";
     return kExitFailure;
   }
