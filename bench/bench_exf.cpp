@@ -150,7 +150,7 @@ void BM_BatchGeotagReadAndEdit(benchmark::State& state) {
   for (auto _ : state) {
     if (!tagger.load(file, error)) state.SkipWithError(error.c_str());
     exif::EXFJpeg jpeg;
-    jpeg.scanImageData(tagger.input());
+    jpeg.scanImageDataBorrowed(tagger.input());
     benchmark::DoNotOptimize(jpeg.exifMetaData().tagValue(0x9003));
     if (!tagger.apply(fix, error, note)) state.SkipWithError(error.c_str());
   }
@@ -281,7 +281,7 @@ int runCorpus(const std::string& dir) {
     };
     line("read metadata", timeIt([&] {
            exif::EXFJpeg jpeg;
-           jpeg.scanImageData(in);
+           jpeg.scanImageDataBorrowed(in);
            benchmark::DoNotOptimize(jpeg.exifMetaData().tagValue(0x9003));
          }));
     bool editable = true;

@@ -33,6 +33,7 @@ inline constexpr const char* kInvalidGPSValueException = "InvalidGPSValueExcepti
 // Reason texts; "%@" and "%c" mark the places filled in.
 namespace reasons {
 inline constexpr const char* kKeyNotNumber = "Key is nil or not a Number";
+inline constexpr const char* kKeyNotATag = "Key %@ is not a 16-bit tag number";
 inline constexpr const char* kHandlerNil = "Tag Handler is nil";
 inline constexpr const char* kHandlerNotConforming =
     "Tag Handler Does not conform to protocol EXFTagHandler";

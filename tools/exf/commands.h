@@ -10,7 +10,7 @@
 
 namespace exf {
 
-// exf dump [--json] FILE
+// exf dump [--json] [segments] FILE
 int runDump(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 // exf geotag ... (see kGeotagUsage): one picture from --lat/--lon, or many

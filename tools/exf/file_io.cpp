@@ -106,7 +106,7 @@ void FileBytes::release() {
   read_.clear();
 }
 
-ScannedJpeg::ScannedJpeg(FileBytes file) : file_(std::move(file)) { scanImageData(file_.bytes()); }
+ScannedJpeg::ScannedJpeg(FileBytes file) : file_(std::move(file)) { scanImageDataBorrowed(file_.bytes()); }
 
 std::optional<ScannedJpeg> scanJpegFile(const std::string& path, std::ostream& err) {
   std::string error;

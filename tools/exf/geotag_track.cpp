@@ -38,7 +38,7 @@ std::string positionText(const TrackFix& fix) {
 std::optional<UtcSeconds> takenAt(std::span<const std::uint8_t> picture, std::chrono::minutes offset,
                                   std::string& why) {
   exif::EXFJpeg jpeg;
-  jpeg.scanImageData(picture);
+  jpeg.scanImageDataBorrowed(picture);
   const exif::TagValue* value = jpeg.exifMetaData().tagValue(kDateTimeOriginal);
   const std::string* text = value ? value->get<std::string>() : nullptr;
   if (!text) {

@@ -107,27 +107,25 @@ bool PictureGeotagger::apply(const GeoFix& fix, std::string& error, std::string&
 
 bool PictureGeotagger::rewriteWholeBlock(const GeoFix& fix, std::string& error, std::string& note) {
   exif::EXFJpeg jpeg;
-  jpeg.scanImageData(input());
-  exif::EXFMetaData& md = jpeg.exifMetaData();
-  // What the rewrite cannot carry over, counted before anything changes.
-  const std::size_t skipped = md.skippedEntryCount();
-  const std::size_t unwritable = md.unwritableValueCount();
-  const std::size_t segments = jpeg.droppedSegmentCount();
-  const std::size_t thumbnail = md.thumbnailLeftBehind() ? 1 : 0;
-  const std::size_t lost = skipped + unwritable + segments + thumbnail;
+  jpeg.scanImageDataBorrowed(input());
+  // What the rewrite cannot carry over, read before anything changes.
+  const exif::RewriteReport report = jpeg.rewriteReport();
   try {
-    storeFix(fix, md);
+    storeFix(fix, jpeg.exifMetaData());
     jpeg.populateImageData(output_);
   } catch (const exif::EXFException& e) {
     output_.clear();
     error = e.what();
     return false;
   }
-  if (lost > 0)
-    note = std::to_string(lost) + " entries not carried over (" + std::to_string(skipped) +
-           " EXIF entries the library does not keep, " + std::to_string(unwritable) +
-           " values it cannot write back, " + std::to_string(segments) + " other segments, " +
-           std::to_string(thumbnail) + " thumbnail)";
+  if (!report.lossless()) {
+    note = std::to_string(report.entryCount()) + " entries not carried over";
+    const char* separator = ": ";
+    for (const exif::RewriteLoss& loss : report.losses()) {
+      note += separator + loss.text;
+      separator = "; ";
+    }
+  }
   return true;
 }
 
