@@ -3,13 +3,16 @@
 #   make test   install what is missing, build, and run every test suite:
 #               a normal build, an AddressSanitizer+UBSan build, and a
 #               ThreadSanitizer build of the threaded tests
-#   make bench  build and run the benchmarks (optimised build)
+#   make bench  build and run the benchmarks (optimised build); with
+#               CORPUS=DIR, time metadata read, geotag and plain copy on
+#               each JPEG in DIR (mean, p90 and max per file)
 #   make fuzz   build the fuzz targets with clang and run each for FUZZ_SECONDS
 SHELL := /bin/bash
 .SHELLFLAGS := -eu -o pipefail -c
 
 JOBS         ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
+CORPUS       ?=
 RELEASE      := build/release
 ASAN         := build/asan
 TSAN         := build/tsan
@@ -49,7 +52,7 @@ test: test-normal test-asan test-tsan
 bench: deps
 	@$(CONFIGURE) -B $(BENCH) -DCMAKE_BUILD_TYPE=Release >/dev/null
 	@cmake --build $(BENCH) -j $(JOBS) --target benchmarks
-	@scripts/run-benchmarks $(BENCH)
+	@scripts/run-benchmarks $(BENCH) $(CORPUS)
 
 fuzz:
 	@HOLDSTILL_WITH_FUZZ=1 scripts/install-deps

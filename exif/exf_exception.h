@@ -26,10 +26,14 @@ inline constexpr const char* kInvalidTypeException = "InvalidTypeException";
 inline constexpr const char* kNonEditableKeyException = "NonEditableKeyException";
 inline constexpr const char* kInvalidTypeForHandlerException = "InvalidTypeForHandlerException";
 inline constexpr const char* kSegmentTooLargeException = "SegmentTooLargeException";
+inline constexpr const char* kUneditableExifException = "UneditableExifException";
+inline constexpr const char* kInvalidJpegException = "InvalidJpegException";
+inline constexpr const char* kInvalidGPSValueException = "InvalidGPSValueException";
 
 // Reason texts; "%@" and "%c" mark the places filled in.
 namespace reasons {
 inline constexpr const char* kKeyNotNumber = "Key is nil or not a Number";
+inline constexpr const char* kKeyNotATag = "Key %@ is not a 16-bit tag number";
 inline constexpr const char* kHandlerNil = "Tag Handler is nil";
 inline constexpr const char* kHandlerNotConforming =
     "Tag Handler Does not conform to protocol EXFTagHandler";

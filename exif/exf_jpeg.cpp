@@ -1,10 +1,8 @@
-// The JPEG container scan: one forward pass over the segments up to the
-// first start-of-scan or end-of-image marker.
+// The JPEG container scan: the segment walk up to the image data, each
+// segment recorded, the EXIF, JFIF and frame segments parsed.
 #include "exif/exf_jpeg.h"
 
-#include "exif/byte_reader.h"
-
-#include <algorithm>
+#include "exif/jpeg_segments.h"
 
 namespace exif {
 namespace {
@@ -21,60 +19,6 @@ bool isStartOfFrame(int marker) {
 
 bool isApplication(int marker) { return marker >= 0xE0 && marker <= 0xEF; }
 
-bool isExifPayload(std::span<const std::uint8_t> payload) {
-  return payload.size() >= 4 && std::equal(exifChars.begin(), exifChars.begin() + 4, payload.begin());
-}
-
-// The scan's read cursor over the input.
-class Cursor {
- public:
-  explicit Cursor(std::span<const std::uint8_t> input) : reader_(input) {}
-  std::uint64_t position() const { return pos_; }
-  std::uint64_t remaining() const { return reader_.size() - pos_; }
-  std::optional<std::uint8_t> readNextbyte() {
-    auto b = reader_.u8(pos_);
-    if (b) ++pos_;
-    return b;
-  }
-  std::optional<std::uint16_t> readNext2bytes() {
-    auto v = reader_.u16(pos_, true);
-    if (v) pos_ += 2;
-    return v;
-  }
-  bool skipBytes(std::uint64_t n) {
-    if (!reader_.has(pos_, n)) return false;
-    pos_ += n;
-    return true;
-  }
-  // True when n is less than the bytes left after the cursor.
-  bool imageLengthCheck(std::int64_t n) const {
-    return n < static_cast<std::int64_t>(remaining());
-  }
-  // The next marker code: skips to an 0xFF byte, then past any fill bytes.
-  std::optional<int> nextMarker() {
-    std::optional<std::uint8_t> b;
-    do b = readNextbyte(); while (b && *b != 0xFF);
-    while (b && *b == 0xFF) b = readNextbyte();
-    if (!b) return std::nullopt;
-    return *b;
-  }
-  std::optional<std::span<const std::uint8_t>> take(std::uint64_t n) {
-    auto bytes = reader_.span(pos_, n);
-    if (bytes) pos_ += n;
-    return bytes;
-  }
-
- private:
-  ByteReader reader_;
-  std::uint64_t pos_ = 0;
-};
-
-struct SegmentSeen {
-  int marker;
-  std::uint64_t start;
-  bool exif;
-};
-
 }  // namespace
 
 void EXFJpeg::parseJfif(std::span<const std::uint8_t> payload) {
@@ -85,71 +29,71 @@ void EXFJpeg::parseJfif(std::span<const std::uint8_t> payload) {
 
 void EXFJpeg::scanImageData(std::span<const std::uint8_t> image) {
   if (image.size() < 2 || image[0] != 0xFF || image[1] != 0xD8) return;
-  Cursor cursor(image);
-  cursor.skipBytes(2);
-  std::uint64_t tailStart = 2;
-  std::vector<SegmentSeen> seen;
+  auto owned = std::make_shared<Bytes>(image.begin(), image.end());
+  ownedTail_ = owned;
+  scan(*owned);
+}
 
-  for (bool scanning = true; scanning;) {
-    const std::uint64_t segmentStart = cursor.position();
-    auto marker = cursor.nextMarker();
-    if (!marker) break;  // ran off the end: keep what was recorded
-    if (*marker == 0xDA || *marker == 0xD9) break;
-    if (*marker == 0xD8 || *marker == 0xFE) {
-      if (*marker == 0xFE) seen.push_back({0xFE, segmentStart, false});
-      continue;  // nothing consumed: the next search goes on from here
-    }
-    seen.push_back({*marker, segmentStart, false});
-    auto length = cursor.readNext2bytes();
-    if (!length) break;
-    if (isStartOfFrame(*marker)) {
-      exifMetaData_.setCompression(*marker);
-      const std::int64_t rest = std::int64_t{*length} - 2;
-      // precision, height, width, components: 6 bytes
-      if (rest < 6 || !cursor.imageLengthCheck(rest - 1)) continue;
-      const std::uint8_t precision = *cursor.readNextbyte();
-      const std::uint16_t height = *cursor.readNext2bytes();
-      const std::uint16_t width = *cursor.readNext2bytes();
-      const std::uint8_t components = *cursor.readNextbyte();
-      cursor.skipBytes(static_cast<std::uint64_t>(rest - 6));
-      numComponents_ = components;
-      exifMetaData_.setHeight(height);
-      exifMetaData_.setWidth(width);
-      exifMetaData_.setBitsPerPixel(precision);
-    } else if (isApplication(*marker)) {
-      // A segment whose payload cannot be read ends the scan; everything
-      // from the last good segment on stays in the tail.
-      if (*length < 2 || !cursor.imageLengthCheck(*length)) {
-        seen.pop_back();
-        break;
+void EXFJpeg::scanImageData(Bytes&& image) {
+  if (image.size() < 2 || image[0] != 0xFF || image[1] != 0xD8) return;
+  auto owned = std::make_shared<const Bytes>(std::move(image));
+  ownedTail_ = owned;
+  scan(*owned);
+}
+
+void EXFJpeg::scanImageDataBorrowed(std::span<const std::uint8_t> image) {
+  if (image.size() < 2 || image[0] != 0xFF || image[1] != 0xD8) return;
+  ownedTail_.reset();
+  scan(image);
+}
+
+void EXFJpeg::scan(std::span<const std::uint8_t> image) {
+  const JpegLayout layout = readJpegLayout(image);
+  segments_.clear();
+  segments_.reserve(layout.segments.size());
+  for (const JpegSegment& s : layout.segments) {
+    segments_.push_back({s.marker, s.offset, Bytes(s.payload.begin(), s.payload.end())});
+    if (isStartOfFrame(s.marker)) {
+      exifMetaData_.setCompression(s.marker);
+      // precision, height, width, components
+      if (s.payload.size() < 6) continue;
+      const auto& p = s.payload;
+      numComponents_ = p[5];
+      exifMetaData_.setBitsPerPixel(p[0]);
+      exifMetaData_.setHeight(p[1] << 8 | p[2]);
+      exifMetaData_.setWidth(p[3] << 8 | p[4]);
+    } else if (isApplication(s.marker)) {
+      keyedHeaders_[s.marker] = segments_.back().payload;
+      if (s.marker == 0xE0) parseJfif(s.payload);
+      // The first EXIF APP1 is the picture's EXIF; any other APP1 (XMP, a
+      // second EXIF block) is kept as it is.
+      if (s.marker == 0xE1 && !exifSegment_ && isExifPayload(s.payload)) {
+        exifSegment_ = segments_.size() - 1;
+        parseExif(s.payload);
       }
-      auto payload = *cursor.take(*length - 2u);
-      keyedHeaders_[*marker] = Bytes(payload.begin(), payload.end());
-      tailStart = cursor.position();
-      seen.back().exif = *marker == 0xE1 && isExifPayload(payload);
-      if (*marker == 0xE0) parseJfif(payload);
-      if (*marker == 0xE1) parseExif(payload);
-    } else {
-      const std::int64_t rest = std::int64_t{*length} - 2;
-      if (rest >= 0 && cursor.imageLengthCheck(rest)) cursor.skipBytes(static_cast<std::uint64_t>(rest));
     }
   }
-  remainingData_ = Bytes(image.begin() + static_cast<std::ptrdiff_t>(tailStart), image.end());
+  tail_ = image.subspan(layout.imageDataOffset);
+  imageDataOffset_ = layout.imageDataOffset;
+  if (!layout.ok()) scanError_ = layout.error;
+}
 
-  // Count what a rebuild will not carry: segments before the tail that are
-  // neither the last application segment of their marker nor EXIF.
-  for (std::size_t i = 0; i < seen.size(); ++i) {
-    const SegmentSeen& s = seen[i];
-    if (s.start >= tailStart) continue;
-    if (s.exif) continue;
-    const bool lastOfMarker =
-        isApplication(s.marker) && s.marker != 0xE1 &&
-        std::none_of(seen.begin() + static_cast<std::ptrdiff_t>(i) + 1, seen.end(),
-                     [&](const SegmentSeen& later) {
-                       return later.marker == s.marker && later.start < tailStart;
-                     });
-    if (!lastOfMarker) ++droppedSegments_;
+void EXFJpeg::setKeyedHeaders(Headers h) {
+  keyedHeaders_ = std::move(h);
+  headersReplaced_ = true;
+}
+
+std::optional<std::span<const std::uint8_t>> EXFJpeg::remainingData() const { return tail_; }
+
+void EXFJpeg::setRemainingData(std::optional<Bytes> d) {
+  if (!d) {
+    ownedTail_.reset();
+    tail_.reset();
+    return;
   }
+  auto owned = std::make_shared<const Bytes>(std::move(*d));
+  ownedTail_ = owned;
+  tail_ = std::span<const std::uint8_t>(*owned);
 }
 
 }  // namespace exif

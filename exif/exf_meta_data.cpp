@@ -92,6 +92,9 @@ const EXFTag* EXFMetaData::definitionIn(TagKey group, TagKey key) const {
 }
 
 void EXFMetaData::addHandler(std::shared_ptr<const EXFTagHandler> handler, TagKey key) {
+  // A tag number is 16 bits; a wider key would be cut into another tag's.
+  if (key < 0 || key > 0xFFFF)
+    throw EXFException(kInvalidKey, formatReason(reasons::kKeyNotATag, {std::to_string(key)}));
   if (!handler) throw EXFException(kInvalidHandler, reasons::kHandlerNil);
   if (isDirectoryPointerTag(key))
     throw EXFException(kInvalidHandler, reasons::kHandlerOverridesContainer);

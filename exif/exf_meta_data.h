@@ -16,6 +16,7 @@
 #include "exif/exf_handlers.h"
 #include "exif/exf_tag_definition_holder.h"
 #include "exif/exf_tag_handler.h"
+#include "exif/rewrite_report.h"
 #include "exif/tag_value.h"
 
 #include <array>
@@ -43,8 +44,12 @@ class EXFMetaData {
   // bad type codes, data outside the payload, repeated or looping
   // directories, values a handler rejected).
   std::size_t skippedEntryCount() const { return skippedEntries_; }
+  // The entries counted there that were read but not kept, with their raw
+  // values (entries lost with a directory table that ran off the payload
+  // are only counted).
+  const std::vector<UnkeptEntry>& unkeptEntries() const { return unkeptEntries_; }
   // True when a parse so far met an IFD1 naming a thumbnail that it could not
-  // take (one that does not end exactly at the end of its payload).
+  // take (one that lies outside its payload).
   bool thumbnailLeftBehind() const { return thumbnailLeftBehind_; }
 
   // --- Writing --------------------------------------------------------------
@@ -53,6 +58,11 @@ class EXFMetaData {
   void getData(Bytes& out);
   // How many stored values getData() would leave out or cut short.
   std::size_t unwritableValueCount() const;
+  // Everything a rewrite by getData() would not carry as the parsed block
+  // held it: entries the parse did not keep, values the writer leaves out, a
+  // maker note whose internal offsets would point at old places, a strip or
+  // untaken thumbnail.
+  RewriteReport rewriteReport() const;
 
   // --- Handlers ---------------------------------------------------------------
   // Registers a caller's handler, consulted before the built-in ones.
@@ -141,6 +151,7 @@ class EXFMetaData {
   std::int32_t width_ = 0;
   std::int32_t byteLength_ = 0;
   std::size_t skippedEntries_ = 0;
+  std::vector<UnkeptEntry> unkeptEntries_;
   bool thumbnailLeftBehind_ = false;
 };
 

@@ -35,6 +35,22 @@ class ExifDirectoryParser {
 
  private:
   void skip(std::size_t entries = 1) { model_.skippedEntries_ += entries; }
+  // Records one entry that is not kept, with its field bytes when readable.
+  void unkept(TagKey group, bool isThumbnail, std::uint64_t e, std::optional<std::uint64_t> at,
+              std::uint64_t size, const char* reason) {
+    skip();
+    UnkeptEntry u;
+    u.group = group;
+    u.thumbnail = isThumbnail;
+    u.tag = *reader_.u16(e, big_);
+    u.type = *reader_.u16(e + 2, big_);
+    u.count = *reader_.u32(e + 4, big_);
+    if (at) {
+      if (auto bytes = reader_.span(*at, size)) u.value = Bytes(bytes->begin(), bytes->end());
+    }
+    u.reason = reason;
+    model_.unkeptEntries_.push_back(std::move(u));
+  }
   // Stores the entry converted by its own field type; false if nothing stored.
   bool assignPlain(Directory& dir, TagKey key, int type, std::uint64_t count, std::uint64_t at);
   // IFD1's thumbnail: where JPEGInterchangeFormat says, or else whatever
@@ -55,6 +71,8 @@ class ExifDirectoryParser {
 };
 
 namespace {
+
+constexpr TagKey kStripOffsets = 0x0111;
 
 template <class Read>
 TagValue elements(std::uint64_t count, Read read) {
@@ -77,10 +95,13 @@ bool ExifDirectoryParser::assignPlain(Directory& dir, TagKey key, int type, std:
   auto u32 = [&](std::uint64_t i) { return *r.u32(at + 4 * i, big); };
   auto s32 = [&](std::uint64_t i) { return static_cast<std::int32_t>(u32(i)); };
   if (type == kAscii) {
+    // The text ends at its first NUL, which is kept as the terminator;
+    // bytes after it are junk. Bytes above 0x7F (UTF-8 from many cameras)
+    // are kept as they are.
     auto bytes = *r.span(at, count);
-    auto text = EXFUtils::createStringFromBuffer(bytes.data(), bytes.size(), TextEncoding::ASCII);
-    if (!text) return false;
-    dir.set(key, std::move(*text));
+    auto nul = std::find(bytes.begin(), bytes.end(), std::uint8_t{0});
+    if (nul != bytes.end()) ++nul;
+    dir.set(key, std::string(bytes.begin(), nul));
     return true;
   }
   if (type == kUndefined) {
@@ -112,8 +133,12 @@ bool ExifDirectoryParser::assignPlain(Directory& dir, TagKey key, int type, std:
     case kSLong:
       dir.set(key, elements(count, [&](auto i) -> TagValue { return Number::fromLong(s32(i)); }));
       break;
-    case kRational:
-    case kSRational:  // both keep the 32-bit patterns in the signed fields
+    case kRational:  // unsigned: 2^31 and more read as themselves
+      dir.set(key, elements(count, [&](auto i) -> TagValue {
+                 return EXFraction::fromUnsigned(u32(2 * i), u32(2 * i + 1));
+               }));
+      break;
+    case kSRational:
       dir.set(key, elements(count, [&](auto i) -> TagValue {
                  return EXFraction(s32(2 * i), s32(2 * i + 1));
                }));
@@ -138,33 +163,57 @@ std::int32_t ExifDirectoryParser::processExifDir(Directory& dir, std::uint64_t p
   bool incomplete = false;
   bool truncated = false;
 
-  for (std::uint64_t i = 0; i < n; ++i) {
-    const std::uint64_t e = position + 2 + 12 * i;
-    if (!reader_.has(e, 12) || entryBudget_ == 0) {
-      // The table runs off the payload (or the payload's worth of entries
-      // has been read): the rest of the directory is lost.
-      skip(n - i);
-      incomplete = truncated = true;
-      break;
+  // The entries the table holds inside the payload (and within the
+  // payload's worth of entries); the rest of the directory is lost.
+  const std::uint64_t readable = std::min<std::uint64_t>(
+      {n, position + 2 <= reader_.size() ? (reader_.size() - position - 2) / 12 : 0,
+       entryBudget_});
+  if (readable < n) {
+    skip(static_cast<std::size_t>(n - readable));
+    incomplete = truncated = true;
+  }
+  entryBudget_ -= readable;
+  // A zeroed last entry (tag 0 without a field type) is padding, not an
+  // entry: the link is then read in its place. A real tag-0 entry, such as a
+  // GPS directory's GPSVersionID, is kept.
+  if (!truncated && n > 0) {
+    const std::uint64_t last = position + 2 + 12 * (n - 1);
+    if (*reader_.u16(last, big_) == 0 && !isValidFieldType(*reader_.u16(last + 2, big_))) {
+      n -= 1;
+      if (readable > n) entryBudget_ += 1;
     }
-    --entryBudget_;
+  }
+  // Entries are stored in ascending tag order; a table that lists them in
+  // another order is visited sorted, so storing each stays an append.
+  std::vector<std::uint32_t> order;
+  const std::uint64_t visit = std::min(readable, n);
+  for (std::uint64_t i = 1; i < visit; ++i) {
+    if (*reader_.u16(position + 2 + 12 * i, big_) >= *reader_.u16(position + 2 + 12 * (i - 1), big_))
+      continue;
+    order.resize(visit);
+    for (std::uint32_t k = 0; k < visit; ++k) order[k] = k;
+    std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+      return *reader_.u16(position + 2 + 12 * a, big_) < *reader_.u16(position + 2 + 12 * b, big_);
+    });
+    break;
+  }
+
+  for (std::uint64_t k = 0; k < visit; ++k) {
+    const std::uint64_t i = order.empty() ? k : order[k];
+    const std::uint64_t e = position + 2 + 12 * i;
     const std::size_t sizeBefore = dir.size();
     const TagKey key = *reader_.u16(e, big_);
-    if (key == 0 && i == n - 1) {  // a trailing tag-0 entry is no entry
-      n -= 1;
-      break;
-    }
     const std::uint16_t type = *reader_.u16(e + 2, big_);
     const std::uint32_t count = *reader_.u32(e + 4, big_);
     if (!isValidFieldType(type)) {
-      skip();
+      unkept(group, isThumbnail, e, e + 8, 4, "unknown field type");
       incomplete = true;
       continue;
     }
     const std::uint64_t size = std::uint64_t{bytesPerFormat[type]} * count;
     const std::uint64_t at = size <= 4 ? e + 8 : base + *reader_.u32(e + 8, big_);
     if (!reader_.has(at, size) || (!isDirectoryPointerTag(key) && size > valueBudget_)) {
-      skip();
+      unkept(group, isThumbnail, e, std::nullopt, 0, "value outside the block");
       incomplete = true;
       continue;
     }
@@ -185,10 +234,17 @@ std::int32_t ExifDirectoryParser::processExifDir(Directory& dir, std::uint64_t p
         // A handler's failure loses only its own entry.
       }
     } else if (model_.definitionIn(group, key) || group == TAG_INTEROP_OFFSET) {
-      assignPlain(dir, key, type, count, at);
+      if (assignPlain(dir, key, type, count, at))
+        dir.find(key)->setFileFormat(FieldFormat{type, count});
     }
     if (dir.size() <= sizeBefore) {
-      skip();
+      const bool known = model_.handlerIn(group, key) || model_.definitionIn(group, key) ||
+                         group == TAG_INTEROP_OFFSET;
+      unkept(group, isThumbnail, e, isDirectoryPointerTag(key) ? std::nullopt : std::optional(at), size,
+             isDirectoryPointerTag(key) ? "directory outside the block or visited before"
+             : !known                   ? "tag not in the table"
+             : type == kFloat || type == kDouble ? "floating-point value"
+                                                 : "value not readable as its tag's kind");
       incomplete = true;
     }
   }
@@ -215,13 +271,19 @@ void ExifDirectoryParser::takeThumbnail(const Directory& dir, std::uint64_t base
     }
     start = base + static_cast<std::uint64_t>(offsetNumber->int64Value());
     length = lengthNumber ? static_cast<std::uint64_t>(lengthNumber->int64Value()) : 0;
-    if (length == 0 || start > total || length != total - start) {
+    // Padding may follow the thumbnail (many cameras leave some): it need
+    // only lie inside the payload.
+    if (length == 0 || start > total || length > total - start) {
       model_.thumbnailLeftBehind_ = length > 0;
       return;
     }
-  } else if (!incomplete) {
+  } else if (!incomplete && !dir.contains(kStripOffsets)) {
+    // Without an offset, a JPEG that follows a complete IFD1 and runs to
+    // the end of the payload is the thumbnail.
     start = std::max(furthest, linkEnd);
-    if (start >= total) return;
+    if (start >= total || !reader_.has(start, 2) || *reader_.u8(start) != 0xFF ||
+        *reader_.u8(start + 1) != 0xD8)
+      return;
     length = total - start;
   } else {
     return;
@@ -232,7 +294,7 @@ void ExifDirectoryParser::takeThumbnail(const Directory& dir, std::uint64_t base
 
 void EXFMetaData::parseExif(std::span<const std::uint8_t> payload) {
   byteLength_ = static_cast<std::int32_t>(std::min<std::size_t>(payload.size(), INT32_MAX));
-  if (payload.size() <= 12) return;
+  if (payload.size() < 14) return;  // signature, byte order, 42 and the IFD0 offset
   if (!std::equal(exifChars.begin(), exifChars.begin() + 4, payload.begin())) return;
   if (payload[6] == M_ORDER && payload[7] == M_ORDER)
     bigEndianOrder_ = true;

@@ -8,12 +8,16 @@
 #include "exif/text_codec.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <limits>
 #include <tuple>
 
 namespace exif {
 namespace {
+
+constexpr TagKey kStripOffsets = 0x0111;
+constexpr TagKey kStripByteCounts = 0x0117;
 
 // One value entry as it will be written.
 struct Plan {
@@ -130,6 +134,16 @@ std::optional<std::pair<std::int32_t, std::int64_t>> ownTypeAndCount(const TagVa
   return std::nullopt;
 }
 
+// Whether a parsed value still fits the type and count it was read with
+// (a caller may have changed it in place since).
+bool fitsFormat(const TagValue& value, const FieldFormat& format, bool big) {
+  if (!isValidFieldType(format.type) || !writePlain(nullptr, value, format.type, big)) return false;
+  if (const auto* text = value.get<std::string>()) return text->size() <= format.count;
+  if (const auto* bytes = value.get<Bytes>()) return bytes->size() == format.count;
+  if (const auto* array = value.get<Array>()) return array->size() == format.count;
+  return format.count == 1;
+}
+
 // Works out type, count and size of one value entry of the directory under
 // pointer tag `group`; nothing when the value cannot be written.
 std::optional<Plan> planEntry(const EXFMetaData& md, TagKey group, TagKey key,
@@ -137,7 +151,12 @@ std::optional<Plan> planEntry(const EXFMetaData& md, TagKey group, TagKey key,
   const EXFTagHandler* handler = md.handlerIn(group, key);
   const EXFTag* definition = md.definitionIn(group, key);
   std::int64_t type, count;
-  if (handler) {
+  const auto& format = value.fileFormat();
+  if (!handler && format && fitsFormat(value, *format, md.bigEndianOrder())) {
+    // A value read from the file goes back with the type and count it had.
+    type = format->type;
+    count = format->count;
+  } else if (handler) {
     count = handler->getSizeOfValue(value);
     auto format = handler->tagFormat();
     type = format ? *format : definition ? definition->dataType() : kUndefined;
@@ -148,6 +167,10 @@ std::optional<Plan> planEntry(const EXFMetaData& md, TagKey group, TagKey key,
         count = static_cast<std::int64_t>(bytes->size());
       else if (const auto* text = value.get<std::string>(); text && isAscii(*text))
         count = static_cast<std::int64_t>(text->size());
+      else if (value.is<Number>())  // a numeric tag of variable count: its elements
+        count = 1;
+      else if (const auto* array = value.get<Array>(); array && !array->empty())
+        count = static_cast<std::int64_t>(array->size());
       else
         return std::nullopt;
     } else {
@@ -218,35 +241,52 @@ void getDataFromMap(const EXFMetaData& md, const Directory& dir, TagKey group,
   const std::uint64_t n = plans.size() + groups;
   const std::uint64_t blockStart = 12 * n + 6;  // entry table and link
 
+  // Entries in ascending tag order, pointers among them; every value in the
+  // value area starts at an even offset. Pointer values are filled in once
+  // the groups' places are known.
   const std::size_t index = writers.size();
   writers.emplace_back();
+  struct Pointer {
+    std::size_t at;  // position of its value field in tagData
+    TagKey key;
+    const Directory* group;
+  };
+  std::vector<Pointer> pointers;
   {
     EXFWriter& w = writers[index];
     w.tagData().reserve(2 + 12 * n);
     put16(w.tagData(), n, big);
-    for (const Plan& plan : plans) {
-      put16(w.tagData(), static_cast<std::uint64_t>(plan.key), big);
-      put16(w.tagData(), static_cast<std::uint64_t>(plan.type), big);
-      put32(w.tagData(), plan.count, big);
-      if (plan.size <= 4) {
-        encodeEntry(w.tagData(), plan, big);
-        w.tagData().resize(w.tagData().size() + (4 - plan.size), 0);
+    auto plan = plans.begin();
+    for (const auto& [key, value] : dir) {
+      if (const Directory* sub = value.get<Directory>()) {
+        put16(w.tagData(), static_cast<std::uint64_t>(key), big);
+        put16(w.tagData(), kLong, big);
+        put32(w.tagData(), 1, big);
+        pointers.push_back({w.tagData().size(), key, sub});
+        put32(w.tagData(), 0, big);
+        continue;
+      }
+      if (plan == plans.end() || plan->key != key) continue;  // left out
+      put16(w.tagData(), static_cast<std::uint64_t>(plan->key), big);
+      put16(w.tagData(), static_cast<std::uint64_t>(plan->type), big);
+      put32(w.tagData(), plan->count, big);
+      if (plan->size <= 4) {
+        encodeEntry(w.tagData(), *plan, big);
+        w.tagData().resize(w.tagData().size() + (4 - plan->size), 0);
       } else {
         put32(w.tagData(), offset + blockStart + w.overflowData().size(), big);
-        encodeEntry(w.overflowData(), plan, big);
+        encodeEntry(w.overflowData(), *plan, big);
+        if (w.overflowData().size() % 2 != 0) w.overflowData().push_back(0);
       }
+      ++plan;
     }
   }
 
   std::uint64_t next = offset + blockStart + writers[index].overflowData().size();
-  for (const auto& [key, value] : dir) {
-    const Directory* sub = value.get<Directory>();
-    if (!sub) continue;
-    Bytes& tagData = writers[index].tagData();
-    put16(tagData, static_cast<std::uint64_t>(key), big);
-    put16(tagData, kLong, big);
-    put32(tagData, 1, big);
-    put32(tagData, next, big);
+  for (const auto& [at, key, sub] : pointers) {
+    std::uint8_t slot[4];
+    EXFUtils::write4Bytes(slot, Number::fromUInt32(static_cast<std::uint32_t>(next)), big);
+    std::copy(slot, slot + 4, writers[index].tagData().begin() + static_cast<std::ptrdiff_t>(at));
     const std::size_t before = writers.size();
     getDataFromMap(md, *sub, key, writers, next);
     for (std::size_t i = before; i < writers.size(); ++i) next += writers[i].blockLength() + 4;
@@ -297,13 +337,14 @@ void EXFMetaData::getData(Bytes& out) {
   const std::uint64_t ifd1 = out.size() - start - 6;
   EXFUtils::write4Bytes(out.data() + ifd0Link, Number::fromUInt32(static_cast<std::uint32_t>(ifd1)),
                         big);
-  if (!thumbnailBytes_) {
-    // No thumbnail to point at (a parsed one that did not end the payload is
-    // not kept): its offset and length are left out rather than written
-    // pointing past the block.
+  if (!thumbnailBytes_ || keyedThumbnailTagValues_.contains(kStripOffsets)) {
+    // No JPEG thumbnail to point at (a parsed one that could not be taken,
+    // or a thumbnail stored as strips, whose data is not kept): its offsets
+    // and lengths are left out rather than written pointing at nothing.
     Directory ifd1Values = keyedThumbnailTagValues_;
-    ifd1Values.erase(TAG_JPEG_INTERCHANGE_FORMAT);
-    ifd1Values.erase(TAG_JPEG_INTERCHANGE_FORMAT_LENGTH);
+    for (TagKey key : {TAG_JPEG_INTERCHANGE_FORMAT, TAG_JPEG_INTERCHANGE_FORMAT_LENGTH,
+                       kStripOffsets, kStripByteCounts})
+      ifd1Values.erase(key);
     writers.clear();
     getDataFromMap(*this, ifd1Values, TAG_EXIF_ROOT, writers, ifd1);
     emitBlocks(out, writers);
@@ -341,6 +382,74 @@ std::size_t EXFMetaData::unwritableValueCount() const {
   visit(keyedTagValues_, TAG_EXIF_ROOT);
   visit(keyedThumbnailTagValues_, TAG_EXIF_ROOT);
   return count;
+}
+
+namespace {
+
+std::string tagText(std::int64_t tag) {
+  char text[8];
+  std::snprintf(text, sizeof text, "0x%04llX", static_cast<unsigned long long>(tag));
+  return text;
+}
+
+std::string groupText(TagKey group, bool thumbnail) {
+  if (thumbnail) return "IFD1";
+  switch (group) {
+    case TAG_EXIF_OFFSET: return "Exif";
+    case TAG_EXIF_GPS: return "GPS";
+    case TAG_INTEROP_OFFSET: return "Interop";
+    default: return "IFD0";
+  }
+}
+
+}  // namespace
+
+std::size_t RewriteReport::entryCount() const {
+  std::size_t n = 0;
+  for (const RewriteLoss& loss : losses_) n += loss.count;
+  return n;
+}
+
+RewriteReport EXFMetaData::rewriteReport() const {
+  using Kind = RewriteLoss::Kind;
+  RewriteReport report;
+  for (const UnkeptEntry& u : unkeptEntries_)
+    report.add({Kind::UnkeptEntry, u.group, u.thumbnail, u.tag, 1,
+                groupText(u.group, u.thumbnail) + " " + tagText(u.tag) + " not kept: " + u.reason});
+  if (const std::size_t lost = skippedEntries_ - std::min(skippedEntries_, unkeptEntries_.size()))
+    report.add({Kind::LostEntries, TAG_EXIF_ROOT, false, -1, lost,
+                std::to_string(lost) + " entries of directories outside the block"});
+
+  Bytes scratch;
+  std::function<void(const Directory&, TagKey, bool)> visit = [&](const Directory& dir, TagKey group,
+                                                                   bool thumbnail) {
+    for (const auto& [key, value] : dir) {
+      if (const Directory* sub = value.get<Directory>()) {
+        visit(*sub, key, thumbnail);
+        continue;
+      }
+      auto plan = planEntry(*this, group, key, value);
+      scratch.clear();
+      if (!plan || encodeEntry(scratch, *plan, bigEndianOrder_))
+        report.add({Kind::UnwritableValue, group, thumbnail, key, 1,
+                    groupText(group, thumbnail) + " " + tagText(key) + " cannot be written back"});
+    }
+  };
+  visit(keyedTagValues_, TAG_EXIF_ROOT, false);
+  visit(keyedThumbnailTagValues_, TAG_EXIF_ROOT, true);
+
+  constexpr TagKey kMakerNote = 0x927C;
+  const Directory* exifGroup = keyedTagValues_.group(TAG_EXIF_OFFSET);
+  if (exifGroup && exifGroup->contains(kMakerNote))
+    report.add({Kind::MakerNoteOffsets, TAG_EXIF_OFFSET, false, kMakerNote, 1,
+                "Exif 0x927C MakerNote moves: offsets inside it would point at old places"});
+  if (keyedThumbnailTagValues_.contains(kStripOffsets))
+    report.add({Kind::StripThumbnail, TAG_EXIF_ROOT, true, kStripOffsets, 1,
+                "IFD1 thumbnail stored as strips is not carried"});
+  if (thumbnailLeftBehind_)
+    report.add({Kind::ThumbnailLeftBehind, TAG_EXIF_ROOT, true, TAG_JPEG_INTERCHANGE_FORMAT, 1,
+                "IFD1 thumbnail outside the block is not carried"});
+  return report;
 }
 
 }  // namespace exif

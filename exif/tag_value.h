@@ -11,6 +11,7 @@
 #include "exif/exif_constants.h"
 #include "exif/number.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -57,6 +58,15 @@ class Directory {
   std::vector<Entry> entries_;
 };
 
+// The field type and element count a value was read with. A parsed value
+// carries it so that a rewrite writes it back as it was; a caller's value
+// has none and follows the tag table.
+struct FieldFormat {
+  std::int32_t type;
+  std::uint32_t count;
+  friend bool operator==(const FieldFormat&, const FieldFormat&) = default;
+};
+
 class TagValue {
  public:
   using Variant = std::variant<Number, std::string, Bytes, Array, EXFraction, EXFGPSLoc,
@@ -85,10 +95,15 @@ class TagValue {
   // "NSArray", "EXFraction", "EXFGPSLoc", "EXFGPSTimeStamp", "NSDictionary").
   std::string_view kindName() const;
 
-  friend bool operator==(const TagValue&, const TagValue&) = default;
+  const std::optional<FieldFormat>& fileFormat() const { return fileFormat_; }
+  void setFileFormat(std::optional<FieldFormat> f) { fileFormat_ = f; }
+
+  // Compares the values alone, not where they came from.
+  friend bool operator==(const TagValue& a, const TagValue& b) { return a.v_ == b.v_; }
 
  private:
   Variant v_;
+  std::optional<FieldFormat> fileFormat_;
 };
 
 inline std::size_t Directory::size() const { return entries_.size(); }

@@ -20,39 +20,109 @@ Bytes rebuild(EXFJpeg& j) {
   return out;
 }
 
+// The tail as owned bytes, empty when there is none.
+Bytes tailOf(const EXFJpeg& j) {
+  auto tail = j.remainingData();
+  return tail ? Bytes(tail->begin(), tail->end()) : Bytes{};
+}
+
+// The bytes of `tail` from its start-of-scan marker on.
+Bytes imageData(const Bytes& tail) {
+  const Bytes sos = {0xFF, 0xDA};
+  return Bytes(std::search(tail.begin(), tail.end(), sos.begin(), sos.end()), tail.end());
+}
+
 TEST(JpegScan, SplitsSegmentsMetadataGeometryAndTail) {
   const Bytes tail = jpegTail();
-  EXFJpeg j;
-  j.scanImageData(jpeg({segment(0xE0, jfifPayload()), segment(0xE1, exifPayload())}, tail));
-  EXPECT_EQ(j.keyedHeaders().size(), 2u);
-  ASSERT_TRUE(j.jfif());
-  EXPECT_EQ(j.jfif()->version(), "1.2");
-  EXPECT_EQ(j.jfif()->resolutionY(), 72);
-  EXPECT_TRUE(j.exifMetaData().keyedTagValues().contains(0x0110));
-  EXPECT_EQ(j.remainingData(), tail);
-  const EXFMetaData& md = j.exifMetaData();
-  EXPECT_EQ(std::tuple(md.width(), md.height(), md.bitsPerPixel(), j.numComponents()), std::tuple(16, 8, 8, 1));
-  EXPECT_EQ(j.droppedSegmentCount(), 0u);
+  const Bytes file = jpeg({segment(0xE0, jfifPayload()), segment(0xE1, exifPayload())}, tail);
+  for (int mode = 0; mode < 3; ++mode) {  // copied, taken over, borrowed
+    EXFJpeg j;
+    if (mode == 0) j.scanImageData(std::span<const std::uint8_t>(file));
+    if (mode == 1) j.scanImageData(Bytes(file));
+    if (mode == 2) j.scanImageDataBorrowed(file);
+    EXPECT_EQ(j.keyedHeaders().size(), 2u);
+    ASSERT_TRUE(j.jfif());
+    EXPECT_EQ(j.jfif()->version(), "1.2");
+    EXPECT_EQ(j.jfif()->resolutionY(), 72);
+    EXPECT_TRUE(j.exifMetaData().keyedTagValues().contains(0x0110));
+    EXPECT_EQ(tailOf(j), imageData(tail));
+    EXPECT_EQ(j.exifSegmentIndex(), 1u);
+    EXPECT_FALSE(j.scanError());
+    const EXFMetaData& md = j.exifMetaData();
+    EXPECT_EQ(std::tuple(md.width(), md.height(), md.bitsPerPixel(), j.numComponents()), std::tuple(16, 8, 8, 1));
+  }
 }
 
 TEST(JpegScan, InputWithoutStartOfImageChangesNothingAndAMinimalFileIsAllTail) {
   EXFJpeg j;
   j.scanImageData(bytesOf({0xFF, 0xD9, 0xFF, 0xE1, 0, 4, 0, 0}));
-  j.scanImageData({});
+  j.scanImageData(Bytes{});
   EXPECT_TRUE(j.keyedHeaders().empty());
   EXPECT_FALSE(j.remainingData());
   j.scanImageData(bytesOf({0xFF, 0xD8, 0xFF, 0xD9}));
-  EXPECT_EQ(j.remainingData(), bytesOf({0xFF, 0xD9}));
+  EXPECT_EQ(tailOf(j), bytesOf({0xFF, 0xD9}));
 }
 
-TEST(JpegScan, SegmentsARebuildWillNotCarryAreCounted) {
-  EXFJpeg j;  // a comment before the last application segment, and APP2 twice
-  j.scanImageData(jpeg({segment(0xFE, {'h', 'i'}), segment(0xE2, {1}), segment(0xE1, exifPayload()),
-                        segment(0xE2, {2})}, jpegTail()));
-  EXPECT_EQ(j.keyedHeaders().at(0xE2), bytesOf({2}));
-  EXPECT_EQ(j.droppedSegmentCount(), 2u);
-  const Bytes out = rebuild(j), comment = {0xFF, 0xFE};
-  EXPECT_EQ(std::search(out.begin(), out.end(), comment.begin(), comment.end()), out.end());
+// The layout real cameras write: a comment holding marker-like bytes, ICC in
+// two APP2 chunks, XMP in an APP1 after the EXIF one, tables between two
+// application segments. Everything comes back in file order, only the EXIF
+// block rewritten.
+TEST(JpegRebuild, EverySegmentComesBackInFileOrderWithOnlyTheExifBlockReplaced) {
+  const Bytes tail = jpegTail();
+  const Bytes comment = bytesOf({'a', 0xFF, 0xE1, 0x00, 0x04, 0xFF, 0xD9, 'z'});
+  const Bytes xmp = bytesOf({'h', 't', 't', 'p', ':', '/', '/', 'n', 's', 0, '<', 'x', '/', '>'});
+  const Bytes icc1 = bytesOf({'I', 'C', 'C', 0, 1, 2}), icc2 = bytesOf({'I', 'C', 'C', 0, 2, 2});
+  const Bytes dqt(65, 3);
+  EXFJpeg j;
+  j.scanImageData(jpeg({segment(0xE0, jfifPayload()), segment(0xFE, comment), segment(0xE1, exifPayload()),
+                        segment(0xE1, xmp), segment(0xE2, icc1), segment(0xDB, dqt), segment(0xE2, icc2)},
+                       tail));
+  EXPECT_FALSE(j.scanError());
+  ASSERT_EQ(j.segments().size(), 7u + 3u);  // and the tail's tables and frame header
+  EXPECT_EQ(j.segments()[1].payload, comment);
+  EXPECT_EQ(j.keyedHeaders().at(0xE2), icc2);  // the by-marker view: the last of each
+  j.exifMetaData().addTagValue("Holdstill", 305);
+  Bytes fresh;
+  j.exifMetaData().getData(fresh);
+  Bytes tablesAndScan = tail;  // the tail's own tables stay where they were
+  EXPECT_EQ(rebuild(j), jpeg({segment(0xE0, jfifPayload()), segment(0xFE, comment), segment(0xE1, fresh),
+                              segment(0xE1, xmp), segment(0xE2, icc1), segment(0xDB, dqt), segment(0xE2, icc2)},
+                             tablesAndScan));
+  EXPECT_TRUE(j.rewriteReport().lossless());
+}
+
+TEST(JpegRebuild, FileWithoutExifGetsItAfterSoiOrALeadingJfifHeader) {
+  const Bytes tail = jpegTail();
+  for (bool withJfif : {true, false}) {
+    EXFJpeg j;
+    j.scanImageData(withJfif ? jpeg({segment(0xE0, jfifPayload()), segment(0xE2, {5})}, tail)
+                             : jpeg({segment(0xE2, {5})}, tail));
+    j.exifMetaData().addTagValue("Holdstill", 305);
+    Bytes fresh;
+    j.exifMetaData().getData(fresh);
+    EXPECT_EQ(rebuild(j), withJfif ? jpeg({segment(0xE0, jfifPayload()), segment(0xE1, fresh), segment(0xE2, {5})}, tail)
+                                   : jpeg({segment(0xE1, fresh), segment(0xE2, {5})}, tail));
+  }
+}
+
+TEST(JpegRebuild, DamagedFilesAreRefusedRatherThanWrittenAsWhole) {
+  Bytes truncated = jpeg({segment(0xE0, jfifPayload())}, {});
+  truncated.insert(truncated.end(), {0xFF, 0xE2, 0xFF, 0xF0, 1, 2, 3});  // length far beyond the end
+  const Bytes garbage = bytesOf({0xFF, 0xD8, 'n', 'o', 't', ' ', 'a', ' ', 'J', 'P', 'E', 'G'});
+  const Bytes noImage = jpeg({segment(0xE0, jfifPayload())}, {});
+  for (const Bytes* file : {static_cast<const Bytes*>(&truncated), &garbage, &noImage}) {
+    EXFJpeg j;
+    j.scanImageData(*file);
+    ASSERT_TRUE(j.scanError());
+    Bytes out = {1};
+    try {
+      j.populateImageData(out);
+      ADD_FAILURE() << "no exception";
+    } catch (const EXFException& e) {
+      EXPECT_EQ(e.name(), "InvalidJpegException");
+    }
+    EXPECT_EQ(out, bytesOf({1}));
+  }
 }
 
 TEST(JpegScan, JfifVersionInHexAndThumbnailOnlyWhenTheSizeMatches) {
@@ -75,31 +145,25 @@ TEST(JpegScan, JfifVersionInHexAndThumbnailOnlyWhenTheSizeMatches) {
   EXPECT_FALSE(other.identifier());
 }
 
-TEST(JpegScan, UnreadableApplicationSegmentLeavesEverythingFromItInTheTail) {
-  Bytes file = jpeg({segment(0xE0, jfifPayload())}, {});
-  const std::size_t brokenAt = file.size();
-  file.insert(file.end(), {0xFF, 0xE2, 0xFF, 0xF0, 1, 2, 3});  // length far beyond the end
-  EXFJpeg j;
-  j.scanImageData(file);
-  EXPECT_EQ(j.keyedHeaders().count(0xE2), 0u);
-  EXPECT_EQ(j.remainingData(), Bytes(file.begin() + static_cast<std::ptrdiff_t>(brokenAt), file.end()));
-}
-
 TEST(JpegScan, TruncationAtEveryLengthIsSafeAndRebuildsScanAgain) {
   const Bytes exif = ExifBuilder(false).add(Ifd::Ifd0, Ascii(0x010F, "Make")).thumbnail(Bytes(40, 1)).build();
   const Bytes file = jpeg({segment(0xE0, jfifPayload()), segment(0xE1, exif), segment(0xE2, {9, 9})}, jpegTail());
   for (std::size_t n = 0; n <= file.size(); ++n) {
     EXFJpeg j, again;
     j.scanImageData(Bytes(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(n)));
-    EXPECT_LE(j.remainingData().value_or(Bytes{}).size(), n) << n;
-    again.scanImageData(rebuild(j));
+    EXPECT_LE(tailOf(j).size(), n) << n;
+    if (n == file.size()) {
+      EXPECT_FALSE(j.scanError());
+    }
+    if (!j.scanError()) again.scanImageData(rebuild(j));
   }
 }
 
-TEST(JpegRebuild, SegmentsInMarkerOrderWithAFreshExifBlock) {
+TEST(JpegRebuild, HeadersSetByTheCallerGoInMarkerOrder) {
   const Bytes tail = jpegTail();
   EXFJpeg j;
   j.scanImageData(jpeg({segment(0xE2, {5}), segment(0xE0, jfifPayload()), segment(0xE1, exifPayload())}, tail));
+  j.setKeyedHeaders({{0xE2, {5}}, {0xE0, jfifPayload()}});
   j.exifMetaData().addTagValue("Holdstill", 305);
   Bytes fresh;
   j.exifMetaData().getData(fresh);

@@ -74,32 +74,102 @@ TEST_P(Parse, EntriesItCannotKeepAreSkippedAndCounted) {
   EXPECT_EQ(md.keyedTagValues().size(), 2u);  // and the GPS group, empty
   EXPECT_TRUE(md.keyedTagValues().group(0x8825)->empty());
   EXPECT_EQ(md.skippedEntryCount(), 6u);
-  // A GPS directory whose last (and only) entry is tag 0 has no entry at all.
-  md = parse(builder().add(Ifd::Gps, Byte(0x0000, {2, 2, 0, 0})).build());
-  EXPECT_TRUE(md.keyedTagValues().group(0x8825)->empty());
-  EXPECT_EQ(md.skippedEntryCount(), 0u);
+  // Each is listed with its raw field where readable.
+  ASSERT_EQ(md.unkeptEntries().size(), 6u);
+  auto unkept = [&](std::uint16_t tag) {
+    for (const UnkeptEntry& u : md.unkeptEntries())
+      if (u.tag == tag) return u;
+    ADD_FAILURE() << tag << " not listed";
+    return UnkeptEntry{};
+  };
+  EXPECT_EQ(unkept(0x9214).reason, "tag not in the table");
+  EXPECT_EQ(unkept(0x9214).value, big() ? bytesOf({0, 1}) : bytesOf({1, 0}));
+  EXPECT_EQ(unkept(0x011A).type, 11);
+  EXPECT_EQ(unkept(0x011A).reason, "floating-point value");
+  EXPECT_EQ(unkept(0x0002).group, TAG_EXIF_GPS);
+  EXPECT_EQ(md.rewriteReport().entryCount(), 6u);
 }
 
-TEST_P(Parse, ThumbnailTakenOnlyWhenItEndsThePayload) {
+TEST_P(Parse, TagZeroEntriesAreKeptUnlessTheyAreZeroedPadding) {
+  // A GPS directory holding only GPSVersionID, as some cameras write it.
+  EXFMetaData md = parse(builder().add(Ifd::Gps, Byte(0x0000, {2, 2, 0, 0})).build());
+  const Array version = {Number::fromUInt8(2), Number::fromUInt8(2), Number::fromUInt8(0), Number::fromUInt8(0)};
+  EXPECT_EQ(*md.keyedTagValues().group(0x8825)->find(0), TagValue(version));
+  EXPECT_EQ(md.skippedEntryCount(), 0u);
+  // A zeroed last entry is padding: the link is read in its place.
+  ExifBuilder b = builder();
+  Bytes payload = b.add(Ifd::Ifd0, Short(0x0112, {1})).build();
+  payload.insert(payload.end(), 12, 0);
+  putU16(payload, b.positions().at(Ifd::Ifd0), 2, big());  // the link and what follows as entry 2
+  md = parse(payload);
+  EXPECT_EQ(md.keyedTagValues().size(), 1u);
+  EXPECT_EQ(md.skippedEntryCount(), 0u);
+  EXPECT_TRUE(md.keyedThumbnailTagValues().empty());
+}
+
+TEST_P(Parse, ThumbnailTakenWhereverItLiesInsideThePayload) {
   const Bytes thumb = {0xFF, 0xD8, 1, 2, 3, 0xFF, 0xD9};
   Bytes payload = builder().add(Ifd::Ifd0, Short(0x0112, {1})).thumbnail(thumb).build();
   EXFMetaData md = parse(payload);
   EXPECT_EQ(md.thumbnailBytes(), thumb);
   EXPECT_FALSE(md.thumbnailLeftBehind());
-  payload.push_back(0);
+  payload.insert(payload.end(), 100, 0);  // padding after it, as many cameras leave
+  md = parse(payload);
+  EXPECT_EQ(md.thumbnailBytes(), thumb);
+  payload.resize(payload.size() - 100 - 1);  // its last byte outside
   md = parse(payload);
   EXPECT_FALSE(md.thumbnailBytes());
   EXPECT_TRUE(md.thumbnailLeftBehind());
-  // Without JPEGInterchangeFormat, whatever follows a complete IFD1 is taken.
+  // Without JPEGInterchangeFormat, a JPEG that follows a complete IFD1 is taken.
   payload = builder().add(Ifd::Ifd1, Short(0x0103, {6})).build();
   payload.insert(payload.end(), thumb.begin(), thumb.end());
   EXPECT_EQ(parse(payload).thumbnailBytes(), thumb);
+  payload.back() = 0;
+  payload[payload.size() - thumb.size()] = 0;  // not a JPEG: strip data or junk
+  EXPECT_FALSE(parse(payload).thumbnailBytes());
+}
+
+TEST_P(Parse, TextsEndAtTheirFirstNulAndKeepBytesAboveAscii) {
+  const std::string artist = "J\xC3\xBCrgen \xC2\xA9";
+  EXFMetaData md = parse(builder()
+                             .add(Ifd::Ifd0, Ascii(0x013B, artist))
+                             .add(Ifd::Exif, Raw(0x8827, 2, 8, {'I', 'O', 'N', '2', '3', '0', 0, 'F'}))
+                             .build());
+  EXPECT_EQ(*md.tagValue(0x013B), TagValue(artist + std::string(1, '\0')));
+  EXPECT_EQ(*md.tagValue(0x8827), TagValue(std::string("ION230\0", 7)));
+  EXPECT_EQ(md.skippedEntryCount(), 0u);
+}
+
+TEST_P(Parse, UnsignedRationalsKeepTheirFullRange) {
+  EXFMetaData md = parse(builder()
+                             .add(Ifd::Exif, Rational(0x9206, {{4294967295u, 1}}))
+                             .add(Ifd::Exif, SRational(0x9204, {{-1, 1}}))
+                             .build());
+  const EXFraction distance = *md.tagValue(0x9206)->get<EXFraction>();
+  EXPECT_EQ(distance.numeratorValue(), 4294967295);
+  EXPECT_EQ(distance.description(), "4294967295");
+  EXPECT_EQ(md.tagValue(0x9204)->get<EXFraction>()->description(), "-1");
+}
+
+TEST_P(Parse, DirectoriesInDescendingOrderAreStoredAscending) {
+  ExifBuilder b = builder();
+  for (std::uint16_t tag = 0x9000 + 300; tag > 0x9000; --tag) b.add(Ifd::Interop, Short(tag, {tag}));
+  EXFMetaData md = parse(b.build());
+  const Directory& interop = *md.keyedTagValues().group(0x8769)->group(0xA005);
+  ASSERT_EQ(interop.size(), 300u);
+  TagKey previous = 0;
+  for (const auto& [key, value] : interop) {
+    EXPECT_GT(key, previous);
+    EXPECT_EQ(value, TagValue(Number::fromUInt16(static_cast<std::uint16_t>(key))));
+    previous = key;
+  }
 }
 
 TEST_P(Parse, RejectedPayloadsParseNothingButRecordTheirLength) {
   const Bytes good = builder().add(Ifd::Ifd0, Short(0x0112, {1})).build();
-  std::vector<Bytes> bad(4, good);
+  std::vector<Bytes> bad(5, good);
   bad[0].resize(12);
+  bad[4].resize(13);  // the IFD0 offset cut short
   bad[1][0] = 'e';
   bad[2][7] = big() ? 'I' : 'M';
   putU16(bad[3], 8, 43, big());

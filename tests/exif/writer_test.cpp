@@ -1,10 +1,12 @@
 // The EXIF writer: its byte layouts written out as bytes in both orders, and
 // what it does with values it cannot or should not write.
 #include "exif/exf_meta_data.h"
+#include "exif/exf_utils.h"
 #include "tests/exif/support/exif_builder.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 namespace exif {
@@ -37,14 +39,15 @@ TEST(WriterLayout, EntriesInlineValuesOffsetsGroupsAndTheThumbnail) {
     std::function<void(EXFMetaData&)> fill;
     Bytes afterHeader;  // everything after "Exif" NUL NUL, the order mark, 42 and IFD0's offset 8
   } cases[] = {
-      {"Make out of line at 38; the GPS group after IFD0's value area, at 43; GPSLatitudeRef inline",
+      {"Make out of line at 38, padded to an even length; the GPS group after IFD0's value area, at 44; "
+       "GPSLatitudeRef inline",
        true, makeAndGps,
-       bytesOf({0, 2, 0x01, 0x0F, 0, 2, 0, 0, 0, 5, 0, 0, 0, 0x26, 0x88, 0x25, 0, 4, 0, 0, 0, 1, 0, 0, 0, 0x2B,
-                0, 0, 0, 0, 'A', 'p', 'p', 'l', 'e',
+       bytesOf({0, 2, 0x01, 0x0F, 0, 2, 0, 0, 0, 5, 0, 0, 0, 0x26, 0x88, 0x25, 0, 4, 0, 0, 0, 1, 0, 0, 0, 0x2C,
+                0, 0, 0, 0, 'A', 'p', 'p', 'l', 'e', 0,
                 0, 1, 0x00, 0x01, 0, 2, 0, 0, 0, 2, 'N', 0, 0, 0, 0, 0, 0, 0})},
       {"the same, little-endian", false, makeAndGps,
-       bytesOf({2, 0, 0x0F, 0x01, 2, 0, 5, 0, 0, 0, 0x26, 0, 0, 0, 0x25, 0x88, 4, 0, 1, 0, 0, 0, 0x2B, 0, 0, 0,
-                0, 0, 0, 0, 'A', 'p', 'p', 'l', 'e',
+       bytesOf({2, 0, 0x0F, 0x01, 2, 0, 5, 0, 0, 0, 0x26, 0, 0, 0, 0x25, 0x88, 4, 0, 1, 0, 0, 0, 0x2C, 0, 0, 0,
+                0, 0, 0, 0, 'A', 'p', 'p', 'l', 'e', 0,
                 1, 0, 0x01, 0x00, 2, 0, 2, 0, 0, 0, 'N', 0, 0, 0, 0, 0, 0, 0})},
       {"Orientation SHORT inline; IFD0 links IFD1 at 26, whose JPEGInterchangeFormat is 68", true, thumbnail,
        bytesOf({0, 1, 0x01, 0x12, 0, 3, 0, 0, 0, 1, 0, 6, 0, 0, 0, 0, 0, 0x1A,
@@ -108,6 +111,16 @@ TEST(Writer, ValuesItCannotWriteAreLeftOutAndCounted) {
   EXPECT_EQ(back.keyedTagValues().size(), 2u);
 }
 
+TEST(Writer, CallerNumbersForVariableCountTagsAreWritten) {
+  EXFMetaData md;
+  md.addTagValue(Number::fromUInt16(2), 0x8822);  // ExposureProgram: SHORT, variable count
+  md.addTagValue(Array{Number::fromUInt16(1), Number::fromUInt16(2)}, 0x8822);
+  EXPECT_EQ(md.unwritableValueCount(), 0u);
+  EXFMetaData back;
+  back.parseExif(write(md));
+  EXPECT_EQ(*back.tagValue(0x8822), TagValue(Array{Number::fromUInt16(1), Number::fromUInt16(2)}));
+}
+
 class WriterBothOrders : public ::testing::TestWithParam<bool> {};
 INSTANTIATE_TEST_SUITE_P(BothOrders, WriterBothOrders, ::testing::Bool(),
                          [](const auto& info) { return info.param ? "MM" : "II"; });
@@ -140,13 +153,57 @@ TEST_P(WriterBothOrders, ParsedValuesRoundTrip) {
   EXPECT_EQ(second.thumbnailBytes(), first.thumbnailBytes());
 }
 
+// The tags of the directory at TIFF offset `offset`, in table order.
+std::vector<std::uint16_t> tagsAt(const Bytes& payload, std::size_t offset, bool big) {
+  std::vector<std::uint16_t> tags;
+  const std::size_t at = 6 + offset;
+  const std::uint16_t n = EXFUtils::read2Bytes(payload.data() + at, big);
+  for (std::size_t i = 0; i < n; ++i) tags.push_back(EXFUtils::read2Bytes(payload.data() + at + 2 + 12 * i, big));
+  return tags;
+}
+
+TEST_P(WriterBothOrders, ParsedValuesGoBackWithTheTypeAndCountTheyWereReadWith) {
+  const bool big = GetParam();
+  const Bytes payload = ExifBuilder(big)
+                            .add(Ifd::Ifd0, Ascii(0x013B, "J\xC3\xBCrgen"))  // UTF-8 Artist
+                            .add(Ifd::Ifd0, Raw(0x0110, 2, 8, {'I', 'O', 'N', '2', '3', '0', 0, 'F'}))
+                            .add(Ifd::Exif, Short(0x8827, {100, 200}))     // ISO: the table says ASCII
+                            .add(Ifd::Exif, Short(0x8822, {2}))            // ExposureProgram, variable count
+                            .add(Ifd::Exif, Short(0xA407, {1}))            // GainControl: the table says RATIONAL
+                            .add(Ifd::Exif, Rational(0x9206, {{4294967295u, 1}}))
+                            .add(Ifd::Interop, Ascii(0x0001, "R98"))
+                            .build();
+  EXFMetaData first, second;
+  first.parseExif(payload);
+  EXPECT_EQ(first.unwritableValueCount(), 0u);
+  EXPECT_TRUE(first.rewriteReport().lossless());
+  const Bytes out = write(first);
+  second.parseExif(out);
+  EXPECT_EQ(second.keyedTagValues(), first.keyedTagValues());
+  for (TagKey key : {0x013B, 0x0110, 0x8827, 0x8822, 0xA407, 0x9206}) {
+    EXPECT_EQ(second.tagValue(key)->fileFormat(), first.tagValue(key)->fileFormat()) << key;
+  }
+  EXPECT_EQ(second.tagValue(0x0110)->fileFormat(), (FieldFormat{kAscii, 8}));
+  EXPECT_EQ(second.tagValue(0xA407)->fileFormat(), (FieldFormat{kShort, 1}));
+  // Entries ascend with the pointers among them (the Interoperability pointer
+  // 0xA005 before 0xA407), and every directory starts at an even offset.
+  const std::size_t ifd0 = EXFUtils::read4Bytes(out.data() + 10, big);
+  const auto root = tagsAt(out, ifd0, big);
+  EXPECT_TRUE(std::is_sorted(root.begin(), root.end()));
+  const std::size_t exifAt = EXFUtils::read4Bytes(out.data() + 6 + ifd0 + 2 + 12 * (root.size() - 1) + 8, big);
+  EXPECT_EQ(exifAt % 2, 0u);
+  const auto exifTags = tagsAt(out, exifAt, big);
+  EXPECT_TRUE(std::is_sorted(exifTags.begin(), exifTags.end()));
+  EXPECT_EQ(exifTags.back(), 0xA407);
+}
+
 TEST_P(WriterBothOrders, ThumbnailThatWasNotKeptLeavesNoPointerPastTheBlock) {
   Bytes payload = ExifBuilder(GetParam())
                       .add(Ifd::Ifd0, Short(0x0112, {1}))
                       .add(Ifd::Ifd1, Short(0x0103, {6}))
                       .thumbnail(Bytes(100, 0xAB))
                       .build();
-  payload.push_back(0);  // padding after the thumbnail: it is not taken
+  payload.resize(payload.size() - 1);  // the thumbnail's last byte outside: it is not taken
   EXFMetaData md, back;
   md.parseExif(payload);
   ASSERT_FALSE(md.thumbnailBytes());
@@ -155,6 +212,36 @@ TEST_P(WriterBothOrders, ThumbnailThatWasNotKeptLeavesNoPointerPastTheBlock) {
   expected.set(0x0103, Number::fromUInt16(6));
   EXPECT_EQ(back.keyedThumbnailTagValues(), expected);
   EXPECT_EQ(back.skippedEntryCount(), 0u);
+}
+
+TEST_P(WriterBothOrders, StripThumbnailIsReportedAndItsOffsetsLeftOut) {
+  const Bytes payload = ExifBuilder(GetParam())
+                            .add(Ifd::Ifd0, Short(0x0112, {1}))
+                            .add(Ifd::Ifd1, Short(0x0103, {1}))
+                            .add(Ifd::Ifd1, Long(0x0111, {8}))
+                            .add(Ifd::Ifd1, Long(0x0117, {4}))
+                            .build();
+  EXFMetaData md, back;
+  md.parseExif(payload);
+  ASSERT_TRUE(md.keyedThumbnailTagValues().contains(0x0111));
+  const RewriteReport report = md.rewriteReport();
+  ASSERT_EQ(report.losses().size(), 1u);
+  EXPECT_EQ(report.losses()[0].kind, RewriteLoss::Kind::StripThumbnail);
+  back.parseExif(write(md));
+  EXPECT_FALSE(back.keyedThumbnailTagValues().contains(0x0111));
+  EXPECT_FALSE(back.keyedThumbnailTagValues().contains(0x0117));
+  EXPECT_FALSE(back.keyedThumbnailTagValues().contains(0x0201));
+}
+
+TEST(WriterReport, MakerNoteIsReportedAsMovingWithItsOffsets) {
+  const Bytes payload = ExifBuilder(false).add(Ifd::Exif, Undefined(0x927C, Bytes(20, 1))).build();
+  EXFMetaData md;
+  md.parseExif(payload);
+  const RewriteReport report = md.rewriteReport();
+  ASSERT_EQ(report.losses().size(), 1u);
+  EXPECT_EQ(report.losses()[0].kind, RewriteLoss::Kind::MakerNoteOffsets);
+  EXPECT_EQ(report.losses()[0].tag, 0x927C);
+  EXPECT_FALSE(report.lossless());
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // exf as a user runs it: each test records the command, its output and its
 // exit status.
+#include "exif/exf_jpeg.h"
 #include "tests/exif/support/exif_builder.h"
+#include "tests/tools/exf_picture.h"
 #include "tests/tools/exf_run.h"
 #include "tools/exf/sample/test_card.h"
 
@@ -81,10 +83,20 @@ TEST_F(Exf, WrongUsageExitsTwo) {
   for (auto args : std::vector<std::vector<std::string>>{
            {}, {"dump"}, {"dump", "--yaml", "x.jpg"}, {"dump", "a.jpg", "b.jpg"}, {"frobnicate"},
            {"geotag", "in.jpg", "--lat", "1"}, {"geotag", "in.jpg", "--lat", "north", "--lon", "1", "-o", "o.jpg"},
-           {"geotag", "in.jpg", "--lat", "1", "--lon", "1", "-o"}}) {
+           {"geotag", "in.jpg", "--lat", "1", "--lon", "1", "-o"},
+           {"geotag", "in.jpg", "--lat", "1", "--lon", "1"},
+           {"geotag", "in.jpg", "--lat", "1", "--lon", "1", "-o", "o.jpg", "--in-place"},
+           {"geotag", "a.jpg", "b.jpg", "--lat", "1", "--lon", "1", "-o", "o.jpg"},
+           {"geotag", "in.jpg", "--lat", "1", "--lat", "1", "--lon", "1", "-o", "o.jpg"},
+           {"thumbnail", "in.jpg"}, {"thumbnail", "-o", "t.jpg"}, {"thumbnail", "-o", "t.jpg", "a.jpg", "b.jpg"},
+           {"thumbnail", "--json", "-o", "t.jpg", "a.jpg"}}) {
     CommandResult r = exf(args);
     EXPECT_EQ(r.status, 2) << r.command;
     EXPECT_NE(r.err, "") << r.command;
+    if (!args.empty() && args[0] != "dump") {
+      EXPECT_NE(r.err.find("usage: exf"), std::string::npos) << r.command << "\n" << r.err;
+    }
+    EXPECT_EQ(r.out, "") << r.command;
   }
 }
 
@@ -113,41 +125,217 @@ TEST_F(Exf, GeotagSetsTheSouthWestBelowSeaPositionAndLeavesTheInputAlone) {
   EXPECT_EQ(j["gps"]["2"]["dms"][0], "33/1");
   EXPECT_EQ(j["gps"]["2"]["dms"][1], "52/1");
   EXPECT_EQ(j["gps"]["3"], "W");
-  EXPECT_EQ(j["gps"]["4"]["dms"], json({"70/1", "30/1", "0/1"}));
+  EXPECT_NEAR(j["gps"]["4"]["decimal"].get<double>(), 70.5, 1e-9);
   EXPECT_EQ(j["gps"]["5"], 1);
   EXPECT_EQ(j["gps"]["6"], 12.5);
   EXPECT_EQ(j["ifd0"]["271"], "Holdstill");
 }
 
-TEST_F(Exf, GeotagOverItsOwnInputReplacesItKeepingItsPermissions) {
-  namespace fs = std::filesystem;
-  const std::string in = sample();
-  fs::permissions(in, fs::perms::owner_read | fs::perms::owner_write);
-  CommandResult r = exf({"geotag", in, "--lat", "1.5", "--lon", "2.25", "-o", in});
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_NEAR(exfJson(in)["gps"]["4"]["decimal"].get<double>(), 2.25, 1e-9);
-  EXPECT_EQ(fs::status(in).permissions(), fs::perms::owner_read | fs::perms::owner_write);
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), {}), 1);  // no temporary left
+// The edit appends a GPS directory to the EXIF block and patches the one
+// pointer to it: every other byte of the file stays as it was, entries and
+// segments the library does not know included.
+TEST_F(Exf, GeotagKeepsEveryByteTheFileHeld) {
+  for (bool big : {true, false}) {
+    const Bytes exifBlock = ExifBuilder(big)
+                                .add(Ifd::Ifd0, Ascii(0x010F, "Make"))
+                                .add(Ifd::Exif, Short(0x9214, {1, 2, 3, 4}))  // SubjectArea: not in the table
+                                .add(Ifd::Exif, Undefined(0x927C, Bytes(40, 0x5A)))  // a maker note
+                                .build();
+    const Bytes xmp = bytesOf({'h', 't', 't', 'p', ':', '/', '/', 'n', 's', '.', 'a', 'd', 'o', 'b', 'e', '.', 'c',
+                               'o', 'm', '/', 'x', 'a', 'p', '/', '1', '.', '0', '/', 0, '<', 'x', '/', '>'});
+    const Bytes app1 = segment(0xE1, exifBlock);
+    const Bytes rest = jpeg({segment(0xE1, xmp), segment(0xE2, {1}), segment(0xE2, {2}), segment(0xFE, {0xFF, 0xD9})},
+                            jpegTail());
+    Bytes input = {0xFF, 0xD8};
+    input.insert(input.end(), app1.begin(), app1.end());
+    input.insert(input.end(), rest.begin() + 2, rest.end());
+    const std::string in = path("camera.jpg"), out = path("out.jpg");
+    writeFile(in, input);
+    CommandResult r = exf({"geotag", "--lat", "1", "--lon", "2", "-o", out, in});
+    ASSERT_EQ(r.status, 0) << r.command << "\n" << r.err;
+    EXPECT_EQ(r.err, "");
+    const Bytes output = readFile(out);
+    ASSERT_GT(output.size(), input.size());
+    // The EXIF segment grew; the original payload is its prefix but for the
+    // one patched pointer (4 bytes); everything after the segment is the same.
+    const std::size_t newLength = output[4] << 8 | output[5];
+    ASSERT_GT(newLength, app1.size() - 2);
+    std::size_t changed = 0;
+    for (std::size_t i = 0; i < exifBlock.size(); ++i) changed += output[6 + i] != exifBlock[i];
+    EXPECT_LE(changed, 4u) << (big ? "MM" : "II");
+    EXPECT_TRUE(std::equal(output.begin() + 4 + static_cast<std::ptrdiff_t>(newLength), output.end(),
+                           input.begin() + static_cast<std::ptrdiff_t>(2 + app1.size()), input.end()));
+    EXPECT_EQ(exfJson(out)["gps"]["1"], "N");
+  }
 }
 
-TEST_F(Exf, GeotagCountsWhatTheRewriteWouldLoseAndWritesOnlyWhenAllowed) {
-  const Bytes exifBlock = ExifBuilder(true)
-                              .add(Ifd::Ifd0, Ascii(0x010F, "Make"))
-                              .add(Ifd::Exif, Short(0x9214, {1, 2, 3, 4}))  // SubjectArea: not in the table
-                              .build();
-  const std::string in = path("lossy.jpg"), out = path("out.jpg");
-  writeFile(in, jpeg({segment(0xE1, exifBlock), segment(0xE2, {1}), segment(0xE2, {2})}, jpegTail()));
-  CommandResult refused = exf({"geotag", in, "--lat", "1", "--lon", "2", "-o", out});
+// A block whose GPS pointer leads outside it cannot be edited without
+// guessing: refused with the reason, unless the whole-block rewrite is asked
+// for.
+TEST_F(Exf, GeotagRefusesABlockItCannotEditSafelyUnlessAllowedToRewriteIt) {
+  ExifBuilder builder(true);
+  builder.add(Ifd::Ifd0, Ascii(0x010F, "Make")).add(Ifd::Gps, Ascii(1, "N"));
+  Bytes exifBlock = builder.build();
+  // IFD0: Make, then the GPS pointer entry; its value leads far outside.
+  const std::size_t ifd0 = builder.positions().at(Ifd::Ifd0);
+  ASSERT_EQ(exifBlock[ifd0 + 2 + 12], 0x88);
+  putU32(exifBlock, ifd0 + 2 + 12 + 8, 0x00FFFFF0, true);
+  const std::string in = path("odd.jpg"), out = path("out.jpg");
+  writeFile(in, jpeg({segment(0xE1, exifBlock)}, jpegTail()));
+  CommandResult refused = exf({"geotag", "--lat", "1", "--lon", "2", "-o", out, in});
   EXPECT_EQ(refused.status, 1);
-  EXPECT_EQ(refused.err, "exf: " + in + ": rewriting would lose 2 entries (1 EXIF entries the library does not "
-                         "keep, 0 values it cannot write back, 1 other segments, 0 thumbnail); nothing written, "
-                         "use --allow-loss to write anyway\n");
+  EXPECT_EQ(refused.err.rfind("exf: " + in + ": ", 0), 0u) << refused.err;
+  EXPECT_NE(refused.err.find("nothing written (--allow-loss rewrites the whole block"), std::string::npos)
+      << refused.err;
   EXPECT_FALSE(std::filesystem::exists(out));
 
-  CommandResult allowed = exf({"geotag", in, "--lat", "1", "--lon", "2", "-o", out, "--allow-loss"});
+  CommandResult allowed = exf({"geotag", "--allow-loss", "--lat", "1", "--lon", "2", "-o", out, in});
   EXPECT_EQ(allowed.status, 0) << allowed.err;
-  EXPECT_EQ(allowed.err, "exf: " + in + ": 2 entries not carried over\n");
   EXPECT_EQ(exfJson(out)["gps"]["1"], "N");
+  EXPECT_EQ(exfJson(out)["ifd0"]["271"], "Make");
+}
+
+TEST_F(Exf, GeotagOfAFileThatIsNotAJpegFailsWhateverIsAllowed) {
+  const std::string in = path("garbage.jpg"), out = path("out.jpg");
+  writeFile(in, {0xFF, 0xD8, 'g', 'a', 'r', 'b', 'a', 'g', 'e'});
+  for (const std::string extra : {"--in-place", "--allow-loss"}) {
+    std::vector<std::string> args = {"geotag", "--lat", "1", "--lon", "2", in, extra};
+    if (extra != "--in-place") args.insert(args.end(), {"-o", out});
+    CommandResult r = exf(args);
+    EXPECT_EQ(r.status, 1) << r.command;
+    EXPECT_EQ(r.err.rfind("exf: " + in + ": ", 0), 0u) << r.err;
+    EXPECT_EQ(r.out, "");
+  }
+  EXPECT_EQ(readFile(in), bytesOf({0xFF, 0xD8, 'g', 'a', 'r', 'b', 'a', 'g', 'e'}));
+  EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+TEST_F(Exf, OutputNamingTheInputIsRefusedThroughAnyOfItsNames) {
+  namespace fs = std::filesystem;
+  const std::string in = sample(), link = path("link.jpg"), hard = path("hard.jpg");
+  fs::create_symlink(in, link);
+  fs::create_hard_link(in, hard);
+  const Bytes before = readFile(in);
+  for (const std::string& out : {in, link, hard, dir_ + "/./" + fs::path(in).filename().string()}) {
+    CommandResult r = exf({"geotag", "--lat", "1", "--lon", "2", "-o", out, in});
+    EXPECT_EQ(r.status, 1) << r.command;
+    EXPECT_EQ(r.err, "exf: " + out + " is the input file; nothing written (use --in-place to replace it)\n");
+    r = exf({"thumbnail", "-o", out, in});
+    EXPECT_EQ(r.status, 1) << r.command;
+    EXPECT_EQ(r.err, "exf: " + out + " is the input file; nothing written\n");
+  }
+  EXPECT_EQ(readFile(in), before);
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), {}), 3);  // no temporary left
+}
+
+TEST_F(Exf, InPlaceReplacesTheLinkTargetKeepingLinkAndPermissions) {
+  namespace fs = std::filesystem;
+  const std::string in = sample(), link = path("link.jpg");
+  fs::permissions(in, fs::perms::owner_read | fs::perms::owner_write);
+  fs::create_symlink(fs::path(in).filename(), link);
+  CommandResult r = exf({"geotag", "--lat", "1.5", "--lon", "2.25", "--in-place", link});
+  ASSERT_EQ(r.status, 0) << r.command << "\n" << r.err;
+  EXPECT_EQ(r.out, link + ": " + std::to_string(fs::file_size(in)) + " bytes written\n");
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_NEAR(exfJson(in)["gps"]["4"]["decimal"].get<double>(), 2.25, 1e-9);
+  EXPECT_EQ(fs::status(in).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), {}), 2);  // no temporary left
+}
+
+// -o naming a symbolic link writes the file it leads to, as cp and a shell
+// redirection do; the link stays. A link that leads nowhere is refused.
+TEST_F(Exf, OutputThroughASymbolicLinkWritesItsTarget) {
+  namespace fs = std::filesystem;
+  const std::string in = sample(), target = path("target.jpg"), link = path("out.jpg"),
+                    dangling = path("dangling.jpg");
+  writeFile(target, {1, 2, 3});
+  fs::create_symlink("target.jpg", link);
+  fs::create_symlink("nowhere/x.jpg", dangling);
+  CommandResult r = exf({"geotag", "--lat", "1", "--lon", "2", "-o", link, in});
+  ASSERT_EQ(r.status, 0) << r.command << "\n" << r.err;
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(exfJson(target)["gps"]["1"], "N");
+
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"geotag", "--lat", "1", "--lon", "2", "-o", dangling, in},
+        std::vector<std::string>{"thumbnail", "-o", dangling, in}}) {
+    r = exf(args);
+    EXPECT_EQ(r.status, 1) << r.command;
+    EXPECT_EQ(r.err.rfind("exf: " + dangling + ": is a symbolic link that leads nowhere", 0), 0u) << r.err;
+    EXPECT_TRUE(fs::is_symlink(dangling));
+    EXPECT_FALSE(fs::exists(path("nowhere")));
+  }
+}
+
+TEST_F(Exf, NumbersArePlainDecimalsOnly) {
+  const std::string in = sample(), out = path("out.jpg");
+  for (const char* bad : {"0x10", " 5", "5 ", "1e3", "inf", "nan", ".5", "5.", "", "1,5"}) {
+    CommandResult r = exf({"geotag", "--lat", bad, "--lon", "2", "-o", out, in});
+    EXPECT_EQ(r.status, 2) << r.command;
+    EXPECT_EQ(r.err.rfind(std::string("exf geotag: --lat takes a plain decimal number, not '") + bad + "'\n", 0), 0u)
+        << r.err;
+  }
+  EXPECT_FALSE(std::filesystem::exists(out));
+  CommandResult r = exf({"geotag", "--lat", "+5", "--lon", "-0.5", "--alt", "-12", "-o", out, in});
+  EXPECT_EQ(r.status, 0) << r.command << "\n" << r.err;
+  EXPECT_EQ(exfJson(out)["gps"]["3"], "W");
+}
+
+TEST_F(Exf, DoubleDashLetsAFileNameBeginWithADash) {
+  const std::string name = "-x.jpg";
+  writeFile(path(name), exf::geotaggedSample(false));
+  auto inDir = [&](std::vector<std::string> args) {
+    args.insert(args.begin(), {"sh", "-c", "cd \"$0\" && exec \"$@\"", dir_, EXF_BINARY});
+    return runCommand(args);
+  };
+  CommandResult r = inDir({"geotag", "--lat", "1", "--lon", "2", "-o", "-y.jpg", "--", name});
+  EXPECT_EQ(r.status, 0) << r.command << "\n" << r.err;
+  EXPECT_EQ(r.out, "-y.jpg: " + std::to_string(std::filesystem::file_size(path("-y.jpg"))) + " bytes written\n");
+  r = inDir({"geotag", "--lat", "1", "--lon", "2", "-o", "-y.jpg", name});
+  EXPECT_EQ(r.status, 2) << r.command;
+  EXPECT_EQ(r.err.rfind("exf geotag: unknown option -x.jpg\n", 0), 0u) << r.err;
+  r = inDir({"thumbnail", "-o", "thumb.jpg", "--", name});
+  EXPECT_EQ(r.status, 0) << r.command << "\n" << r.err;
+}
+
+TEST_F(Exf, HelpAndVersionGoToStandardOutput) {
+  for (const auto& [args, start] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+           {{"--help"}, "usage: exf COMMAND"},
+           {{"geotag", "--help"}, "usage: exf geotag"},
+           {{"thumbnail", "--help"}, "usage: exf thumbnail"},
+           {{"--version"}, "exf "}}) {
+    CommandResult r = exf(args);
+    EXPECT_EQ(r.status, 0) << r.command;
+    EXPECT_EQ(r.out.rfind(start, 0), 0u) << r.command << "\n" << r.out;
+    EXPECT_EQ(r.err, "") << r.command;
+  }
+}
+
+TEST_F(Exf, ThumbnailWritesTheEmbeddedJpeg) {
+  const std::string in = sample(), out = path("thumb.jpg");
+  CommandResult r = exf({"thumbnail", "-o", out, in});
+  ASSERT_EQ(r.status, 0) << r.command << "\n" << r.err;
+  exif::EXFJpeg scanned;
+  scanned.scanImageData(readFile(in));
+  EXPECT_EQ(readFile(out), *scanned.exifMetaData().thumbnailBytes());
+  EXPECT_EQ(r.out, out + ": " + std::to_string(readFile(out).size()) + " bytes written\n");
+  expectDecodes(out);
+
+  // None to write: a JPEG without EXIF, and a thumbnail that is not a JPEG.
+  const std::string plain = path("plain.jpg"), odd = path("odd.jpg");
+  writeFile(plain, exf::encodeTestCard(32, 16));
+  writeFile(odd, jpeg({segment(0xE1, ExifBuilder(true).add(Ifd::Ifd0, Ascii(0x010F, "Make")).thumbnail({1, 2, 3}).build())},
+                      jpegTail()));
+  for (const auto& [file, message] : {std::pair{plain, "has no embedded JPEG thumbnail"},
+                                      std::pair{odd, "the embedded thumbnail is not a JPEG (no start-of-image "
+                                                     "marker); nothing written"}}) {
+    std::filesystem::remove(out);
+    r = exf({"thumbnail", "-o", out, file});
+    EXPECT_EQ(r.status, 1) << r.command;
+    EXPECT_EQ(r.err, "exf: " + file + ": " + message + "\n") << r.command;
+    EXPECT_FALSE(std::filesystem::exists(out));
+  }
 }
 
 }  // namespace

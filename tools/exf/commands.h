@@ -2,18 +2,25 @@
 // The exf commands. Each takes the arguments after its name, writes its
 // result to `out` and one-line messages to `err`, and returns the exit
 // status: 0 done, 1 the file could not be read or written or the request was
-// refused, 2 wrong usage.
+// refused, 2 wrong usage (with the command's usage on `err`). `--help`
+// writes the usage to `out`.
 #include <iosfwd>
 #include <string>
 #include <vector>
 
 namespace exf {
 
-// exf dump [--json] FILE
+// exf dump [--json] [segments] FILE
 int runDump(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
-// exf geotag IN.jpg --lat DEG --lon DEG [--alt M] -o OUT.jpg [--allow-loss]
+// exf geotag ... (see kGeotagUsage): one picture from --lat/--lon, or many
+// from a GPX track; -o writes a copy, --in-place replaces the picture.
 int runGeotag(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+extern const char* const kGeotagUsage;
+
+// exf thumbnail -o OUT.jpg FILE
+int runThumbnail(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+extern const char* const kThumbnailUsage;
 
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailure = 1;

@@ -1,62 +1,130 @@
 #include "tools/exf/file_io.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <ostream>
 #include <vector>
 
 namespace exf {
-namespace {
 
-// Reads a whole file; on failure returns false and sets `error` to the reason.
 bool readWholeFile(const std::string& path, exif::Bytes& out, std::string& error) {
+  out.clear();
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    error = std::strerror(errno);
+    return false;
+  }
+  auto fail = [&](const std::string& reason) {
+    error = reason;
+    out.clear();
+    ::close(fd);
+    return false;
+  };
   struct stat st;
-  if (::stat(path.c_str(), &st) != 0) {
-    error = std::strerror(errno);
-    return false;
+  if (::fstat(fd, &st) != 0) return fail(std::strerror(errno));
+  if (S_ISDIR(st.st_mode)) return fail("is a directory");
+  // Regular files come in one read of their known size; anything else (a
+  // pipe, a file that grows meanwhile) is read on in blocks until its end.
+  std::size_t expected = S_ISREG(st.st_mode) ? static_cast<std::size_t>(st.st_size) : 0;
+  out.resize(expected + 1);
+  std::size_t done = 0;
+  for (;;) {
+    if (done == out.size()) out.resize(out.size() + std::max<std::size_t>(out.size(), 65536));
+    const ssize_t n = ::read(fd, out.data() + done, out.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return fail(std::strerror(errno));
+    }
+    if (n == 0) break;
+    done += static_cast<std::size_t>(n);
   }
-  if (S_ISDIR(st.st_mode)) {
-    error = "is a directory";
-    return false;
-  }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    error = std::strerror(errno);
-    return false;
-  }
-  out.assign(std::istreambuf_iterator<char>(in), {});
-  if (in.bad()) {
-    error = "read error";
-    return false;
-  }
+  out.resize(done);
+  ::close(fd);
   return true;
 }
 
-}  // namespace
+std::optional<FileBytes> FileBytes::open(const std::string& path, std::string& error) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    error = std::strerror(errno);
+    return std::nullopt;
+  }
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    error = S_ISDIR(st.st_mode) ? "is a directory" : std::strerror(errno);
+    ::close(fd);
+    return std::nullopt;
+  }
+  FileBytes file;
+  if (S_ISREG(st.st_mode) && st.st_size > 0) {
+    void* p = ::mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+    if (p != MAP_FAILED) {
+      file.data_ = static_cast<const std::uint8_t*>(p);
+      file.size_ = static_cast<std::size_t>(st.st_size);
+      file.mapped_ = true;
+      ::close(fd);
+      return file;
+    }
+  }
+  ::close(fd);
+  // Not a regular file, empty, or not mappable: read it.
+  if (!readWholeFile(path, file.read_, error)) return std::nullopt;
+  file.data_ = file.read_.data();
+  file.size_ = file.read_.size();
+  return file;
+}
 
-std::optional<exif::EXFJpeg> scanJpegFile(const std::string& path, std::ostream& err) {
-  exif::Bytes bytes;
+FileBytes::FileBytes(FileBytes&& other) noexcept { *this = std::move(other); }
+
+FileBytes& FileBytes::operator=(FileBytes&& other) noexcept {
+  if (this != &other) {
+    release();
+    read_ = std::move(other.read_);
+    mapped_ = other.mapped_;
+    size_ = other.size_;
+    data_ = mapped_ ? other.data_ : read_.data();
+    other.data_ = nullptr;
+    other.size_ = 0;
+    other.mapped_ = false;
+  }
+  return *this;
+}
+
+FileBytes::~FileBytes() { release(); }
+
+void FileBytes::release() {
+  if (mapped_) ::munmap(const_cast<std::uint8_t*>(data_), size_);
+  data_ = nullptr;
+  size_ = 0;
+  mapped_ = false;
+  read_.clear();
+}
+
+ScannedJpeg::ScannedJpeg(FileBytes file) : file_(std::move(file)) { scanImageDataBorrowed(file_.bytes()); }
+
+std::optional<ScannedJpeg> scanJpegFile(const std::string& path, std::ostream& err) {
   std::string error;
-  if (!readWholeFile(path, bytes, error)) {
+  auto file = FileBytes::open(path, error);
+  if (!file) {
     err << "exf: " << path << ": " << error << "\n";
     return std::nullopt;
   }
+  const auto bytes = file->bytes();
   if (bytes.size() < 2 || bytes[0] != 0xFF || bytes[1] != 0xD8) {
     err << "exf: " << path << ": not a JPEG file (no start-of-image marker)\n";
     return std::nullopt;
   }
-  exif::EXFJpeg jpeg;
-  jpeg.scanImageData(bytes);
-  return jpeg;
+  return std::optional<ScannedJpeg>(std::in_place, std::move(*file));
 }
 
-bool writeFileAtomically(const std::string& path, const exif::Bytes& bytes, std::string& error) {
+bool writeFileAtomically(const std::string& path, std::span<const std::span<const std::uint8_t>> pieces,
+                         std::string& error) {
   std::vector<char> temp(path.begin(), path.end());
   const char suffix[] = ".exf-XXXXXX";
   temp.insert(temp.end(), suffix, suffix + sizeof suffix);
@@ -82,14 +150,15 @@ bool writeFileAtomically(const std::string& path, const exif::Bytes& bytes, std:
     mode = 0666 & ~mask;
   }
   if (::fchmod(fd, mode) != 0) return fail(errno);
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return fail(errno);
+  for (std::span<const std::uint8_t> piece : pieces) {
+    while (!piece.empty()) {
+      const ssize_t n = ::write(fd, piece.data(), piece.size());
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        return fail(errno);
+      }
+      piece = piece.subspan(static_cast<std::size_t>(n));
     }
-    done += static_cast<std::size_t>(n);
   }
   if (::fsync(fd) != 0) return fail(errno);
   if (::close(fd) != 0) {

@@ -1,171 +1,149 @@
-// exf geotag: sets a JPEG's GPS position and writes the rebuilt file.
-#include "exif/exf_exception.h"
-#include "exif/exf_jpeg.h"
-#include "exif/exf_utils.h"
+// exf geotag: sets the GPS position of a JPEG, given on the command line or
+// taken from a GPX track by the time each picture was taken.
+#include "tools/exf/arguments.h"
 #include "tools/exf/commands.h"
-#include "tools/exf/file_io.h"
+#include "tools/exf/geotag_track.h"
+#include "tools/exf/output_path.h"
+#include "tools/exf/picture_geotagger.h"
 
-#include <cerrno>
 #include <cmath>
-#include <cstdlib>
-#include <optional>
 #include <ostream>
 
 namespace exf {
 namespace {
 
-constexpr const char* kUsage =
-    "usage: exf geotag IN.jpg --lat DEG --lon DEG [--alt M] -o OUT.jpg [--allow-loss]\n";
-
-struct Request {
-  std::string in, out;
-  double lat = 0, lon = 0;
-  std::optional<double> alt;
-  bool allowLoss = false;
-};
-
-std::optional<double> parseNumber(const std::string& text) {
-  if (text.empty()) return std::nullopt;
-  char* end = nullptr;
-  errno = 0;
-  double v = std::strtod(text.c_str(), &end);
-  if (*end != '\0' || errno == ERANGE || !std::isfinite(v)) return std::nullopt;
-  return v;
+std::string number(double v) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", v);
+  return text;
 }
 
-// Parses the arguments; on failure writes the message and returns the status.
-std::optional<Request> parseRequest(const std::vector<std::string>& args, std::ostream& err,
-                                    int& status) {
-  Request r;
-  bool haveLat = false, haveLon = false;
-  status = kExitUsage;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    auto value = [&]() -> const std::string* {
-      return i + 1 < args.size() ? &args[++i] : nullptr;
-    };
-    if (a == "--allow-loss") {
-      r.allowLoss = true;
-    } else if (a == "--lat" || a == "--lon" || a == "--alt" || a == "-o") {
-      const std::string* v = value();
-      if (!v) {
-        err << "exf geotag: " << a << " needs a value\n" << kUsage;
-        return std::nullopt;
-      }
-      if (a == "-o") {
-        r.out = *v;
-        continue;
-      }
-      auto number = parseNumber(*v);
-      if (!number) {
-        err << "exf geotag: " << a << " takes a number, not '" << *v << "'\n";
-        return std::nullopt;
-      }
-      if (a == "--lat") r.lat = *number, haveLat = true;
-      if (a == "--lon") r.lon = *number, haveLon = true;
-      if (a == "--alt") r.alt = *number;
-    } else if (!a.empty() && a[0] == '-' && a.size() > 1 && !parseNumber(a)) {
-      err << "exf geotag: unknown option " << a << "\n" << kUsage;
-      return std::nullopt;
-    } else if (r.in.empty()) {
-      r.in = a;
-    } else {
-      err << "exf geotag: unexpected argument " << a << "\n" << kUsage;
-      return std::nullopt;
+// Checks a position's ranges; on failure writes why and returns false.
+bool inRange(const GeoFix& fix, std::ostream& err) {
+  if (fix.latitude < -90 || fix.latitude > 90) {
+    err << "exf geotag: latitude " << number(fix.latitude) << " is outside -90..90\n";
+    return false;
+  }
+  if (fix.longitude < -180 || fix.longitude > 180) {
+    err << "exf geotag: longitude " << number(fix.longitude) << " is outside -180..180\n";
+    return false;
+  }
+  // A million metres at millimetre precision is what every path can write.
+  if (fix.altitude && std::fabs(*fix.altitude) > 1e6) {
+    err << "exf geotag: altitude " << number(*fix.altitude) << " m is outside -1000000..1000000\n";
+    return false;
+  }
+  return true;
+}
+
+int geotagOne(const std::string& in, const std::optional<std::string>& outName, const GeoFix& fix,
+              bool allowLoss, std::ostream& out, std::ostream& err) {
+  std::string error;
+  std::optional<std::string> target;
+  if (outName) {
+    // Writing over the input goes through --in-place, by choice, not by a
+    // slip of the output name (a link or second name of the input included).
+    if (const auto input = identityOf(in); input && isOneOf(*outName, {*input})) {
+      err << "exf: " << *outName << " is the input file; nothing written (use --in-place to replace it)\n";
+      return kExitFailure;
+    }
+    target = resolveOutput(*outName, error);
+    if (!target) {
+      err << "exf: " << *outName << ": " << error << "\n";
+      return kExitFailure;
     }
   }
-  if (r.in.empty() || r.out.empty() || !haveLat || !haveLon) {
-    err << kUsage;
-    return std::nullopt;
+  PictureGeotagger tagger(allowLoss);
+  if (!tagger.load(in, error)) {
+    err << "exf: " << in << ": " << error << "\n";
+    return kExitFailure;
   }
-  status = kExitFailure;
-  if (r.lat < -90 || r.lat > 90) {
-    err << "exf geotag: latitude " << r.lat << " is outside -90..90\n";
-    return std::nullopt;
+  if (!outName) {
+    target = resolveInPlace(in, error);
+    if (!target) {
+      err << "exf: " << in << ": " << error << "\n";
+      return kExitFailure;
+    }
   }
-  if (r.lon < -180 || r.lon > 180) {
-    err << "exf geotag: longitude " << r.lon << " is outside -180..180\n";
-    return std::nullopt;
+  std::string note;
+  if (!tagger.apply(fix, error, note)) {
+    err << "exf: " << in << ": " << error << "\n";
+    return kExitFailure;
   }
-  // The library's fractions hold 32-bit numbers: a million metres at
-  // millimetre precision is what fits.
-  if (r.alt && std::fabs(*r.alt) > 1e6) {
-    err << "exf geotag: altitude " << *r.alt << " m is outside -1000000..1000000\n";
-    return std::nullopt;
+  if (!tagger.write(*target, error)) {
+    err << "exf: " << (outName ? *outName : in) << ": " << error << "\n";
+    return kExitFailure;
   }
-  return r;
-}
-
-// Whole degrees, whole minutes, and seconds with their fraction, of |v|.
-exif::EXFGPSLoc toLocation(double v) {
-  v = std::fabs(v);
-  const double degrees = std::trunc(v);
-  const double minutesExact = (v - degrees) * 60;
-  const double minutes = std::trunc(minutesExact);
-  const double seconds = (minutesExact - minutes) * 60;
-  auto fraction = [](double x) {
-    std::array<std::int32_t, 2> pair{};
-    exif::EXFUtils::convertRationalToFraction(pair, exif::Number::fromDouble(x));
-    return exif::EXFraction(pair[0], pair[1]);
-  };
-  exif::EXFGPSLoc loc;
-  loc.setDegrees(fraction(degrees));
-  loc.setMinutes(fraction(minutes));
-  loc.setSeconds(fraction(seconds));
-  return loc;
+  if (!note.empty()) err << "exf: " << in << ": " << note << "\n";
+  out << (outName ? *outName : in) << ": " << tagger.output().size() << " bytes written\n";
+  return kExitOk;
 }
 
 }  // namespace
 
+const char* const kGeotagUsage =
+    "usage: exf geotag [--allow-loss] --lat DEG --lon DEG [--alt M] (-o OUT.jpg | --in-place) [--] IN.jpg\n"
+    "       exf geotag [--allow-loss] --gpx TRACK.gpx [--offset +HH:MM] [--max-gap SECONDS]\n"
+    "                  (-o DIR | --in-place) [--] FILE.jpg...\n";
+
 int runGeotag(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  int status = kExitOk;
-  auto request = parseRequest(args, err, status);
-  if (!request) return status;
-  const Request& r = *request;
+  std::string error;
+  const auto parsed = parseArguments(args, {"--allow-loss", "--in-place", "--help"},
+                                     {"--lat", "--lon", "--alt", "-o", "--gpx", "--offset", "--max-gap"}, error);
+  auto usage = [&](const std::string& message) {
+    err << "exf geotag: " << message << "\n" << kGeotagUsage;
+    return kExitUsage;
+  };
+  if (!parsed) return usage(error);
+  const ParsedArguments& a = *parsed;
+  if (a.has("--help")) {
+    out << kGeotagUsage;
+    return kExitOk;
+  }
+  const std::string* outName = a.value("-o");
+  if ((outName != nullptr) == a.has("--in-place")) return usage("give one of -o and --in-place");
+  if (a.operands.empty()) return usage("no picture given");
 
-  auto scanned = scanJpegFile(r.in, err);
-  if (!scanned) return kExitFailure;
-  exif::EXFJpeg& jpeg = *scanned;
-  exif::EXFMetaData& md = jpeg.exifMetaData();
-
-  md.addTagValue(r.lat < 0 ? "S" : "N", 1);
-  md.addTagValue(toLocation(r.lat), 2);
-  md.addTagValue(r.lon < 0 ? "W" : "E", 3);
-  md.addTagValue(toLocation(r.lon), 4);
-  if (r.alt) {
-    md.addTagValue(exif::Number::fromUInt8(*r.alt < 0 ? 1 : 0), 5);
-    md.addTagValue(exif::Number::fromDouble(std::round(*r.alt * 1000) / 1000), 6);
+  if (const std::string* track = a.value("--gpx")) {
+    for (const char* option : {"--lat", "--lon", "--alt"})
+      if (a.value(option)) return usage(std::string(option) + " does not go with --gpx");
+    TrackGeotagRequest request;
+    request.track = *track;
+    request.pictures = a.operands;
+    request.allowLoss = a.has("--allow-loss");
+    if (outName) request.outDir = *outName;
+    if (const std::string* offset = a.value("--offset")) {
+      const auto minutes = parseUtcOffset(*offset);
+      if (!minutes) return usage("--offset takes +HH:MM or -HH:MM (at most 18:00), not '" + *offset + "'");
+      request.offset = *minutes;
+    }
+    if (const std::string* gap = a.value("--max-gap")) {
+      const auto seconds = parseDecimal(*gap);
+      if (!seconds || *seconds < 0) return usage("--max-gap takes seconds, a plain decimal, not '" + *gap + "'");
+      request.maxGap = *seconds;
+    }
+    return geotagFromTrack(request, out, err);
   }
 
-  // The library keeps only what its table and handlers know: count what the
-  // rewrite would not carry over before writing anything.
-  const std::size_t skipped = md.skippedEntryCount();
-  const std::size_t unwritable = md.unwritableValueCount();
-  const std::size_t segments = jpeg.droppedSegmentCount();
-  const std::size_t thumbnail = md.thumbnailLeftBehind() ? 1 : 0;
-  const std::size_t lost = skipped + unwritable + segments + thumbnail;
-  if (lost > 0 && !r.allowLoss) {
-    err << "exf: " << r.in << ": rewriting would lose " << lost << " entries (" << skipped
-        << " EXIF entries the library does not keep, " << unwritable
-        << " values it cannot write back, " << segments << " other segments, " << thumbnail
-        << " thumbnail); nothing written, use --allow-loss to write anyway\n";
-    return kExitFailure;
+  for (const char* option : {"--offset", "--max-gap"})
+    if (a.value(option)) return usage(std::string(option) + " goes with --gpx only");
+  if (a.operands.size() != 1) return usage("one picture at a time (or --gpx for several)");
+  if (!a.value("--lat") || !a.value("--lon")) return usage("--lat and --lon are needed");
+  GeoFix fix;
+  for (auto [option, field] : {std::pair{"--lat", &fix.latitude}, std::pair{"--lon", &fix.longitude}}) {
+    const std::string& text = *a.value(option);
+    const auto v = parseDecimal(text);
+    if (!v) return usage(std::string(option) + " takes a plain decimal number, not '" + text + "'");
+    *field = *v;
   }
-
-  exif::Bytes output;
-  try {
-    jpeg.populateImageData(output);
-  } catch (const exif::EXFException& e) {
-    err << "exf: " << r.in << ": " << e.what() << "\n";
-    return kExitFailure;
+  if (const std::string* alt = a.value("--alt")) {
+    const auto v = parseDecimal(*alt);
+    if (!v) return usage("--alt takes a plain decimal number, not '" + *alt + "'");
+    fix.altitude = *v;
   }
-  if (std::string error; !writeFileAtomically(r.out, output, error)) {
-    err << "exf: " << r.out << ": " << error << "\n";
-    return kExitFailure;
-  }
-  if (lost > 0) err << "exf: " << r.in << ": " << lost << " entries not carried over\n";
-  out << r.out << ": " << output.size() << " bytes written\n";
-  return kExitOk;
+  if (!inRange(fix, err)) return kExitFailure;
+  return geotagOne(a.operands.front(), outName ? std::optional(*outName) : std::nullopt, fix,
+                   a.has("--allow-loss"), out, err);
 }
 
 }  // namespace exf

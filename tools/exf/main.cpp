@@ -3,22 +3,46 @@
 
 #include <iostream>
 
+namespace {
+
+void printUsage(std::ostream& out) {
+  out << "usage: exf COMMAND [OPTIONS] [--] FILE...\n"
+         "\n"
+         "  exf dump [--json] FILE\n"
+         "      every EXIF value of a JPEG, as text or JSON\n"
+      << exf::kGeotagUsage
+      << "      writes a GPS position: one given, or each picture's place on a track\n"
+      << exf::kThumbnailUsage
+      << "      writes the thumbnail embedded in the EXIF block\n"
+         "\n"
+         "  exf --help      this text; exf COMMAND --help: the command's usage\n"
+         "  exf --version   the version\n"
+         "\n"
+         "Numbers are plain decimals (-33.8688). \"--\" ends the options, for file\n"
+         "names that begin with '-'. Exit status: 0 done, 1 failed, 2 wrong usage.\n";
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-  const std::string usage =
-      "usage: exf dump [--json] FILE\n"
-      "       exf geotag IN.jpg --lat DEG --lon DEG [--alt M] -o OUT.jpg [--allow-loss]\n";
   if (argc < 2) {
-    std::cerr << usage;
+    printUsage(std::cerr);
     return exf::kExitUsage;
   }
   const std::string command = argv[1];
   const std::vector<std::string> args(argv + 2, argv + argc);
   if (command == "dump") return exf::runDump(args, std::cout, std::cerr);
   if (command == "geotag") return exf::runGeotag(args, std::cout, std::cerr);
+  if (command == "thumbnail") return exf::runThumbnail(args, std::cout, std::cerr);
   if (command == "--help" || command == "-h") {
-    std::cout << usage;
+    printUsage(std::cout);
     return exf::kExitOk;
   }
-  std::cerr << "exf: unknown command " << command << "\n" << usage;
+  if (command == "--version") {
+    std::cout << "exf " EXF_VERSION "\n";
+    return exf::kExitOk;
+  }
+  std::cerr << "exf: unknown command " << command << "\n";
+  printUsage(std::cerr);
   return exf::kExitUsage;
 }

@@ -1,0 +1,291 @@
+// The lossless GPS edit, in both byte orders: every byte of the original
+// block stays where it was (only the one patched pointer differs), the new
+// GPS values read back, and blocks that cannot be edited safely are refused
+// with the output untouched.
+#include "exif/exf_exception.h"
+#include "exif/exf_meta_data.h"
+#include "exif/exf_utils.h"
+#include "exif/jpeg_segments.h"
+#include "exif/lossless_gps_edit.h"
+#include "tests/exif/support/exif_builder.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+
+namespace exif {
+namespace {
+
+using namespace exif_testing;
+
+class LosslessEdit : public ::testing::TestWithParam<bool> {
+ protected:
+  bool big() const { return GetParam(); }
+  ExifBuilder camera() const {
+    ExifBuilder b(big());
+    b.add(Ifd::Ifd0, Ascii(0x010F, "Camera"))
+        .add(Ifd::Ifd0, Ascii(0x0110, "Model X"))
+        .add(Ifd::Exif, Short(0x8827, {400}))
+        .add(Ifd::Exif, Undefined(0x927C, Bytes(40, 0x5A)))  // maker-note-like block
+        .thumbnail(bytesOf({0xFF, 0xD8, 1, 2, 3, 0xFF, 0xD9}));
+    return b;
+  }
+  static EXFMetaData parse(const Bytes& payload) {
+    EXFMetaData md;
+    md.parseExif(payload);
+    return md;
+  }
+  std::uint32_t u32(const Bytes& b, std::size_t at) const {
+    return EXFUtils::read4Bytes(b.data() + at, big());
+  }
+  // The positions where `after` differs from `before` within before's length.
+  static std::vector<std::size_t> changedBytes(const Bytes& before, const Bytes& after) {
+    std::vector<std::size_t> changed;
+    for (std::size_t i = 0; i < before.size() && i < after.size(); ++i)
+      if (before[i] != after[i]) changed.push_back(i);
+    return changed;
+  }
+  // Every main-image value outside the GPS group.
+  static Directory withoutGps(const EXFMetaData& md) {
+    Directory d = md.keyedTagValues();
+    d.erase(TAG_EXIF_GPS);
+    return d;
+  }
+};
+
+INSTANTIATE_TEST_SUITE_P(BothOrders, LosslessEdit, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "MM" : "II"; });
+
+TEST_P(LosslessEdit, ExistingGpsDirectoryIsReplacedThroughItsPointerAlone) {
+  ExifBuilder b = camera();
+  b.add(Ifd::Gps, Byte(0x0000, {2, 2, 0, 0}))
+      .add(Ifd::Gps, Ascii(0x0012, "WGS-84"))
+      .add(Ifd::Gps, Ascii(0x0001, "S"))
+      .add(Ifd::Gps, Rational(0x0002, {{1, 1}, {2, 1}, {3, 1}}));
+  const Bytes original = b.build();
+  Bytes out;
+  editGPS(original, GPSEdit().setLatitude(48.8583).setLongitude(-2.2945).setAltitude(-12.5), out);
+
+  ASSERT_GT(out.size(), original.size());
+  EXPECT_EQ((out.size() - original.size()) % 2, (original.size() % 2));  // new data at even offsets
+  // Only the GPS pointer's value field in IFD0 changed.
+  const std::size_t ifd0 = b.positions().at(Ifd::Ifd0);
+  std::size_t pointerField = 0;
+  for (std::size_t i = 0; i < EXFUtils::read2Bytes(original.data() + ifd0, big()); ++i)
+    if (EXFUtils::read2Bytes(original.data() + ifd0 + 2 + 12 * i, big()) == 0x8825)
+      pointerField = ifd0 + 2 + 12 * i + 8;
+  const auto changed = changedBytes(original, out);
+  ASSERT_FALSE(changed.empty());
+  for (std::size_t at : changed) EXPECT_TRUE(at >= pointerField && at < pointerField + 4) << at;
+  EXPECT_GE(u32(out, pointerField) + 6, original.size());
+
+  const EXFMetaData before = parse(original), after = parse(out);
+  EXPECT_EQ(withoutGps(after), withoutGps(before));
+  EXPECT_EQ(after.thumbnailBytes(), before.thumbnailBytes());
+  const Directory& gps = *after.keyedTagValues().group(TAG_EXIF_GPS);
+  EXPECT_EQ(*gps.find(1), TagValue(std::string("N\0", 2)));
+  EXPECT_NEAR(gps.find(2)->get<EXFGPSLoc>()->descriptionAsDecimal(), 48.8583, 1e-7);
+  EXPECT_EQ(*gps.find(3), TagValue(std::string("W\0", 2)));
+  EXPECT_NEAR(gps.find(4)->get<EXFGPSLoc>()->descriptionAsDecimal(), 2.2945, 1e-7);
+  EXPECT_EQ(*gps.find(5), TagValue(Number::fromUInt8(1)));  // below sea level
+  EXPECT_EQ(*gps.find(6), TagValue(Number::fromDouble(12.5)));
+  // Entries the edit did not touch keep their values, the version its own.
+  EXPECT_EQ(*gps.find(0x12), TagValue(std::string("WGS-84\0", 7)));
+  EXPECT_EQ(*before.keyedTagValues().group(TAG_EXIF_GPS)->find(0), *gps.find(0));
+}
+
+TEST_P(LosslessEdit, WithoutGpsPointerAnIfd0CopyIsAppendedAndOnlyTheHeaderOffsetChanges) {
+  const Bytes original = camera().build();
+  Bytes out;
+  GPSEdit edit;
+  editGPS(original, edit.setLatitude(-33.5).setLongitude(151.25), out);
+  const auto changed = changedBytes(original, out);
+  ASSERT_FALSE(changed.empty());
+  for (std::size_t at : changed) EXPECT_TRUE(at >= 10 && at < 14) << at;
+  EXPECT_GE(u32(out, 10) + 6, original.size());
+  EXPECT_EQ(u32(out, 10) % 2, 0u);
+
+  const EXFMetaData before = parse(original), after = parse(out);
+  EXPECT_EQ(withoutGps(after), withoutGps(before));
+  EXPECT_EQ(after.keyedThumbnailTagValues(), before.keyedThumbnailTagValues());
+  EXPECT_EQ(after.thumbnailBytes(), before.thumbnailBytes());
+  const Directory& gps = *after.keyedTagValues().group(TAG_EXIF_GPS);
+  const Array version = {Number::fromUInt8(2), Number::fromUInt8(3), Number::fromUInt8(0),
+                         Number::fromUInt8(0)};
+  EXPECT_EQ(*gps.find(0), TagValue(version));  // GPSVersionID 2.3.0.0
+  EXPECT_EQ(*gps.find(1), TagValue(std::string("S\0", 2)));
+  const EXFGPSLoc& lat = *gps.find(2)->get<EXFGPSLoc>();
+  EXPECT_EQ(lat.degrees(), EXFraction(33, 1));
+  EXPECT_EQ(lat.minutes(), EXFraction(30, 1));
+  EXPECT_EQ(lat.seconds(), EXFraction(0, 10000));
+}
+
+TEST_P(LosslessEdit, NewDirectoryEntriesAscendAndCarryDateAndTime) {
+  const Bytes original = camera().build();
+  Bytes out;
+  using namespace std::chrono;
+  const auto instant = sys_days{2024y / 3 / 9} + 23h + 59min + 58s + 750ms;
+  editGPS(original, GPSEdit().setUTC(instant).setLongitude(10).setLatitude(20), out);
+  const std::size_t ifd0 = u32(out, 10) + 6;
+  // IFD0's copy lists its entries in ascending tag order, pointers included.
+  std::vector<std::uint16_t> tags;
+  for (std::size_t i = 0; i < EXFUtils::read2Bytes(out.data() + ifd0, big()); ++i)
+    tags.push_back(EXFUtils::read2Bytes(out.data() + ifd0 + 2 + 12 * i, big()));
+  EXPECT_TRUE(std::is_sorted(tags.begin(), tags.end()));
+  EXPECT_EQ(tags.back(), 0x8825);
+  const EXFMetaData md = parse(out);
+  // GPSDateStamp is not in the library's table: the parse lists it raw.
+  ASSERT_EQ(md.unkeptEntries().size(), 1u);
+  EXPECT_EQ(md.unkeptEntries()[0].tag, 29);
+  EXPECT_EQ(md.unkeptEntries()[0].type, kAscii);
+  const Bytes date = {'2', '0', '2', '4', ':', '0', '3', ':', '0', '9', 0};
+  EXPECT_EQ(md.unkeptEntries()[0].value, date);
+  ASSERT_TRUE(md.tagValue(7));
+  EXPECT_EQ(md.tagValue(7)->get<EXFGPSTimeStamp>()->seconds(), EXFraction(58750, 1000));
+  EXPECT_EQ(md.tagValue(7)->get<EXFGPSTimeStamp>()->description(), "23:59:58");
+}
+
+TEST_P(LosslessEdit, RemovalDropsOneTagOrTheWholeGroup) {
+  ExifBuilder b = camera();
+  b.add(Ifd::Gps, Ascii(0x0001, "N")).add(Ifd::Gps, Rational(0x0002, {{1, 1}, {2, 1}, {3, 1}}));
+  const Bytes original = b.build();
+  Bytes one, all, none;
+  editGPS(original, GPSEdit().remove(1), one);
+  EXPECT_FALSE(parse(one).keyedTagValues().group(TAG_EXIF_GPS)->contains(1));
+  EXPECT_TRUE(parse(one).keyedTagValues().group(TAG_EXIF_GPS)->contains(2));
+  editGPS(original, GPSEdit().removeAll(), all);
+  EXPECT_EQ(parse(all).keyedTagValues().group(TAG_EXIF_GPS), nullptr);
+  EXPECT_EQ(withoutGps(parse(all)), withoutGps(parse(original)));
+  // An edit that changes nothing gives the block back as it is.
+  editGPS(camera().build(), GPSEdit().removeAll(), none);
+  EXPECT_EQ(none, camera().build());
+}
+
+TEST_P(LosslessEdit, BlocksThatCannotBeEditedSafelyAreRefusedAndTheOutputKept) {
+  const Bytes good = camera().build();
+  // Turn IFD0's GPS pointer into a SHORT.
+  ExifBuilder withGps = camera();
+  withGps.add(Ifd::Gps, Ascii(1, "N"));
+  Bytes badPointer = withGps.build();
+  const std::size_t ifd0 = withGps.positions().at(Ifd::Ifd0);
+  for (std::size_t i = 0; i < EXFUtils::read2Bytes(badPointer.data() + ifd0, big()); ++i)
+    if (EXFUtils::read2Bytes(badPointer.data() + ifd0 + 2 + 12 * i, big()) == 0x8825)
+      putU16(badPointer, ifd0 + 2 + 12 * i + 2, 3, big());
+  Bytes ifd0Outside = good;
+  putU32(ifd0Outside, 10, static_cast<std::uint32_t>(good.size()), big());
+  Bytes gpsOutside = withGps.build();
+  putU16(gpsOutside, withGps.positions().at(Ifd::Gps), 0xFFFF, big());  // entries past the end
+  Bytes notExif = good;
+  notExif[0] = 'X';
+  Bytes tooLarge = good;
+  tooLarge.resize(kMaxSegmentPayload - 40, 0);  // padding after the thumbnail
+
+  const std::pair<const char*, const Bytes*> cases[] = {
+      {"UneditableExifException", &badPointer}, {"UneditableExifException", &ifd0Outside},
+      {"UneditableExifException", &gpsOutside}, {"UneditableExifException", &notExif},
+      {"SegmentTooLargeException", &tooLarge}};
+  for (const auto& [name, payload] : cases) {
+    Bytes out = {1, 2, 3};
+    try {
+      editGPS(*payload, GPSEdit().setLatitude(1).setLongitude(2), out);
+      ADD_FAILURE() << name << " expected";
+    } catch (const EXFException& e) {
+      EXPECT_EQ(e.name(), name) << e.what();
+      EXPECT_FALSE(std::string(e.what()).empty());
+    }
+    EXPECT_EQ(out, bytesOf({1, 2, 3})) << name;
+  }
+}
+
+TEST_P(LosslessEdit, FreshPayloadHoldsOnlyTheGpsGroup) {
+  Bytes out = {9};
+  freshGPSPayload(GPSEdit().setLatitude(1.5).setLongitude(2.5).setAltitude(100), big(), out);
+  const EXFMetaData md = parse(Bytes(out.begin() + 1, out.end()));
+  EXPECT_EQ(md.bigEndianOrder(), big());
+  EXPECT_EQ(md.keyedTagValues().size(), 1u);
+  const Directory& gps = *md.keyedTagValues().group(TAG_EXIF_GPS);
+  EXPECT_EQ(gps.size(), 7u);  // version, two coordinates with refs, altitude with ref
+  EXPECT_EQ(*gps.find(6), TagValue(Number::fromDouble(100)));
+  EXPECT_EQ(*gps.find(5), TagValue(Number::fromUInt8(0)));
+}
+
+TEST(LosslessEditValues, OutOfRangeOrMalformedValuesAreRefused) {
+  const std::vector<std::function<void(GPSEdit&)>> bad = {
+      [](GPSEdit& e) { e.setLatitude(90.5); },       [](GPSEdit& e) { e.setLatitude(NAN); },
+      [](GPSEdit& e) { e.setLongitude(-180.01); },  [](GPSEdit& e) { e.setAltitude(INFINITY); },
+      [](GPSEdit& e) { e.setAltitude(-5e6); },       [](GPSEdit& e) { e.setDateStamp("2024-03-09"); },
+      [](GPSEdit& e) { e.setDateStamp("2024:3:9"); }};
+  for (const auto& set : bad) {
+    GPSEdit edit;
+    try {
+      set(edit);
+      ADD_FAILURE() << "accepted";
+    } catch (const EXFException& e) {
+      EXPECT_EQ(e.name(), "InvalidGPSValueException");
+    }
+    EXPECT_TRUE(edit.empty());
+  }
+}
+
+TEST(LosslessEditJpeg, OnlyTheExifSegmentChangesAndEverythingElseStaysInPlace) {
+  const Bytes payload = ExifBuilder(false).add(Ifd::Ifd0, Ascii(0x010F, "Cam")).build();
+  const Bytes xmp = bytesOf({'h', 't', 't', 'p', 0, '<', 'x', '/', '>'});
+  const Bytes file = jpeg({segment(0xE0, jfifPayload()), segment(0xE1, payload), segment(0xE1, xmp),
+                           segment(0xFE, bytesOf({0xFF, 0xD9, 0xFF, 0xE1})), segment(0xE2, {1, 2})},
+                          jpegTail());
+  Bytes out;
+  EXPECT_EQ(editJpegGPS(file, GPSEdit().setLatitude(1).setLongitude(2), out),
+            GPSEditOutcome::EditedExistingBlock);
+  const auto before = readJpegLayout(file), after = readJpegLayout(out);
+  ASSERT_TRUE(before.ok() && after.ok()) << after.error;
+  ASSERT_EQ(after.segments.size(), before.segments.size());
+  for (std::size_t i = 0; i < before.segments.size(); ++i) {
+    EXPECT_EQ(after.segments[i].marker, before.segments[i].marker);
+    if (i == 1) continue;
+    EXPECT_TRUE(std::ranges::equal(after.segments[i].payload, before.segments[i].payload)) << i;
+  }
+  EXPECT_TRUE(std::equal(file.begin() + static_cast<std::ptrdiff_t>(before.imageDataOffset), file.end(),
+                         out.begin() + static_cast<std::ptrdiff_t>(after.imageDataOffset), out.end()));
+  Bytes expectedPayload;
+  editGPS(payload, GPSEdit().setLatitude(1).setLongitude(2), expectedPayload);
+  EXPECT_TRUE(std::ranges::equal(after.segments[1].payload, expectedPayload));
+}
+
+TEST(LosslessEditJpeg, FileWithoutExifGetsFreshBlockAfterJfifOrSoi) {
+  const Bytes withJfif = jpeg({segment(0xE0, jfifPayload()), segment(0xE2, {7})}, jpegTail());
+  const Bytes bare = jpeg({segment(0xDB, Bytes(65, 1))}, jpegTail());
+  for (const Bytes* file : {&withJfif, &bare}) {
+    Bytes out;
+    EXPECT_EQ(editJpegGPS(*file, GPSEdit().setLatitude(1).setLongitude(2), out),
+              GPSEditOutcome::AddedNewBlock);
+    const auto layout = readJpegLayout(out);
+    ASSERT_TRUE(layout.ok()) << layout.error;
+    const std::size_t exifAt = file == &withJfif ? 1 : 0;
+    EXPECT_EQ(layout.segments[exifAt].marker, 0xE1);
+    EXPECT_EQ(layout.segments.size(), readJpegLayout(*file).segments.size() + 1);
+    EXFMetaData md;
+    md.parseExif(layout.segments[exifAt].payload);
+    EXPECT_NEAR(md.tagValue(2)->get<EXFGPSLoc>()->descriptionAsDecimal(), 1, 1e-9);
+  }
+}
+
+TEST(LosslessEditJpeg, InputThatIsNoJpegIsRefused) {
+  const Bytes payload = ExifBuilder(true).add(Ifd::Ifd0, Ascii(0x010F, "Cam")).build();
+  const Bytes good = jpeg({segment(0xE1, payload)}, jpegTail());
+  const Bytes garbage = bytesOf({0xFF, 0xD8, 'h', 'e', 'l', 'l', 'o'});
+  const Bytes truncated(good.begin(), good.begin() + 30);
+  for (const Bytes* file : {&garbage, &truncated}) {
+    Bytes out = {5};
+    try {
+      editJpegGPS(*file, GPSEdit().setLatitude(1), out);
+      ADD_FAILURE() << "accepted";
+    } catch (const EXFException& e) {
+      EXPECT_EQ(e.name(), "InvalidJpegException") << e.what();
+    }
+    EXPECT_EQ(out, bytesOf({5}));
+  }
+}
+
+}  // namespace
+}  // namespace exif
