@@ -9,7 +9,7 @@
 
 namespace exf {
 
-// exf dump [--json] FILE
+// exf dump [--json] [segments] FILE
 int runDump(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 // exf geotag IN.jpg --lat DEG --lon DEG [--alt M] -o OUT.jpg [--allow-loss]
