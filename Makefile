@@ -3,7 +3,9 @@
 #   make test   install what is missing, build, and run every test suite:
 #               a normal build, an AddressSanitizer+UBSan build, and a
 #               ThreadSanitizer build of the threaded tests
-#   make bench  build and run the benchmarks (optimised build)
+#   make bench  build and run the benchmarks (optimised build); with
+#               CORPUS=DIR the EXIF benchmark times reading and geotagging
+#               the JPEGs of DIR instead (mean, p90, max per file)
 #   make fuzz   build the fuzz targets with clang and run each for FUZZ_SECONDS
 SHELL := /bin/bash
 .SHELLFLAGS := -eu -o pipefail -c
