@@ -4,8 +4,9 @@
 #               a normal build, an AddressSanitizer+UBSan build, and a
 #               ThreadSanitizer build of the threaded tests
 #   make bench  build and run the benchmarks (optimised build); with
-#               CORPUS=DIR, time metadata read, geotag and plain copy on
-#               each JPEG in DIR (mean, p90 and max per file)
+#               CORPUS=DIR, time metadata read (against libexif when
+#               installed), geotag and a plain copy on each JPEG in DIR
+#               (mean, p90 and max per file)
 #   make fuzz   build the fuzz targets with clang and run each for FUZZ_SECONDS
 SHELL := /bin/bash
 .SHELLFLAGS := -eu -o pipefail -c

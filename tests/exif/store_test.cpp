@@ -108,6 +108,10 @@ TEST(Store, HandlerRegistrationChecksThenTheCallersHandlerTakesPrecedence) {
   EXPECT_EQ(reason(std::nullopt, 34665, true, 0x9999), "Tag Handler must implement tagFormat to support new tag Id");
   EXPECT_EQ(reason(3, 7, true, 0x9999), "Tag Handler parent Tag Id is invalid - please see documentation");
   EXPECT_EQ(reason(13, 7, std::nullopt, 0x9999), "Tag Handler must implement isEditable to support new tag Id");
+  // A key wider than a tag number would be written as another tag's entry.
+  EXPECT_EQ(failure([&] { md.addHandler(std::make_shared<CustomHandler>(3, 34665, true), 0x10112); }),
+            Failure(kInvalidKey, "Key 65810 is not a 16-bit tag number"));
+  EXPECT_EQ(reason(3, 34665, true, -1), "Key -1 is not a 16-bit tag number");
   EXPECT_TRUE(md.userKeyedHandlers().empty());
 
   EXPECT_EQ(reason(3, 34665, true, 0x9999), "");

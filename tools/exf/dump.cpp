@@ -47,17 +47,22 @@ json toJson(const exif::EXFJpeg& jpeg) {
   out["bitsPerPixel"] = md.bitsPerPixel();
   static constexpr const char* kKeys[] = {"ifd0", "exif", "gps", "interop", "ifd1"};
   for (const auto& [group, dir] : groupsOf(md)) {
-    if (!dir) continue;
     json tags = json::object();
-    for (const auto& [key, value] : *dir)
-      if (!value.is<exif::Directory>()) tags[std::to_string(key)] = valueJson(value);
-    out[kKeys[static_cast<int>(group)]] = std::move(tags);
+    if (dir)
+      for (const auto& [key, value] : *dir)
+        if (!value.is<exif::Directory>()) tags[std::to_string(key)] = valueJson(value);
+    // Entries the library did not keep, in the directory they stand in.
+    for (const exif::UnkeptEntry& entry : md.unkeptEntries())
+      if (groupOf(entry) == group && !tags.contains(std::to_string(entry.tag)))
+        tags[std::to_string(entry.tag)] = rawJson(entry, md.bigEndianOrder());
+    if (dir || !tags.empty()) out[kKeys[static_cast<int>(group)]] = std::move(tags);
   }
   out["thumbnail"] = md.thumbnailBytes() ? json{{"length", md.thumbnailBytes()->size()}} : json(nullptr);
   json segments = json::array();
-  for (const auto& [marker, payload] : jpeg.keyedHeaders())
-    segments.push_back({{"marker", markerText(marker)}, {"length", payload.size()}});
+  for (const auto& s : jpeg.segments())
+    segments.push_back({{"marker", markerText(s.marker)}, {"offset", s.offset}, {"length", s.payload.size()}});
   out["segments"] = std::move(segments);
+  if (jpeg.scanError()) out["error"] = *jpeg.scanError();
   return out;
 }
 
@@ -71,28 +76,48 @@ void printText(const std::string& file, const exif::EXFJpeg& jpeg, std::ostream&
     out << ", no EXIF";
   if (md.thumbnailBytes()) out << ", thumbnail " << md.thumbnailBytes()->size() << " bytes";
   out << "\n";
+  auto line = [&](Group group, exif::TagKey key, const std::string& value) {
+    char head[48];
+    std::snprintf(head, sizeof head, "%-8s0x%04llX  ", std::string(groupLabel(group)).c_str(),
+                  static_cast<unsigned long long>(key));
+    std::string name = tagName(group, key);
+    name.resize(std::max<std::size_t>(name.size(), 28), ' ');
+    out << head << name << " " << value << "\n";
+  };
   for (const auto& [group, dir] : groupsOf(md)) {
-    if (!dir) continue;
-    for (const auto& [key, value] : *dir) {
-      if (value.is<exif::Directory>()) continue;
-      char head[48];
-      std::snprintf(head, sizeof head, "%-8s0x%04llX  ", std::string(groupLabel(group)).c_str(),
-                    static_cast<unsigned long long>(key));
-      std::string name = tagName(group, key);
-      name.resize(std::max<std::size_t>(name.size(), 28), ' ');
-      out << head << name << " " << valueText(value) << "\n";
-    }
+    if (dir)
+      for (const auto& [key, value] : *dir)
+        if (!value.is<exif::Directory>()) line(group, key, valueText(value));
+    for (const exif::UnkeptEntry& entry : md.unkeptEntries())
+      if (groupOf(entry) == group) line(group, entry.tag, rawText(entry, md.bigEndianOrder()));
   }
+}
+
+void printSegments(const std::string& file, const exif::EXFJpeg& jpeg, std::ostream& out) {
+  out << file << ": " << jpeg.segments().size() << " segments before the image data\n";
+  for (const auto& s : jpeg.segments()) {
+    char text[80];
+    std::snprintf(text, sizeof text, "FF%s  offset %10zu  length %6zu", markerText(s.marker).c_str(), s.offset,
+                  s.payload.size());
+    out << text;
+    if (jpeg.exifSegmentIndex() && &s == &jpeg.segments()[*jpeg.exifSegmentIndex()]) out << "  EXIF";
+    out << "\n";
+  }
+  if (const auto tail = jpeg.remainingData())
+    out << "image data  offset " << jpeg.imageDataOffset() << ", " << tail->size() << " bytes\n";
+  if (jpeg.scanError()) out << "damaged: " << *jpeg.scanError() << "\n";
 }
 
 }  // namespace
 
 int runDump(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  bool asJson = false;
+  bool asJson = false, segmentsOnly = false;
   std::string file;
   for (const std::string& a : args) {
     if (a == "--json" && !asJson) {
       asJson = true;
+    } else if (a == "segments" && !segmentsOnly && file.empty()) {
+      segmentsOnly = true;
     } else if (!a.empty() && a[0] == '-' && a != "-") {
       err << "exf dump: unknown option " << a << "\n";
       return kExitUsage;
@@ -104,13 +129,18 @@ int runDump(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     }
   }
   if (file.empty()) {
-    err << "usage: exf dump [--json] FILE\n";
+    err << "usage: exf dump [--json] [segments] FILE\n";
     return kExitUsage;
   }
   const auto jpeg = scanJpegFile(file, err);
   if (!jpeg) return kExitFailure;
-  if (asJson)
+  if (asJson && segmentsOnly)
+    out << json{{"segments", toJson(*jpeg).at("segments")}}.dump(2, ' ', false, json::error_handler_t::replace)
+        << "\n";
+  else if (asJson)
     out << toJson(*jpeg).dump(2, ' ', false, json::error_handler_t::replace) << "\n";
+  else if (segmentsOnly)
+    printSegments(file, *jpeg, out);
   else
     printText(file, *jpeg, out);
   return kExitOk;

@@ -1,15 +1,18 @@
 #include "tools/exf/value_text.h"
 
 #include "exif/exf_tag_definition_holder.h"
+#include "exif/exf_utils.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 namespace exf {
 namespace {
 
 std::string fractionText(const std::optional<exif::EXFraction>& f) {
   if (!f) return "0/0";
-  return std::to_string(f->numerator()) + "/" + std::to_string(f->denominator());
+  return std::to_string(f->numeratorValue()) + "/" + std::to_string(f->denominatorValue());
 }
 
 std::string hex(const exif::Bytes& bytes, std::size_t limit) {
@@ -116,6 +119,100 @@ nlohmann::ordered_json valueJson(const exif::TagValue& value) {
                          fractionText(t->seconds())}},
                 {"text", t->description()}};
   return nullptr;
+}
+
+std::optional<Group> groupOf(const exif::UnkeptEntry& entry) {
+  if (entry.thumbnail) return Group::Ifd1;
+  switch (entry.group) {
+    case exif::TAG_EXIF_ROOT: return Group::Ifd0;
+    case exif::TAG_EXIF_OFFSET: return Group::Exif;
+    case exif::TAG_EXIF_GPS: return Group::Gps;
+    case exif::TAG_INTEROP_OFFSET: return Group::Interop;
+    default: return std::nullopt;
+  }
+}
+
+std::string_view typeName(int type) {
+  static constexpr const char* kNames[] = {"?",     "BYTE",  "ASCII",  "SHORT",     "LONG",  "RATIONAL", "SBYTE",
+                                           "UNDEFINED", "SSHORT", "SLONG", "SRATIONAL", "FLOAT", "DOUBLE"};
+  return type >= 1 && type <= 12 ? kNames[type] : "?";
+}
+
+nlohmann::ordered_json rawValueJson(int type, std::uint32_t count, const exif::Bytes& bytes, bool big) {
+  using json = nlohmann::ordered_json;
+  using exif::EXFUtils;
+  if (type == exif::kAscii) {
+    auto nul = std::find(bytes.begin(), bytes.end(), std::uint8_t{0});
+    return std::string(bytes.begin(), nul);
+  }
+  if (type < 1 || type > 12 || type == exif::kUndefined) return json{{"hex", hex(bytes, bytes.size())}};
+  const std::size_t size = exif::bytesPerFormat[static_cast<std::size_t>(type)];
+  json elements = json::array();
+  for (std::size_t i = 0; i < count && (i + 1) * size <= bytes.size(); ++i) {
+    const std::uint8_t* at = bytes.data() + i * size;
+    switch (type) {
+      case exif::kByte: elements.push_back(at[0]); break;
+      case exif::kSByte: elements.push_back(static_cast<std::int8_t>(at[0])); break;
+      case exif::kShort: elements.push_back(EXFUtils::read2Bytes(at, big)); break;
+      case exif::kSShort: elements.push_back(EXFUtils::read2SignedBytes(at, big)); break;
+      case exif::kLong: elements.push_back(EXFUtils::read4Bytes(at, big)); break;
+      case exif::kSLong: elements.push_back(EXFUtils::read4SignedBytes(at, big)); break;
+      case exif::kRational:
+        elements.push_back(std::to_string(EXFUtils::read4Bytes(at, big)) + "/" +
+                           std::to_string(EXFUtils::read4Bytes(at + 4, big)));
+        break;
+      case exif::kSRational:
+        elements.push_back(std::to_string(EXFUtils::read4SignedBytes(at, big)) + "/" +
+                           std::to_string(EXFUtils::read4SignedBytes(at + 4, big)));
+        break;
+      case exif::kFloat: {
+        const std::uint32_t bits = EXFUtils::read4Bytes(at, big);
+        float f;
+        std::memcpy(&f, &bits, 4);
+        elements.push_back(f);
+        break;
+      }
+      case exif::kDouble: {
+        const std::uint64_t bits = std::uint64_t{EXFUtils::read4Bytes(at, big)} << (big ? 32 : 0) |
+                                   std::uint64_t{EXFUtils::read4Bytes(at + 4, big)} << (big ? 0 : 32);
+        double d;
+        std::memcpy(&d, &bits, 8);
+        elements.push_back(d);
+        break;
+      }
+      default: break;
+    }
+  }
+  if (elements.size() == 1) return elements[0];
+  return elements;
+}
+
+nlohmann::ordered_json rawJson(const exif::UnkeptEntry& entry, bool big) {
+  using json = nlohmann::ordered_json;
+  json raw = {{"type", entry.type}, {"count", entry.count}};
+  raw["value"] = entry.value ? rawValueJson(entry.type, entry.count, *entry.value, big) : json(nullptr);
+  raw["reason"] = entry.reason;
+  return json{{"raw", raw}};
+}
+
+std::string rawText(const exif::UnkeptEntry& entry, bool big) {
+  std::string out = "(raw " + std::string(typeName(entry.type)) + " x" + std::to_string(entry.count) + ") ";
+  if (!entry.value) return out + "(" + entry.reason + ")";
+  const auto v = rawValueJson(entry.type, entry.count, *entry.value, big);
+  if (v.is_object()) {
+    constexpr std::size_t kShown = 32;
+    out += "0x" + hex(*entry.value, kShown);
+    if (entry.value->size() > kShown) out += "... (" + std::to_string(entry.value->size()) + " bytes)";
+    return out;
+  }
+  if (v.is_string()) return out + valueText(exif::TagValue(v.get<std::string>()));
+  if (v.is_array()) {
+    std::string list;
+    for (std::size_t i = 0; i < v.size(); ++i)
+      list += (i ? ", " : "") + (v[i].is_string() ? v[i].get<std::string>() : v[i].dump());
+    return out + list;
+  }
+  return out + v.dump();
 }
 
 }  // namespace exf

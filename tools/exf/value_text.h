@@ -1,10 +1,12 @@
 #pragma once
 // How exf shows tag values: one-line text for `exf dump`, JSON for
 // `exf dump --json`, and the name of a tag in the directory it stands in.
+#include "exif/rewrite_report.h"
 #include "exif/tag_value.h"
 
 #include <nlohmann/json.hpp>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -29,5 +31,16 @@ std::string valueText(const exif::TagValue& value);
 // arrays as arrays, fractions "n/d", EXFGPSLoc {"dms": [...], "decimal": x},
 // EXFGPSTimeStamp {"hms": [...], "text": "hh:mm:ss"}.
 nlohmann::ordered_json valueJson(const exif::TagValue& value);
+
+// The directory an entry the library did not keep stands in.
+std::optional<Group> groupOf(const exif::UnkeptEntry& entry);
+
+// An entry the library did not keep, read from its raw field by its own
+// type: numbers, "n/d" rationals, text (to its first NUL), {"hex": ...} for
+// UNDEFINED and unknown types; one element alone, several as an array. The
+// JSON form is {"raw": {"type", "count", "value", "reason"}}; the text form
+// "(raw SHORT x2) 1, 2".
+nlohmann::ordered_json rawJson(const exif::UnkeptEntry& entry, bool bigEndian);
+std::string rawText(const exif::UnkeptEntry& entry, bool bigEndian);
 
 }  // namespace exf
