@@ -105,8 +105,10 @@ std::optional<Bytes> compose(const std::shared_ptr<UIImage>& image, std::span<co
   const std::span<const std::uint8_t> jpegBytes = image ? std::span<const std::uint8_t>(encoded) : jpegInput;
   if (jpegBytes.empty()) return std::nullopt;
 
+  // The container refers to the encoded picture instead of copying its image
+  // data; both outlive it.
   exif::EXFJpeg jpeg;
-  jpeg.scanImageData(jpegBytes);
+  jpeg.scanImageDataBorrowed(jpegBytes);
   try {
     addPictureTags(jpeg.exifMetaData(), image, orientationLandscape, facts);
   } catch (const exif::EXFException&) {
