@@ -165,12 +165,29 @@ void RunWatch::checkAlerts() {
   alerts_.assign(shown.begin(), shown.end());
 }
 
+namespace {
+
+// A flip transition is still turning the screen, so what it shows is
+// neither the old screen nor the new one yet.
+bool flipInFlight() {
+  const double now = RunLoop::main().now();
+  const auto& blocks = UIView::committedAnimations();
+  return std::any_of(blocks.begin(), blocks.end(), [now](const UIViewAnimationRecord& block) {
+    return block.transition != UIViewAnimationTransitionNone &&
+           block.committedAt + block.delay + block.duration > now;
+  });
+}
+
+}  // namespace
+
 void RunWatch::checkCamera() {
   auto root = rootViewController();
   if (!root) return;
   const auto overlay = root->cameraHiddenLayerView();
-  // Open once the overlay and buttons are in; closed once the picker is gone.
-  const bool open = overlay != nullptr && root->imagePickerController() != nullptr;
+  // Open once the overlay and buttons are in and the opening flip has
+  // ended; closed once the picker is gone.
+  const bool open = overlay != nullptr && root->imagePickerController() != nullptr &&
+                    (cameraOpen_ || !flipInFlight());
   if (open != cameraOpen_) line(open ? "camera opened" : "camera closed");
   cameraOpen_ = open;
   const bool inTouch = overlay && overlay->inTouch();

@@ -69,13 +69,34 @@ void UILabel::setShadowOffset(CGSize offset) {
   setNeedsDisplay();
 }
 
+namespace {
+
+// A one-line label shows a line break (CR, LF or CR LF) as one space, so a
+// two-line text reads on one line instead of showing the breaks as glyphs.
+std::string onOneLine(const std::string& text) {
+  std::string line;
+  line.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' || text[i] == '\n') {
+      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      line += ' ';
+    } else {
+      line += text[i];
+    }
+  }
+  return line;
+}
+
+}  // namespace
+
 UIFont UILabel::fittedFont() const {
   const CGFloat width = bounds().size.width;
   if (!adjustsFontSize_ || numberOfLines_ != 1) return font_;
   UIFont font = font_;
   // Half a point at a time, never below the minimum (nor below one point).
   const CGFloat floor = std::max<CGFloat>(minimumFontSize_, 1);
-  while (font.pointSize() - 0.5f >= floor && sizeWithFont(text_, font).width > width)
+  const std::string text = onOneLine(text_);
+  while (font.pointSize() - 0.5f >= floor && sizeWithFont(text, font).width > width)
     font = font.fontWithSize(font.pointSize() - 0.5f);
   return font;
 }
@@ -88,7 +109,7 @@ void UILabel::drawRect(CGRect) {
   if (line <= 0) return;
   std::vector<std::string> lines;
   if (numberOfLines_ == 1) {
-    lines.push_back(truncateTail(text_, font, b.size.width));
+    lines.push_back(truncateTail(onOneLine(text_), font, b.size.width));
   } else {
     int fit = std::max(1, static_cast<int>(b.size.height / line));
     if (numberOfLines_ > 0) fit = std::min(fit, numberOfLines_);

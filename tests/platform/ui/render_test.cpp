@@ -139,6 +139,17 @@ TEST_F(Rendering, LabelsCentreTheirTextAndShrinkItToFit) {
   EXPECT_LE(sizeWithFont(label->text(), label->fittedFont()).width, 200);
 }
 
+// A line break in a one-line label reads as a space, never as a glyph.
+TEST_F(Rendering, AOneLineLabelShowsLineBreaksAsSpaces) {
+  auto label = std::make_shared<UILabel>(CGRectMake(0, 0, 300, 30));
+  label->setText("Alt: 35m\r\non Jun 15");
+  auto broken = renderView(*label);
+  label->setText("Alt: 35m on Jun 15");
+  auto spaced = renderView(*label);
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 300; ++x) ASSERT_EQ(broken->colorAt(x, y), spaced->colorAt(x, y)) << x << "," << y;
+}
+
 TEST_F(Rendering, TheScreenShowsWindowsWithAlertsOnTop) {
   auto window = std::make_shared<UIWindow>();
   window->setBackgroundColor(UIColor::greenColor());
