@@ -44,11 +44,7 @@ class CameraPreviewView : public UIView {
     if (!picture_) return;
     const CGSize s = picture_->size();
     if (s.width <= 0 || s.height <= 0) return;
-    const CGFloat scale = std::max(b.size.width / s.width, b.size.height / s.height);
-    const CGSize shown = CGSizeMake(s.width * scale, s.height * scale);
-    picture_->drawInRect({{b.origin.x + (b.size.width - shown.width) / 2,
-                           b.origin.y + (b.size.height - shown.height) / 2},
-                          shown});
+    picture_->drawInRect(CGRectAspectFill(b, s));
   }
 
  private:

@@ -34,13 +34,10 @@ class PhotoThumbnailView : public UIControl {
     if (!picture_) return;
     const CGSize s = picture_->size();
     if (s.width <= 0 || s.height <= 0) return;
-    const CGFloat scale = std::max(b.size.width / s.width, b.size.height / s.height);
-    const CGSize shown = CGSizeMake(s.width * scale, s.height * scale);
     CGContextSaveGState(c);
     CGContextAddRect(c, b);
     CGContextClip(c);
-    picture_->drawInRect({{(b.size.width - shown.width) / 2, (b.size.height - shown.height) / 2},
-                          shown});
+    picture_->drawInRect(CGRectAspectFill(b, s));
     CGContextRestoreGState(c);
   }
 

@@ -41,4 +41,16 @@ constexpr bool CGRectContainsPoint(const CGRect& r, CGPoint p) {
          p.y >= CGRectGetMinY(r) && p.y < CGRectGetMaxY(r);
 }
 
+// Where a picture of `size` goes to cover `bounds` with its aspect kept:
+// scaled until both sides reach the bounds, centred (the overflow is cut
+// off by whoever clips).
+constexpr CGRect CGRectAspectFill(const CGRect& bounds, CGSize size) {
+  const CGFloat sx = bounds.size.width / size.width, sy = bounds.size.height / size.height;
+  const CGFloat scale = sx > sy ? sx : sy;
+  const CGSize shown{size.width * scale, size.height * scale};
+  return {{bounds.origin.x + (bounds.size.width - shown.width) / 2,
+           bounds.origin.y + (bounds.size.height - shown.height) / 2},
+          shown};
+}
+
 }  // namespace platform
