@@ -1,0 +1,85 @@
+#pragma once
+// ScreenMonitor: watches the phone for the page. After the main run loop
+// has run a task, it captures, at most kMaxFramesPerSecond times a second
+// and only while someone watches, the screen and the phone's state on the
+// main thread; on its own thread it then compares them with what it sent
+// last and publishes a frame (PNG) or state only when it changed. The
+// camera roll's facts are read from the files here too, each picture once.
+#include "sim/camera_roll_facts.h"
+
+#include <nlohmann/json.hpp>
+
+#include <atomic>
+#include <condition_variable>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace platform {
+class CGImage;
+}
+
+namespace holdstill::sim::serve {
+
+class PhoneFeed;
+
+class ScreenMonitor {
+ public:
+  static constexpr int kMaxFramesPerSecond = 30;
+  // Reads the phone's state; called on the main thread.
+  using StateReader = std::function<nlohmann::json()>;
+
+  ScreenMonitor(PhoneFeed& feed, StateReader state, std::filesystem::path cameraRoll);
+  ~ScreenMonitor();  // stops
+  ScreenMonitor(const ScreenMonitor&) = delete;
+  ScreenMonitor& operator=(const ScreenMonitor&) = delete;
+
+  void start();
+  void stop();
+
+  // Main thread, after every task the loop runs: the screen may have changed.
+  void taskRan();
+  // A page starts (+1) or stops (-1) watching.
+  void watch(int delta);
+  // Captures at once if anything may have changed since the last capture
+  // (for readers that do not watch: the state and screen requests). Any
+  // thread but the main one; false when the main loop did not answer.
+  bool refresh();
+
+  // The camera roll as the state shows it (any thread).
+  nlohmann::json cameraRoll();
+
+ private:
+  void run();
+  bool capture();
+
+  PhoneFeed& feed_;
+  StateReader state_;
+  std::filesystem::path cameraRoll_;
+
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  bool dirty_ = true;   // guarded by mutex_
+  int watchers_ = 0;    // guarded by mutex_
+  bool stopping_ = false;
+  bool quietTask_ = false;  // main thread: the task just run was a capture
+  std::thread thread_;
+
+  std::mutex captureMutex_;  // one capture at a time; guards what follows
+  std::shared_ptr<const platform::CGImage> lastScreen_;
+  std::string lastState_;
+  struct Known {
+    std::filesystem::file_time_type stamp;
+    std::uintmax_t size;
+    nlohmann::json facts;
+  };
+  std::map<std::string, Known> roll_;
+};
+
+// A picture's facts as the page and the API show them.
+nlohmann::json pictureJson(const PictureFacts& facts);
+
+}  // namespace holdstill::sim::serve
