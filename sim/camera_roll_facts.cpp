@@ -18,10 +18,12 @@ namespace {
 constexpr exif::TagKey kLatitudeRef = 1, kLatitude = 2, kLongitudeRef = 3, kLongitude = 4, kAltitudeRef = 5,
                        kAltitude = 6, kDateTimeOriginal = 0x9003;
 
+// A text value without the NULs that end it in the file.
 std::string textOf(const exif::TagValue* value) {
   if (!value) return "";
-  if (auto text = value->get<std::string>()) return *text;
-  return value->description();
+  std::string text = value->get<std::string>() ? *value->get<std::string>() : value->description();
+  while (!text.empty() && text.back() == '\0') text.pop_back();
+  return text;
 }
 
 // A coordinate: the GPS value with its reference ("S" or "W" negative).
@@ -59,11 +61,7 @@ PictureFacts readPictureFacts(const fs::path& file) {
   exif::EXFJpeg jpeg;
   jpeg.scanImageData(std::move(bytes));
   const exif::EXFMetaData& meta = jpeg.exifMetaData();
-  if (const exif::TagValue* taken = meta.tagValue(kDateTimeOriginal)) {
-    std::string text = textOf(taken);
-    while (!text.empty() && text.back() == '\0') text.pop_back();
-    facts.taken = text;
-  }
+  if (const exif::TagValue* taken = meta.tagValue(kDateTimeOriginal)) facts.taken = textOf(taken);
   facts.latitude = coordinate(meta, kLatitude, kLatitudeRef);
   facts.longitude = coordinate(meta, kLongitude, kLongitudeRef);
   if (!facts.latitude || !facts.longitude) facts.latitude = facts.longitude = std::nullopt;
@@ -85,7 +83,8 @@ std::vector<PictureFacts> readCameraRollFacts(const fs::path& folder) {
   std::error_code error;
   for (const auto& entry : fs::directory_iterator(folder, error)) {
     const std::string name = entry.path().filename().string();
-    if (entry.is_regular_file(error) && isCameraRollName(name)) names.push_back(name);
+    // Links are left out: what they lead to is no picture of this roll.
+    if (entry.symlink_status(error).type() == fs::file_type::regular && isCameraRollName(name)) names.push_back(name);
   }
   std::sort(names.begin(), names.end());
   std::vector<PictureFacts> roll;

@@ -94,7 +94,7 @@ json ScreenMonitor::cameraRoll() {
   std::map<std::string, Known> now;
   for (const auto& entry : fs::directory_iterator(cameraRoll_, error)) {
     const std::string name = entry.path().filename().string();
-    if (!isCameraRollName(name) || !entry.is_regular_file(error)) continue;
+    if (!isCameraRollName(name) || entry.symlink_status(error).type() != fs::file_type::regular) continue;
     const auto stamp = entry.last_write_time(error);
     const auto size = entry.file_size(error);
     if (error) continue;
