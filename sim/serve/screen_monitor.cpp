@@ -4,6 +4,9 @@
 #include "platform/ui/screen.h"
 #include "sim/serve/main_thread_call.h"
 #include "sim/serve/phone_feed.h"
+#include "sim/serve/screen_signature.h"
+
+#include <functional>
 
 namespace holdstill::sim::serve {
 
@@ -44,11 +47,30 @@ void ScreenMonitor::stop() {
   if (thread_.joinable()) thread_.join();
 }
 
+std::optional<std::uint64_t> ScreenMonitor::key(const json& state) {
+  const auto screen = screenSignature();
+  if (!screen) return std::nullopt;
+  json timeless = state;
+  timeless.erase("time");
+  std::error_code error;
+  const auto rollStamp = fs::last_write_time(cameraRoll_, error).time_since_epoch().count();
+  return *screen ^ (std::hash<std::string>()(timeless.dump()) * 31 + static_cast<std::uint64_t>(rollStamp));
+}
+
 void ScreenMonitor::taskRan() {
   if (quietTask_) {
     quietTask_ = false;
     return;
   }
+  {
+    std::lock_guard lock(mutex_);
+    if (watchers_ == 0) {  // no key needed: refresh() captures when asked
+      dirty_ = true;
+      return;
+    }
+  }
+  const auto now = key(state_());
+  if (now && now == capturedKey_) return;
   std::lock_guard lock(mutex_);
   dirty_ = true;
   if (watchers_ > 0) wake_.notify_all();
@@ -117,7 +139,9 @@ bool ScreenMonitor::capture() {
   std::optional<Seen> seen = callOnMainThread(
       [this] {
         quietTask_ = true;
-        return Seen{platform::UIScreen::mainScreen().snapshot()->CGImage(), state_()};
+        Seen seen{platform::UIScreen::mainScreen().snapshot()->CGImage(), state_()};
+        capturedKey_ = key(seen.state);  // after rendering: drawings are up to date
+        return seen;
       },
       kMainThreadWait);
   if (!seen) return false;

@@ -1,10 +1,12 @@
 #pragma once
-// ScreenMonitor: watches the phone for the page. After the main run loop
-// has run a task, it captures, at most kMaxFramesPerSecond times a second
-// and only while someone watches, the screen and the phone's state on the
-// main thread; on its own thread it then compares them with what it sent
-// last and publishes a frame (PNG) or state only when it changed. The
-// camera roll's facts are read from the files here too, each picture once.
+// ScreenMonitor: watches the phone for the page. After each task of the
+// main run loop it compares a cheap key of the screen and the state (see
+// screen_signature.h) with the one of its last capture; when they differ,
+// it captures, at most kMaxFramesPerSecond times a second and only while
+// someone watches, the screen and the phone's state on the main thread. On
+// its own thread it then compares them with what it sent last and
+// publishes a frame (PNG) or state only when it changed. The camera roll's
+// facts are read from the files here too, each picture once.
 #include "sim/camera_roll_facts.h"
 
 #include <nlohmann/json.hpp>
@@ -16,6 +18,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace platform {
@@ -55,6 +58,9 @@ class ScreenMonitor {
  private:
   void run();
   bool capture();
+  // The screen signature and the state but its time (main thread); nullopt
+  // while the screen changes by itself.
+  std::optional<std::uint64_t> key(const nlohmann::json& state);
 
   PhoneFeed& feed_;
   StateReader state_;
@@ -65,7 +71,9 @@ class ScreenMonitor {
   bool dirty_ = true;   // guarded by mutex_
   int watchers_ = 0;    // guarded by mutex_
   bool stopping_ = false;
-  bool quietTask_ = false;  // main thread: the task just run was a capture
+  // Main thread: the task just run was a capture; the key at the last capture.
+  bool quietTask_ = false;
+  std::optional<std::uint64_t> capturedKey_;
   std::thread thread_;
 
   std::mutex captureMutex_;  // one capture at a time; guards what follows
