@@ -86,8 +86,9 @@ class BrowserPhone(unittest.TestCase):
         driver = self.driver
         driver.get(self.url)
         self.wait_for(lambda: driver.find_element(By.ID, "connection").text == "live", "the live feed")
-        self.wait_for(lambda: driver.find_element(By.ID, "screen").get_attribute("src").startswith("data:image/png"),
-                      "the first frame")
+        self.wait_for(lambda: driver.execute_script(
+            "const s = document.getElementById('screen'); return s.complete && s.naturalWidth == 320"),
+            "the first frame")
         # The welcome alert's button, tapped where the phone shows it.
         alert = self.wait_for(lambda: self.state()["alerts"], "the welcome alert")
         x, y, w, h = alert[0]["buttons"][0]["frame"]

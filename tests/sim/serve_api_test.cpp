@@ -91,7 +91,7 @@ TEST(ServeApi, TouchShotThenSteadyShotWithAnUploadedTrackAreSavedWithTheirPositi
   const std::string dir = exif_testing::freshDirectory("serve-shots");
   std::string log;
   const int status = withServer(dir, R"({"settings": {"RECORDGPS": true},
-      "gps": {"fixes": [{"at": 0.2, "lat": 48.8584, "lon": 2.2945, "alt": 35}]}})",
+      "gps": {"fixes": [{"at": 0.2, "lat": 48.8584, "lon": -2.2945, "alt": -12}]}})",
                                 [](httplib::Client& http, int) {
     post(http, "/api/clock", {{"speed", 10}});
     json s = waitFor(http, [](const json& s) { return !s["alerts"].empty(); }, "the welcome alert");
@@ -108,9 +108,10 @@ TEST(ServeApi, TouchShotThenSteadyShotWithAnUploadedTrackAreSavedWithTheirPositi
     s = waitFor(http, geotagged(1), "the touch shot");
     ASSERT_FALSE(s.is_null());
     EXPECT_NEAR(s["roll"][0]["latitude"].get<double>(), 48.8584, 1e-4);
-    EXPECT_NEAR(s["roll"][0]["altitude"].get<double>(), 35, 0.1);
+    EXPECT_NEAR(s["roll"][0]["longitude"].get<double>(), -2.2945, 1e-4) << "west";
+    EXPECT_NEAR(s["roll"][0]["altitude"].get<double>(), -12, 0.1) << "below sea level";
     EXPECT_EQ(s["roll"][0]["map"],
-              "https://www.openstreetmap.org/?mlat=48.858400&mlon=2.294500#map=17/48.858400/2.294500");
+              "https://www.openstreetmap.org/?mlat=48.858400&mlon=-2.294500#map=17/48.858400/-2.294500");
     auto thumbnail = http.Get(s["roll"][0]["thumbnail"].get<std::string>());
     ASSERT_TRUE(thumbnail && thumbnail->status == 200);
     EXPECT_EQ(thumbnail->body.substr(0, 2), "\xFF\xD8");
