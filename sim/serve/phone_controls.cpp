@@ -45,6 +45,15 @@ const Hold* holdNamed(const std::string& name) {
   return nullptr;
 }
 
+// Whether a person sees the view: in a window, and neither it nor any view
+// holding it hidden or fully transparent.
+bool onScreen(const std::shared_ptr<UIView>& view) {
+  if (!view || !view->window()) return false;
+  for (auto v = view; v; v = v->superview())
+    if (v->isHidden() || v->alpha() <= 0) return false;
+  return true;
+}
+
 }  // namespace
 
 void PhoneControls::ready() const {
@@ -194,8 +203,8 @@ json PhoneControls::screenState() const {
           {"cameraOpen", root && root->cameraHiddenLayerView() && root->imagePickerController()},
           {"helpShown", root && root->inHelp()},
           {"steadyMode", vwTakeStablePic != 0},
-          {"meter", meter && meter->window() ? json(meter->progress()) : json(nullptr)},
-          {"badge", badge && badge->window() ? json(badge->text()) : json(nullptr)}};
+          {"meter", onScreen(meter) ? json(meter->progress()) : json(nullptr)},
+          {"badge", onScreen(badge) ? json(badge->text()) : json(nullptr)}};
 }
 
 }  // namespace holdstill::sim::serve
