@@ -26,7 +26,11 @@ run               Runs the application on a simulated phone in simulated time,
                   the phone (settings, camera roll) in DIR between runs; by
                   default a fresh one is made in a temporary folder.
                   --screenshots DIR writes a PNG of the screen at every
-                  notable event and at the scenario's times. Exit status: 0
+                  notable event and at the scenario's times. --report DIR
+                  writes DIR/index.html: the scenario, every event line with
+                  the screen at that moment, the camera roll (thumbnails,
+                  positions, map links, the files) and the exit status; it
+                  opens offline in any browser. Exit status: 0
                   the application quit with 0 or the time ran out, 1 it
                   stalled or failed, 2 the scenario cannot be read.
 
