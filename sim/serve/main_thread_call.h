@@ -5,10 +5,12 @@
 // application quit) or does not get to the work in time gives nothing, and
 // the work, should it run later, only fills a result nobody reads.
 #include "platform/runloop/run_loop.h"
+#include "sim/serve/request_checks.h"
 
 #include <chrono>
 #include <condition_variable>
-#include <exception>
+#include <stdexcept>
+#include <string>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -17,7 +19,9 @@
 namespace holdstill::sim::serve {
 
 // The result of `work` run on the main thread; nullopt when it could not
-// be run within `timeout`. An exception the work throws is thrown here.
+// be run within `timeout`. A RequestError the work throws is thrown here
+// (as a copy: no exception object is shared between the threads), and any
+// other exception as a std::runtime_error with its text.
 template <class Work>
 auto callOnMainThread(Work work, std::chrono::milliseconds timeout) -> std::optional<decltype(work())> {
   using Result = decltype(work());
@@ -25,7 +29,8 @@ auto callOnMainThread(Work work, std::chrono::milliseconds timeout) -> std::opti
     std::mutex mutex;
     std::condition_variable done;
     std::optional<Result> result;
-    std::exception_ptr failure;
+    int status = 0;  // a RequestError's; 500 for any other exception
+    std::string failure;
     bool finished = false;
   };
   platform::RunLoop& loop = platform::RunLoop::main();
@@ -33,15 +38,21 @@ auto callOnMainThread(Work work, std::chrono::milliseconds timeout) -> std::opti
   auto shared = std::make_shared<Shared>();
   loop.post([shared, work = std::move(work)]() mutable {
     std::optional<Result> result;
-    std::exception_ptr failure;
+    int status = 0;
+    std::string failure;
     try {
       result.emplace(work());
-    } catch (...) {
-      failure = std::current_exception();
+    } catch (const RequestError& e) {
+      status = e.status();
+      failure = e.what();
+    } catch (const std::exception& e) {
+      status = 500;
+      failure = e.what();
     }
     std::lock_guard lock(shared->mutex);
     shared->result = std::move(result);
-    shared->failure = failure;
+    shared->status = status;
+    shared->failure = std::move(failure);
     shared->finished = true;
     shared->done.notify_all();
   });
@@ -54,7 +65,8 @@ auto callOnMainThread(Work work, std::chrono::milliseconds timeout) -> std::opti
       break;
     if (std::chrono::steady_clock::now() >= deadline || loop.stopped()) return std::nullopt;
   }
-  if (shared->failure) std::rethrow_exception(shared->failure);
+  if (shared->status == 500) throw std::runtime_error(shared->failure);
+  if (shared->status != 0) throw RequestError(shared->status, shared->failure);
   return std::move(shared->result);
 }
 
