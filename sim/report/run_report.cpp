@@ -47,7 +47,7 @@ std::string readFile(const fs::path& file) {
 constexpr const char* kStyle = R"(
 body { font: 14px/1.45 system-ui, sans-serif; color: #1d232a; margin: 0 auto; max-width: 70em; padding: 1em 1.5em; }
 h1 { font-size: 1.4em; } h2 { font-size: 1.1em; margin-top: 2em; border-bottom: 1px solid #d5dae0; }
-pre { background: #f6f7f9; padding: 0.8em; overflow: auto; border-radius: 6px; }
+pre { background: #f6f7f9; padding: 0.8em; overflow: auto; border-radius: 6px; white-space: pre-wrap; }
 table { border-collapse: collapse; width: 100%; }
 td { border-top: 1px solid #e4e7eb; padding: 0.3em 0.6em; vertical-align: top; }
 td.time { font-variant-numeric: tabular-nums; white-space: nowrap; color: #5c6670; text-align: right; }
@@ -104,9 +104,10 @@ fs::path RunReport::write(const fs::path& scenarioFile, const fs::path& cameraRo
     if (!entry.time.empty()) break;
     html << "<p>" << escaped(entry.text) << "</p>\n";
   }
-  html << "<p class=\"status " << (exitStatus == 0 ? "ok" : "failed") << "\">Exit status " << exitStatus << "</p>\n";
+  html << "<h2 id=\"scenario\">Scenario</h2>\n<p>" << escaped(scenarioFile.string()) << "</p>\n<pre>"
+       << escaped(readFile(scenarioFile)) << "</pre>\n";
 
-  html << "<h2>Timeline</h2>\n<table>\n";
+  html << "<h2 id=\"timeline\">Timeline</h2>\n<table>\n";
   for (const auto& entry : entries_) {
     if (entry.time.empty()) continue;
     html << "<tr><td class=\"time\">" << escaped(entry.time) << " s</td><td>" << escaped(entry.text)
@@ -116,7 +117,7 @@ fs::path RunReport::write(const fs::path& scenarioFile, const fs::path& cameraRo
   html << "</table>\n";
 
   const auto roll = readCameraRollFacts(cameraRoll);
-  html << "<h2>Camera roll (" << roll.size() << (roll.size() == 1 ? " picture" : " pictures") << ")</h2>\n<ul class=\"roll\">\n";
+  html << "<h2 id=\"roll\">Camera roll (" << roll.size() << (roll.size() == 1 ? " picture" : " pictures") << ")</h2>\n<ul class=\"roll\">\n";
   for (const auto& picture : roll) {
     std::error_code error;
     fs::copy_file(cameraRoll / picture.name, dir_ / "pictures" / picture.name, fs::copy_options::overwrite_existing,
@@ -144,12 +145,15 @@ fs::path RunReport::write(const fs::path& scenarioFile, const fs::path& cameraRo
   }
   html << "</ul>\n";
 
-  html << "<h2>Scenario</h2>\n<p>" << escaped(scenarioFile.string()) << "</p>\n<pre>"
-       << escaped(readFile(scenarioFile)) << "</pre>\n";
-  html << "<h2>Output</h2>\n<pre>";
-  for (const auto& entry : entries_)
-    html << (entry.time.empty() ? "" : "[" + escaped(entry.time) + "] ") << escaped(entry.text) << "\n";
-  html << "</pre>\n</body></html>\n";
+  // What the run said after its first event that is no event: its summary.
+  html << "<h2 id=\"summary\">Summary</h2>\n<pre>";
+  bool started = false;
+  for (const auto& entry : entries_) {
+    started = started || !entry.time.empty();
+    if (started && entry.time.empty()) html << escaped(entry.text) << "\n";
+  }
+  html << "</pre>\n<p class=\"status " << (exitStatus == 0 ? "ok" : "failed") << "\">Exit status " << exitStatus
+       << "</p>\n</body></html>\n";
   const fs::path page = dir_ / "index.html";
   writeFile(page, html.str());
   return page;
