@@ -3,6 +3,7 @@
 // GPS values read back, and blocks that cannot be edited safely are refused
 // with the output untouched.
 #include "exif/exf_exception.h"
+#include "exif/exf_handlers.h"
 #include "exif/exf_meta_data.h"
 #include "exif/exf_utils.h"
 #include "exif/jpeg_segments.h"
@@ -57,42 +58,68 @@ class LosslessEdit : public ::testing::TestWithParam<bool> {
 INSTANTIATE_TEST_SUITE_P(BothOrders, LosslessEdit, ::testing::Bool(),
                          [](const auto& info) { return info.param ? "MM" : "II"; });
 
-TEST_P(LosslessEdit, ExistingGpsDirectoryIsReplacedThroughItsPointerAlone) {
+TEST_P(LosslessEdit, RepeatedEditsReuseTheOldPlaceAndLeaveNoEarlierPosition) {
   ExifBuilder b = camera();
   b.add(Ifd::Gps, Byte(0x0000, {2, 2, 0, 0}))
       .add(Ifd::Gps, Ascii(0x0012, "WGS-84"))
       .add(Ifd::Gps, Ascii(0x0001, "S"))
       .add(Ifd::Gps, Rational(0x0002, {{1, 1}, {2, 1}, {3, 1}}));
   const Bytes original = b.build();
-  Bytes out;
-  editGPS(original, GPSEdit().setLatitude(48.8583).setLongitude(-2.2945).setAltitude(-12.5), out);
-
-  ASSERT_GT(out.size(), original.size());
-  EXPECT_EQ((out.size() - original.size()) % 2, (original.size() % 2));  // new data at even offsets
-  // Only the GPS pointer's value field in IFD0 changed.
-  const std::size_t ifd0 = b.positions().at(Ifd::Ifd0);
-  std::size_t pointerField = 0;
-  for (std::size_t i = 0; i < EXFUtils::read2Bytes(original.data() + ifd0, big()); ++i)
-    if (EXFUtils::read2Bytes(original.data() + ifd0 + 2 + 12 * i, big()) == 0x8825)
-      pointerField = ifd0 + 2 + 12 * i + 8;
-  const auto changed = changedBytes(original, out);
-  ASSERT_FALSE(changed.empty());
-  for (std::size_t at : changed) EXPECT_TRUE(at >= pointerField && at < pointerField + 4) << at;
-  EXPECT_GE(u32(out, pointerField) + 6, original.size());
-
-  const EXFMetaData before = parse(original), after = parse(out);
+  const std::size_t gpsBegin = b.positions().at(Ifd::Gps), gpsEnd = b.positions().at(Ifd::Ifd1);
+  std::vector<Bytes> edits = {original};
+  const double latitudes[] = {48.8583, -33.5, 10.25, 0.125, 89.5};
+  for (double latitude : latitudes) {
+    Bytes out;
+    editGPS(edits.back(), GPSEdit().setLatitude(latitude).setLongitude(-2.2945).setAltitude(-12.5), out);
+    edits.push_back(out);
+  }
+  // The first edit outgrows the old directory and takes new room; the
+  // later ones fit where it went.
+  for (std::size_t i = 2; i < edits.size(); ++i) EXPECT_EQ(edits[i].size(), edits[1].size()) << i;
+  // Of the original, only the GPS bytes and the GPS pointer changed.
+  for (std::size_t at : changedBytes(original, edits[1]))
+    EXPECT_TRUE((at >= gpsBegin && at < gpsEnd) || (at >= 14 && at < b.positions().at(Ifd::Exif))) << at;
+  // No earlier latitude field is left anywhere in the last block.
+  const Bytes& last = edits.back();
+  for (std::size_t i = 0; i + 1 < edits.size(); ++i) {
+    Bytes field;
+    EXFGPSLocationHandler().encodeTag(field, *parse(edits[i]).tagValue(2), big());
+    EXPECT_EQ(std::search(last.begin(), last.end(), field.begin(), field.end()), last.end()) << i;
+  }
+  const EXFMetaData before = parse(original), after = parse(last);
   EXPECT_EQ(withoutGps(after), withoutGps(before));
   EXPECT_EQ(after.thumbnailBytes(), before.thumbnailBytes());
   const Directory& gps = *after.keyedTagValues().group(TAG_EXIF_GPS);
-  EXPECT_EQ(*gps.find(1), TagValue(std::string("N\0", 2)));
-  EXPECT_NEAR(gps.find(2)->get<EXFGPSLoc>()->descriptionAsDecimal(), 48.8583, 1e-7);
+  EXPECT_NEAR(gps.find(2)->get<EXFGPSLoc>()->descriptionAsDecimal(), 89.5, 1e-7);
   EXPECT_EQ(*gps.find(3), TagValue(std::string("W\0", 2)));
-  EXPECT_NEAR(gps.find(4)->get<EXFGPSLoc>()->descriptionAsDecimal(), 2.2945, 1e-7);
   EXPECT_EQ(*gps.find(5), TagValue(Number::fromUInt8(1)));  // below sea level
   EXPECT_EQ(*gps.find(6), TagValue(Number::fromDouble(12.5)));
   // Entries the edit did not touch keep their values, the version its own.
   EXPECT_EQ(*gps.find(0x12), TagValue(std::string("WGS-84\0", 7)));
   EXPECT_EQ(*before.keyedTagValues().group(TAG_EXIF_GPS)->find(0), *gps.find(0));
+}
+
+TEST_P(LosslessEdit, AFullBlockUsesItsPaddingAndIsRefusedOnlyWithoutRoom) {
+  Bytes padded = camera().build();
+  padded.resize(kMaxSegmentPayload - 10, 0);  // zero padding after the thumbnail
+  Bytes out;
+  editGPS(padded, GPSEdit().setLatitude(1).setLongitude(2), out);
+  EXPECT_EQ(out.size(), padded.size());
+  EXPECT_EQ(parse(out).thumbnailBytes(), parse(padded).thumbnailBytes());
+  EXPECT_NEAR(parse(out).tagValue(2)->get<EXFGPSLoc>()->descriptionAsDecimal(), 1, 1e-9);
+
+  // A maker note of unknown layout fills the block: no byte is free.
+  ExifBuilder full(big());
+  full.add(Ifd::Ifd0, Ascii(0x010F, "Camera")).add(Ifd::Exif, Undefined(0x927C, Bytes(kMaxSegmentPayload - 120, 0x5A)));
+  out = {7};
+  try {
+    editGPS(full.build(), GPSEdit().setLatitude(1).setLongitude(2), out);
+    ADD_FAILURE() << "no room, yet accepted";
+  } catch (const EXFException& e) {
+    EXPECT_EQ(e.name(), "SegmentTooLargeException");
+    EXPECT_NE(std::string(e.what()).find("no room"), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(out, Bytes{7});
 }
 
 TEST_P(LosslessEdit, WithoutGpsPointerAnIfd0CopyIsAppendedAndOnlyTheHeaderOffsetChanges) {
@@ -146,7 +173,7 @@ TEST_P(LosslessEdit, NewDirectoryEntriesAscendAndCarryDateAndTime) {
   EXPECT_EQ(md.tagValue(7)->get<EXFGPSTimeStamp>()->description(), "23:59:58");
 }
 
-TEST_P(LosslessEdit, RemovalDropsOneTagOrTheWholeGroup) {
+TEST_P(LosslessEdit, RemovalDropsOneTagOrTheWholeGroupWithoutATrace) {
   ExifBuilder b = camera();
   b.add(Ifd::Gps, Ascii(0x0001, "N")).add(Ifd::Gps, Rational(0x0002, {{1, 1}, {2, 1}, {3, 1}}));
   const Bytes original = b.build();
@@ -154,12 +181,37 @@ TEST_P(LosslessEdit, RemovalDropsOneTagOrTheWholeGroup) {
   editGPS(original, GPSEdit().remove(1), one);
   EXPECT_FALSE(parse(one).keyedTagValues().group(TAG_EXIF_GPS)->contains(1));
   EXPECT_TRUE(parse(one).keyedTagValues().group(TAG_EXIF_GPS)->contains(2));
+  // Removing all: IFD0 loses its pointer where it stands, nothing grows,
+  // and the old directory with its values is zeroed.
   editGPS(original, GPSEdit().removeAll(), all);
+  ASSERT_EQ(all.size(), original.size());
+  EXPECT_EQ(u32(all, 10), u32(original, 10));
   EXPECT_EQ(parse(all).keyedTagValues().group(TAG_EXIF_GPS), nullptr);
   EXPECT_EQ(withoutGps(parse(all)), withoutGps(parse(original)));
+  EXPECT_EQ(parse(all).thumbnailBytes(), parse(original).thumbnailBytes());
+  EXPECT_EQ(parse(all).skippedEntryCount(), 0u);
+  for (std::size_t at = b.positions().at(Ifd::Gps); at < b.positions().at(Ifd::Ifd1); ++at)
+    EXPECT_EQ(all[at], 0) << at;
   // An edit that changes nothing gives the block back as it is.
   editGPS(camera().build(), GPSEdit().removeAll(), none);
   EXPECT_EQ(none, camera().build());
+}
+
+TEST_P(LosslessEdit, PointersBackToIfd0LeadToItsCopy) {
+  // An Interop pointer that leads back to IFD0, as some cameras write.
+  ExifBuilder b = camera();
+  b.add(Ifd::Interop, Ascii(0x0001, "R98"));
+  Bytes original = b.build();
+  const std::size_t exif = b.positions().at(Ifd::Exif);
+  for (std::size_t i = 0; i < EXFUtils::read2Bytes(original.data() + exif, big()); ++i)
+    if (EXFUtils::read2Bytes(original.data() + exif + 2 + 12 * i, big()) == TAG_INTEROP_OFFSET)
+      putU32(original, exif + 2 + 12 * i + 8, u32(original, 10), big());
+  Bytes out;
+  editGPS(original, GPSEdit().setLatitude(1).setLongitude(2), out);
+  ASSERT_NE(u32(out, 10), u32(original, 10));  // IFD0 was copied
+  // Read again, the loop is the same loop: no Interop values appear.
+  EXPECT_EQ(withoutGps(parse(out)), withoutGps(parse(original)));
+  EXPECT_EQ(parse(out).unkeptEntries().size(), parse(original).unkeptEntries().size());
 }
 
 TEST_P(LosslessEdit, BlocksThatCannotBeEditedSafelyAreRefusedAndTheOutputKept) {
@@ -178,13 +230,10 @@ TEST_P(LosslessEdit, BlocksThatCannotBeEditedSafelyAreRefusedAndTheOutputKept) {
   putU16(gpsOutside, withGps.positions().at(Ifd::Gps), 0xFFFF, big());  // entries past the end
   Bytes notExif = good;
   notExif[0] = 'X';
-  Bytes tooLarge = good;
-  tooLarge.resize(kMaxSegmentPayload - 40, 0);  // padding after the thumbnail
 
   const std::pair<const char*, const Bytes*> cases[] = {
       {"UneditableExifException", &badPointer}, {"UneditableExifException", &ifd0Outside},
-      {"UneditableExifException", &gpsOutside}, {"UneditableExifException", &notExif},
-      {"SegmentTooLargeException", &tooLarge}};
+      {"UneditableExifException", &gpsOutside}, {"UneditableExifException", &notExif}};
   for (const auto& [name, payload] : cases) {
     Bytes out = {1, 2, 3};
     try {
