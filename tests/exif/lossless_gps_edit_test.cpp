@@ -4,6 +4,7 @@
 // with the output untouched.
 #include "exif/exf_exception.h"
 #include "exif/exf_handlers.h"
+#include "exif/exf_jpeg.h"
 #include "exif/exf_meta_data.h"
 #include "exif/exf_utils.h"
 #include "exif/jpeg_segments.h"
@@ -301,22 +302,173 @@ TEST(LosslessEditJpeg, OnlyTheExifSegmentChangesAndEverythingElseStaysInPlace) {
   EXPECT_TRUE(std::ranges::equal(after.segments[1].payload, expectedPayload));
 }
 
-TEST(LosslessEditJpeg, FileWithoutExifGetsFreshBlockAfterJfifOrSoi) {
+TEST(LosslessEditJpeg, FileWithoutExifGetsFreshBlockAfterItsApp0SegmentsOrSoi) {
   const Bytes withJfif = jpeg({segment(0xE0, jfifPayload()), segment(0xE2, {7})}, jpegTail());
   const Bytes bare = jpeg({segment(0xDB, Bytes(65, 1))}, jpegTail());
-  for (const Bytes* file : {&withJfif, &bare}) {
+  // A camera's own records in a second APP0 keep their place in the file.
+  const Bytes ciff = jpeg({segment(0xE0, jfifPayload()), segment(0xE0, bytesOf({'I', 'I', 0x1A, 0, 0, 0, 'H', 'E', 'A', 'P'}))},
+                          jpegTail());
+  for (const Bytes* file : {&withJfif, &bare, &ciff}) {
     Bytes out;
     EXPECT_EQ(editJpegGPS(*file, GPSEdit().setLatitude(1).setLongitude(2), out),
               GPSEditOutcome::AddedNewBlock);
     const auto layout = readJpegLayout(out);
     ASSERT_TRUE(layout.ok()) << layout.error;
-    const std::size_t exifAt = file == &withJfif ? 1 : 0;
+    const std::size_t exifAt = file == &withJfif ? 1 : file == &ciff ? 2 : 0;
+    EXPECT_TRUE(std::equal(file->begin(), file->begin() + static_cast<std::ptrdiff_t>(layout.segments[exifAt].offset),
+                           out.begin()));
     EXPECT_EQ(layout.segments[exifAt].marker, 0xE1);
     EXPECT_EQ(layout.segments.size(), readJpegLayout(*file).segments.size() + 1);
     EXFMetaData md;
     md.parseExif(layout.segments[exifAt].payload);
     EXPECT_NEAR(md.tagValue(2)->get<EXFGPSLoc>()->descriptionAsDecimal(), 1, 1e-9);
   }
+}
+
+// A file whose maker note (of `make`'s layout) addresses a preview stored
+// after the image, in the given byte order; `previewStart` reads the
+// preview's file position back from an edited file.
+struct PreviewAfterImage {
+  Bytes file, preview = bytesOf({0xFF, 0xD8, 0xFF, 0xD9, 1, 2, 3, 4});
+  std::size_t notePosition = 0;  // payload position of the maker note
+
+  PreviewAfterImage(const std::string& make, bool big) {
+    auto build = [&](const Bytes& note) {
+      ExifBuilder b(big);
+      b.add(Ifd::Ifd0, Ascii(0x010F, make)).add(Ifd::Exif, Undefined(0x927C, note));
+      return b.add(Ifd::Ifd1, Short(0x0103, {6})).build();
+    };
+    const Bytes placeholder(noteSize(make), 0xA5);
+    Bytes payload = build(placeholder);
+    notePosition = static_cast<std::size_t>(
+        std::search(payload.begin(), payload.end(), placeholder.begin(), placeholder.end()) - payload.begin());
+    const Bytes tail = jpegTail();
+    const auto previewAt = static_cast<std::uint32_t>(2 + 4 + payload.size() + tail.size());
+    payload = build(note(make, previewAt, big));
+    file = jpeg({segment(0xE1, payload)}, tail);
+    file.insert(file.end(), preview.begin(), preview.end());
+  }
+  static std::size_t noteSize(const std::string& make) {
+    return make == "SAMSUNG" ? 16 : make == "Minolta" ? 30 : 42;
+  }
+  Bytes note(const std::string& make, std::uint32_t previewAt, bool big) const {
+    const std::uint32_t tiff = previewAt - 12;  // the payload starts at file offset 6
+    const auto length = static_cast<std::uint32_t>(preview.size());
+    Bytes n(noteSize(make), 0);
+    auto entry = [&](std::size_t i, std::uint16_t tag, std::uint32_t count, std::uint32_t value) {
+      putU16(n, 2 + 12 * i, tag, big), putU16(n, 4 + 12 * i, kLong, big);
+      putU32(n, 6 + 12 * i, count, big), putU32(n, 10 + 12 * i, value, big);
+    };
+    if (make == "SAMSUNG") {  // binary words; the start is a file position
+      std::copy_n("STMN100", 7, n.begin());
+      putU32(n, 8, previewAt, big);
+      putU32(n, 12, length, big);
+    } else if (make == "Minolta") {  // PreviewImageStart and its length
+      putU16(n, 0, 2, big);
+      entry(0, 0x0088, 1, tiff);
+      entry(1, 0x0089, 1, length);
+    } else {  // Canon: an array whose third word is the length, sixth the start
+      putU16(n, 0, 1, big);
+      entry(0, 0x00B6, 6, static_cast<std::uint32_t>(notePosition + 18 - 6));
+      putU32(n, 18 + 8, length, big);
+      putU32(n, 18 + 20, tiff, big);
+    }
+    return n;
+  }
+  // The preview's file position as the edited file's maker note gives it.
+  std::size_t previewStart(const Bytes& edited, const std::string& make, bool big) const {
+    const std::uint8_t* note = edited.data() + 6 + notePosition;  // the payload does not move
+    if (make == "SAMSUNG") return EXFUtils::read4Bytes(note + 8, big);
+    if (make == "Minolta") return 12 + EXFUtils::read4Bytes(note + 10, big);
+    return 12 + EXFUtils::read4Bytes(note + 18 + 20, big);
+  }
+};
+
+class LosslessEditFile : public ::testing::TestWithParam<bool> {};
+INSTANTIATE_TEST_SUITE_P(BothOrders, LosslessEditFile, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "MM" : "II"; });
+
+TEST_P(LosslessEditFile, PreviewsAfterTheImageAreStillFoundWhenTheBlockGrows) {
+  for (const std::string make : {"Minolta", "Canon", "SAMSUNG"}) {
+    const PreviewAfterImage f(make, GetParam());
+    ASSERT_EQ(f.previewStart(f.file, make, GetParam()), f.file.size() - f.preview.size()) << make;
+    Bytes out;
+    editJpegGPS(f.file, GPSEdit().setLatitude(1).setLongitude(2), out);
+    ASSERT_GT(out.size(), f.file.size()) << make;  // no room: the block grew
+    const std::size_t start = f.previewStart(out, make, GetParam());
+    ASSERT_LE(start + f.preview.size(), out.size()) << make;
+    EXPECT_TRUE(std::equal(f.preview.begin(), f.preview.end(), out.begin() + static_cast<std::ptrdiff_t>(start)))
+        << make;
+  }
+}
+
+TEST_P(LosslessEditFile, GrowthIsRefusedWhereAnUnreadableMakerNoteMayAddressDataAfterTheImage) {
+  const PreviewAfterImage f("Unknown", GetParam());  // a maker note of no known layout
+  Bytes out = {1};
+  try {
+    editJpegGPS(f.file, GPSEdit().setLatitude(1).setLongitude(2), out);
+    ADD_FAILURE() << "accepted";
+  } catch (const EXFException& e) {
+    EXPECT_EQ(e.name(), "UneditableExifException");
+    EXPECT_NE(std::string(e.what()).find("maker note"), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(out, Bytes{1});
+  // Without data after the image, nothing can be addressed there.
+  const Bytes bare(f.file.begin(), f.file.end() - static_cast<std::ptrdiff_t>(f.preview.size()));
+  EXPECT_EQ(editJpegGPS(bare, GPSEdit().setLatitude(1), out), GPSEditOutcome::EditedExistingBlock);
+}
+
+TEST_P(LosslessEditFile, AfcpTrailerPositionsFollowTheGrowth) {
+  const bool big = GetParam();
+  const Bytes payload = ExifBuilder(big).add(Ifd::Ifd0, Ascii(0x010F, "Cam")).build();
+  Bytes file = jpeg({segment(0xE1, payload)}, jpegTail());
+  const auto header = static_cast<std::uint32_t>(file.size());
+  const Bytes item = bytesOf({'T', 'E', 'X', 'T', 0, 0, 0, 3, 0, 0, 0, 0});
+  Bytes afcp = bytesOf({'A', 'X', 'S', big ? '!' : '*', 0, 1, 0, 1, 0, 0, 0, 0});
+  afcp.insert(afcp.end(), item.begin(), item.end());
+  putU16(afcp, 6, 1, big);
+  putU32(afcp, 16, 3, big);
+  putU32(afcp, 20, header + 24, big);
+  afcp.insert(afcp.end(), {'a', 'b', 'c', 'A', 'X', 'S', big ? '!' : '*', 0, 0, 0, 0, 0, 0, 0, 0});
+  putU32(afcp, 31, header, big);
+  file.insert(file.end(), afcp.begin(), afcp.end());
+  Bytes out;
+  editJpegGPS(file, GPSEdit().setLatitude(1).setLongitude(2), out);
+  const std::size_t moved = out.size() - file.size();
+  ASSERT_GT(moved, 0u);
+  const std::uint32_t newHeader = EXFUtils::read4Bytes(out.data() + out.size() - 8, big);
+  EXPECT_EQ(newHeader, header + moved);
+  EXPECT_EQ(EXFUtils::read4Bytes(out.data() + newHeader + 20, big), header + moved + 24);
+  EXPECT_EQ(out[header + moved + 24], 'a');
+}
+
+TEST(LosslessEditJpeg, StrayBytesBetweenSegmentsStayWhereTheyWere) {
+  const Bytes payload = ExifBuilder(false).add(Ifd::Ifd0, Ascii(0x010F, "Cam")).build();
+  Bytes file = jpeg({segment(0xE1, payload)}, {});
+  const std::size_t strayAt = file.size();
+  file.insert(file.end(), {0x00, 0x17, 0xFF, 0x00});  // FF 00 is no marker
+  const Bytes app2 = segment(0xE2, {9, 9});
+  file.insert(file.end(), app2.begin(), app2.end());
+  const Bytes tail = jpegTail();
+  file.insert(file.end(), tail.begin(), tail.end());
+  const JpegLayout layout = readJpegLayout(file);
+  ASSERT_TRUE(layout.ok()) << layout.error;
+  ASSERT_EQ(layout.strays.size(), 1u);
+  EXPECT_EQ(layout.strays[0].offset, strayAt);
+  EXPECT_EQ(layout.strays[0].length, 4u);
+  Bytes out;
+  editJpegGPS(file, GPSEdit().setLatitude(1).setLongitude(2), out);
+  const std::size_t grown = out.size() - file.size();
+  EXPECT_TRUE(std::equal(file.begin() + static_cast<std::ptrdiff_t>(strayAt), file.end(),
+                         out.begin() + static_cast<std::ptrdiff_t>(strayAt + grown)));
+  // The full rewrite keeps them too.
+  EXFJpeg scanned;
+  scanned.scanImageData(file);
+  Bytes rebuilt;
+  scanned.populateImageData(rebuilt);
+  EXPECT_NE(std::search(rebuilt.begin(), rebuilt.end(), file.begin() + static_cast<std::ptrdiff_t>(strayAt),
+                        file.begin() + static_cast<std::ptrdiff_t>(strayAt) + 4 + 6),
+            rebuilt.end());
 }
 
 TEST(LosslessEditJpeg, InputThatIsNoJpegIsRefused) {
