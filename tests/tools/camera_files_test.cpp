@@ -199,10 +199,11 @@ TEST_P(CameraFile, LosslessGeotagChangesOnlyGps) {
   ASSERT_TRUE(map.gpsPointerEntry && map.gps);
   const bool big = map.bigEndian;
   const std::size_t gpsEnd = *map.gps + 2 + 12 * exif::EXFUtils::read2Bytes(oldExif.data() + *map.gps, big) + 4;
-  for (std::size_t i = 0; i < oldExif.size(); ++i)
-    if (oldExif[i] != newExif[i])
-      EXPECT_TRUE((i >= *map.gps && i < gpsEnd) || (i >= *map.gpsPointerEntry + 8 && i < *map.gpsPointerEntry + 12))
+  for (std::size_t i = 0; i < oldExif.size(); ++i) {
+    if (oldExif[i] == newExif[i]) continue;
+    EXPECT_TRUE((i >= *map.gps && i < gpsEnd) || (i >= *map.gpsPointerEntry + 8 && i < *map.gpsPointerEntry + 12))
           << i;
+  }
 }
 
 }  // namespace
