@@ -428,6 +428,39 @@ void freshGPSPayload(const GPSEdit& edit, bool big, Bytes& out) {
 
 namespace {
 
+// The images a multi-picture index (an APP2 "MPF" segment) addresses after
+// the main image: their file ranges, each marked with whether the index
+// stands before `from` (then its positions, counted from its own header, do
+// not move with them).
+struct IndexedImage {
+  std::size_t begin, end;
+  bool indexBefore;
+};
+std::vector<IndexedImage> multiPictureImages(std::span<const std::uint8_t> jpeg, const JpegLayout& layout,
+                                             std::size_t from) {
+  std::vector<IndexedImage> images;
+  for (const JpegSegment& s : layout.segments) {
+    if (s.marker != 0xE2 || s.payload.size() < 12 || std::memcmp(s.payload.data(), "MPF", 4) != 0) continue;
+    const auto tiff = s.payload.subspan(4);
+    const ByteReader r(tiff);
+    const bool big = tiff[0] == 'M';
+    const std::size_t header = s.offset + 4 + 4;  // file position the index's positions count from
+    const std::uint64_t ifd = *r.u32(4, big);
+    const auto count = r.u16(ifd, big);
+    for (std::size_t i = 0; count && i < *count; ++i) {
+      const std::uint64_t e = ifd + 2 + 12 * i;
+      if (!r.has(e, 12) || *r.u16(e, big) != 0xB002) continue;  // MPEntry: 16 bytes per image
+      const std::uint64_t at = *r.u32(e + 8, big), entries = *r.u32(e + 4, big) / 16;
+      for (std::uint64_t k = 0; k < entries && r.has(at + 16 * k, 16); ++k) {
+        const std::uint64_t size = *r.u32(at + 16 * k + 4, big), offset = *r.u32(at + 16 * k + 8, big);
+        if (offset != 0 && header + offset + size <= jpeg.size())
+          images.push_back({header + offset, header + offset + size, s.offset < from});
+      }
+    }
+  }
+  return images;
+}
+
 // After `delta` bytes were put in at file position `from` (the EXIF segment
 // grew, or a fresh one went in), corrects what addressed the bytes that
 // moved: the EXIF block's own positions past its end (those of
@@ -440,14 +473,26 @@ void followMovedBytes(std::span<const std::uint8_t> jpeg, const JpegLayout& layo
                       std::size_t oldPayloadAt) {
   if (delta == 0) return;
   const std::size_t imageEnd = findImageEnd(jpeg, layout.imageDataOffset);
-  const bool dataAfterImage =
-      std::any_of(jpeg.begin() + static_cast<std::ptrdiff_t>(imageEnd), jpeg.end(), [](std::uint8_t b) { return b != 0; });
+  // Data after the image that something may address by position: what is
+  // not zero and not an image of a multi-picture index that moves with it.
+  const std::vector<IndexedImage> indexed = multiPictureImages(jpeg, layout, from);
+  bool dataAfterImage = false;
+  for (std::size_t i = imageEnd; i < jpeg.size() && !dataAfterImage; ++i) {
+    const auto image = std::find_if(indexed.begin(), indexed.end(),
+                                    [&](const IndexedImage& m) { return i >= m.begin && i < m.end; });
+    if (image != indexed.end() && !image->indexBefore)
+      i = image->end - 1;
+    else
+      dataAfterImage = jpeg[i] != 0;
+  }
   auto refuse = [&](const std::string& why) {
     throw EXFException(kUneditableExifException,
                        "the EXIF block has no room for the GPS directory and must grow by " + std::to_string(delta) +
                            " bytes, which moves the " + std::to_string(jpeg.size() - imageEnd) +
                            " bytes stored after the image; " + why);
   };
+  for (const IndexedImage& m : indexed)
+    if (m.indexBefore && m.begin >= from) refuse("a multi-picture index that stays in place addresses them");
   if (payloadEdit) {
     if (payloadEdit->unreadMakerNote && dataAfterImage)
       refuse("its maker note, of a layout this library does not know, may address them");

@@ -85,6 +85,11 @@ std::optional<MakerNoteLayout> makerNoteLayout(std::span<const std::uint8_t> pay
   for (std::string_view sig : {std::string_view("SONY DSC \0\0\0", 12), std::string_view("SONY CAM \0\0\0", 12),
                                std::string_view("Panasonic\0\0\0", 12)})
     if (startsWith(note, sig)) return directory(12, kTiff, std::nullopt, kPreviewIfd);
+  if (startsWith(note, std::string_view("Apple iOS\0", 10))) {
+    const auto big = orderMark(note, 12);
+    if (!big) return std::nullopt;
+    return directory(14, at, big, {});
+  }
   if (startsWith(note, "FUJIFILM")) {
     const auto first = ByteReader(note).u32(8, false);
     if (!first) return std::nullopt;

@@ -412,6 +412,29 @@ TEST_P(LosslessEditFile, GrowthIsRefusedWhereAnUnreadableMakerNoteMayAddressData
   // Without data after the image, nothing can be addressed there.
   const Bytes bare(f.file.begin(), f.file.end() - static_cast<std::ptrdiff_t>(f.preview.size()));
   EXPECT_EQ(editJpegGPS(bare, GPSEdit().setLatitude(1), out), GPSEditOutcome::EditedExistingBlock);
+
+  // Data a multi-picture index (APP2) claims belongs to it: after the EXIF
+  // segment, the index moves with it; before, it would be left pointing
+  // at old places.
+  auto withIndex = [&](std::size_t at) {
+    Bytes mpf = bytesOf({'M', 'P', 'F', 0, 'M', 'M', 0, 0x2A, 0, 0, 0, 8, 0, 1, 0xB0, 2, 0, 7, 0, 0, 0, 32, 0, 0, 0, 26});
+    mpf.resize(62, 0);
+    const std::size_t previewAt = f.file.size() - f.preview.size() + mpf.size() + 4;
+    putU32(mpf, 50, static_cast<std::uint32_t>(f.preview.size()), true);
+    putU32(mpf, 54, static_cast<std::uint32_t>(previewAt - (at + 8)), true);
+    Bytes file(f.file.begin(), f.file.begin() + static_cast<std::ptrdiff_t>(at));
+    const Bytes app2 = segment(0xE2, mpf);
+    file.insert(file.end(), app2.begin(), app2.end());
+    file.insert(file.end(), f.file.begin() + static_cast<std::ptrdiff_t>(at), f.file.end());
+    return file;
+  };
+  const std::size_t app1End = readJpegLayout(f.file).segments[0].end();
+  out.clear();
+  EXPECT_EQ(editJpegGPS(withIndex(app1End), GPSEdit().setLatitude(1), out), GPSEditOutcome::EditedExistingBlock);
+  const JpegSegment index = readJpegLayout(out).segments[1];
+  const std::size_t previewAt = index.offset + 8 + EXFUtils::read4Bytes(index.payload.data() + 54, true);
+  EXPECT_TRUE(std::equal(f.preview.begin(), f.preview.end(), out.begin() + static_cast<std::ptrdiff_t>(previewAt)));
+  EXPECT_THROW(editJpegGPS(withIndex(2), GPSEdit().setLatitude(1), out), EXFException);
 }
 
 TEST_P(LosslessEditFile, AfcpTrailerPositionsFollowTheGrowth) {
