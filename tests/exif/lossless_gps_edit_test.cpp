@@ -15,6 +15,7 @@
 
 #include <cmath>
 #include <functional>
+#include <tuple>
 
 namespace exif {
 namespace {
@@ -227,10 +228,13 @@ TEST_P(LosslessEdit, BlocksThatCannotBeEditedSafelyAreRefusedAndTheOutputKept) {
   putU16(gpsOutside, withGps.positions().at(Ifd::Gps), 0xFFFF, big());  // entries past the end
   Bytes notExif = good;
   notExif[0] = 'X';
+  Bytes mixedOrder = good;
+  mixedOrder[7] = big() ? 'I' : 'M';
 
   const std::pair<const char*, const Bytes*> cases[] = {
       {"UneditableExifException", &badPointer}, {"UneditableExifException", &ifd0Outside},
-      {"UneditableExifException", &gpsOutside}, {"UneditableExifException", &notExif}};
+      {"UneditableExifException", &gpsOutside}, {"UneditableExifException", &notExif},
+      {"UneditableExifException", &mixedOrder}};
   for (const auto& [name, payload] : cases) {
     Bytes out = {1, 2, 3};
     try {
@@ -315,6 +319,7 @@ TEST(LosslessEditJpeg, FileWithoutExifGetsFreshBlockAfterItsApp0SegmentsOrSoi) {
                            out.begin()));
     EXPECT_EQ(layout.segments[exifAt].marker, 0xE1);
     EXPECT_EQ(layout.segments.size(), readJpegLayout(*file).segments.size() + 1);
+    EXPECT_TRUE(isExifPayload(layout.segments[exifAt].payload));
     EXFMetaData md;
     md.parseExif(layout.segments[exifAt].payload);
     EXPECT_NEAR(md.tagValue(2)->get<EXFGPSLoc>()->descriptionAsDecimal(), 1, 1e-9);
@@ -345,7 +350,7 @@ struct PreviewAfterImage {
     file.insert(file.end(), preview.begin(), preview.end());
   }
   static std::size_t noteSize(const std::string& make) {
-    return make == "SAMSUNG" ? 16 : make == "Minolta" ? 30 : 42;
+    return make == "SAMSUNG" ? 16 : make == "Minolta" ? 30 : make == "NIKON" ? 66 : 42;
   }
   Bytes note(const std::string& make, std::uint32_t previewAt, bool big) const {
     const std::uint32_t tiff = previewAt - 12;  // the payload starts at file offset 6
@@ -355,7 +360,16 @@ struct PreviewAfterImage {
       putU16(n, 2 + 12 * i, tag, big), putU16(n, 4 + 12 * i, kLong, big);
       putU32(n, 6 + 12 * i, count, big), putU32(n, 10 + 12 * i, value, big);
     };
-    if (make == "SAMSUNG") {  // binary words; the start is a file position
+    if (make == "NIKON") {  // its own big-endian TIFF header at +10; a PreviewIFD
+      std::copy_n("Nikon\0\x02\x10\0\0MM\0\x2A\0\0\0\x08", 18, n.begin());
+      const auto own = static_cast<std::uint32_t>(previewAt - (6 + notePosition + 10));
+      putU16(n, 18, 1, true), putU16(n, 20, 0x0011, true), putU16(n, 22, kLong, true);
+      putU32(n, 24, 1, true), putU32(n, 28, 26, true);
+      putU16(n, 36, 2, true);
+      for (auto [i, tag, value] : {std::tuple{0, 0x0201, own}, std::tuple{1, 0x0202, length}})
+        putU16(n, 38 + 12 * i, static_cast<std::uint16_t>(tag), true), putU16(n, 40 + 12 * i, kLong, true),
+            putU32(n, 42 + 12 * i, 1, true), putU32(n, 46 + 12 * i, value, true);
+    } else if (make == "SAMSUNG") {  // binary words; the start is a file position
       std::copy_n("STMN100", 7, n.begin());
       putU32(n, 8, previewAt, big);
       putU32(n, 12, length, big);
@@ -374,6 +388,7 @@ struct PreviewAfterImage {
   // The preview's file position as the edited file's maker note gives it.
   std::size_t previewStart(const Bytes& edited, const std::string& make, bool big) const {
     const std::uint8_t* note = edited.data() + 6 + notePosition;  // the payload does not move
+    if (make == "NIKON") return 6 + notePosition + 10 + EXFUtils::read4Bytes(note + 46, true);
     if (make == "SAMSUNG") return EXFUtils::read4Bytes(note + 8, big);
     if (make == "Minolta") return 12 + EXFUtils::read4Bytes(note + 10, big);
     return 12 + EXFUtils::read4Bytes(note + 18 + 20, big);
@@ -385,7 +400,7 @@ INSTANTIATE_TEST_SUITE_P(BothOrders, LosslessEditFile, ::testing::Bool(),
                          [](const auto& info) { return info.param ? "MM" : "II"; });
 
 TEST_P(LosslessEditFile, PreviewsAfterTheImageAreStillFoundWhenTheBlockGrows) {
-  for (const std::string make : {"Minolta", "Canon", "SAMSUNG"}) {
+  for (const std::string make : {"Minolta", "Canon", "SAMSUNG", "NIKON"}) {
     const PreviewAfterImage f(make, GetParam());
     ASSERT_EQ(f.previewStart(f.file, make, GetParam()), f.file.size() - f.preview.size()) << make;
     Bytes out;
