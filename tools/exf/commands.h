@@ -22,6 +22,10 @@ extern const char* const kGeotagUsage;
 int runThumbnail(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 extern const char* const kThumbnailUsage;
 
+// exf strip-gps (-o DIR | --in-place) FILE...: removes the GPS position.
+int runStripGps(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+extern const char* const kStripGpsUsage;
+
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailure = 1;
 inline constexpr int kExitUsage = 2;
