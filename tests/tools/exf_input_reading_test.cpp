@@ -23,12 +23,22 @@ TEST(PlainDecimal, AcceptsSignDigitsAndFractionOnly) {
 
 TEST(Arguments, OptionsAndOperandsInAnyOrderUntilDoubleDash) {
   std::string error;
-  const auto a = parseArguments({"a.jpg", "--in-place", "--lat", "-33.5", "--", "-x.jpg", "--in-place", "-"},
-                                {"--in-place"}, {"--lat"}, error);
+  const auto a = parseArguments({"a.jpg", "--in-place", "--lat", "-33.5", "-j4", "--gpx", "1.gpx", "--gpx", "2.gpx",
+                                 "--", "-x.jpg", "--in-place", "-"},
+                                {"--in-place"}, {"--lat", "-j", "--gpx"}, error, {"--gpx"});
   ASSERT_TRUE(a) << error;
   EXPECT_TRUE(a->has("--in-place"));
   EXPECT_EQ(*a->value("--lat"), "-33.5");  // a value may look like an option
+  EXPECT_EQ(*a->value("-j"), "4");
+  EXPECT_EQ(a->values.at("--gpx"), (std::vector<std::string>{"1.gpx", "2.gpx"}));
   EXPECT_EQ(a->operands, (std::vector<std::string>{"a.jpg", "-x.jpg", "--in-place", "-"}));
+}
+
+TEST(Arguments, JobsArePlainCountsFromOneTo1024) {
+  for (const auto& [text, expected] : std::vector<std::pair<std::string, std::optional<unsigned>>>{
+           {"1", 1}, {"4", 4}, {"1024", 1024}, {"0", {}}, {"1025", {}}, {"-1", {}}, {"+2", {}}, {"2x", {}}, {"", {}}})
+    EXPECT_EQ(parseJobs(&text), expected) << text;
+  EXPECT_GE(parseJobs(nullptr).value_or(0), 1u);
 }
 
 TEST(Arguments, RefusesUnknownRepeatedAndValuelessOptions) {
@@ -37,10 +47,12 @@ TEST(Arguments, RefusesUnknownRepeatedAndValuelessOptions) {
       {{"--lat", "1", "--lat", "2"}, "--lat given twice"},
       {{"--in-place", "--in-place"}, "--in-place given twice"},
       {{"a.jpg", "--lat"}, "--lat needs a value"},
+      {{"-j2", "-j", "3"}, "-j given twice"},
+      {{"-x1"}, "unknown option -x1"},
   };
   for (const auto& [args, message] : cases) {
     std::string error;
-    EXPECT_FALSE(parseArguments(args, {"--in-place"}, {"--lat"}, error));
+    EXPECT_FALSE(parseArguments(args, {"--in-place"}, {"--lat", "-j"}, error));
     EXPECT_EQ(error, message);
   }
 }

@@ -13,56 +13,103 @@
 
 namespace exf {
 
-bool readWholeFile(const std::string& path, exif::Bytes& out, std::string& error) {
-  out.clear();
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    error = std::strerror(errno);
-    return false;
-  }
-  auto fail = [&](const std::string& reason) {
-    error = reason;
-    out.clear();
-    ::close(fd);
-    return false;
-  };
-  struct stat st;
-  if (::fstat(fd, &st) != 0) return fail(std::strerror(errno));
-  if (S_ISDIR(st.st_mode)) return fail("is a directory");
+namespace {
+
+constexpr const char* kNotJpeg = "not a JPEG file (no start-of-image marker)";
+
+std::string tooLarge(std::size_t limit) {
+  const std::string size = limit % (std::size_t{1} << 30) == 0 ? std::to_string(limit >> 30) + " GiB"
+                                                               : std::to_string(limit >> 20) + " MiB";
+  return "larger than " + size + ", more than any camera picture; not read";
+}
+
+// Reads from `fd` into `out` after its first `done` bytes until the end,
+// or fails once more than `limit` bytes in all have come.
+bool readRest(int fd, exif::Bytes& out, std::size_t done, std::size_t expected, std::size_t limit,
+              std::string& error) {
   // Regular files come in one read of their known size; anything else (a
   // pipe, a file that grows meanwhile) is read on in blocks until its end.
-  std::size_t expected = S_ISREG(st.st_mode) ? static_cast<std::size_t>(st.st_size) : 0;
-  out.resize(expected + 1);
-  std::size_t done = 0;
+  out.resize(std::min(limit, expected) + 1);
   for (;;) {
-    if (done == out.size()) out.resize(out.size() + std::max<std::size_t>(out.size(), 65536));
+    if (done == out.size()) {
+      if (done > limit) {
+        error = tooLarge(limit);
+        return false;
+      }
+      out.resize(std::min(limit + 1, out.size() + std::max<std::size_t>(out.size(), 65536)));
+    }
     const ssize_t n = ::read(fd, out.data() + done, out.size() - done);
     if (n < 0) {
       if (errno == EINTR) continue;
-      return fail(std::strerror(errno));
+      error = std::strerror(errno);
+      return false;
     }
     if (n == 0) break;
     done += static_cast<std::size_t>(n);
   }
+  if (done > limit) {
+    error = tooLarge(limit);
+    return false;
+  }
   out.resize(done);
-  ::close(fd);
   return true;
 }
 
-std::optional<FileBytes> FileBytes::open(const std::string& path, std::string& error) {
+// Opens `path` for reading; refuses a folder.
+int openFile(const std::string& path, struct stat& st, std::string& error) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     error = std::strerror(errno);
-    return std::nullopt;
+    return -1;
   }
-  struct stat st;
   if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
     error = S_ISDIR(st.st_mode) ? "is a directory" : std::strerror(errno);
     ::close(fd);
-    return std::nullopt;
+    return -1;
   }
+  return fd;
+}
+
+}  // namespace
+
+bool readWholeFile(const std::string& path, exif::Bytes& out, std::string& error, std::size_t limit) {
+  out.clear();
+  struct stat st;
+  const int fd = openFile(path, st, error);
+  if (fd < 0) return false;
+  const std::size_t expected = S_ISREG(st.st_mode) ? static_cast<std::size_t>(st.st_size) : 0;
+  const bool ok = expected <= limit ? readRest(fd, out, 0, expected, limit, error) : (error = tooLarge(limit), false);
+  ::close(fd);
+  if (!ok) out.clear();
+  return ok;
+}
+
+std::optional<FileBytes> FileBytes::openJpeg(const std::string& path, std::string& error) {
+  struct stat st;
+  const int fd = openFile(path, st, error);
+  if (fd < 0) return std::nullopt;
+  auto fail = [&](const std::string& reason) {
+    error = reason;
+    ::close(fd);
+    return std::nullopt;
+  };
+  // The start marker first: whatever else the file is, if it is no JPEG
+  // nothing more of it is read.
+  std::uint8_t start[2];
+  std::size_t got = 0;
+  while (got < 2) {
+    const ssize_t n = ::read(fd, start + got, 2 - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return fail(std::strerror(errno));
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  if (got < 2 || start[0] != 0xFF || start[1] != 0xD8) return fail(kNotJpeg);
+  const bool regular = S_ISREG(st.st_mode);
+  if (regular && static_cast<std::uint64_t>(st.st_size) > kMaxPictureBytes) return fail(tooLarge(kMaxPictureBytes));
+
   FileBytes file;
-  if (S_ISREG(st.st_mode) && st.st_size > 0) {
+  if (regular) {
     void* p = ::mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
     if (p != MAP_FAILED) {
       file.data_ = static_cast<const std::uint8_t*>(p);
@@ -72,9 +119,11 @@ std::optional<FileBytes> FileBytes::open(const std::string& path, std::string& e
       return file;
     }
   }
+  // Not a regular file or not mappable: read on after the start marker.
+  file.read_.assign(start, start + 2);
+  if (!readRest(fd, file.read_, 2, regular ? static_cast<std::size_t>(st.st_size) : 2, kMaxPictureBytes, error))
+    return fail(error);
   ::close(fd);
-  // Not a regular file, empty, or not mappable: read it.
-  if (!readWholeFile(path, file.read_, error)) return std::nullopt;
   file.data_ = file.read_.data();
   file.size_ = file.read_.size();
   return file;
@@ -110,14 +159,9 @@ ScannedJpeg::ScannedJpeg(FileBytes file) : file_(std::move(file)) { scanImageDat
 
 std::optional<ScannedJpeg> scanJpegFile(const std::string& path, std::ostream& err) {
   std::string error;
-  auto file = FileBytes::open(path, error);
+  auto file = FileBytes::openJpeg(path, error);
   if (!file) {
     err << "exf: " << path << ": " << error << "\n";
-    return std::nullopt;
-  }
-  const auto bytes = file->bytes();
-  if (bytes.size() < 2 || bytes[0] != 0xFF || bytes[1] != 0xD8) {
-    err << "exf: " << path << ": not a JPEG file (no start-of-image marker)\n";
     return std::nullopt;
   }
   return std::optional<ScannedJpeg>(std::in_place, std::move(*file));
@@ -172,6 +216,23 @@ bool writeFileAtomically(const std::string& path, std::span<const std::span<cons
     return false;
   }
   return true;
+}
+
+bool syncFolder(const std::string& folder, std::string& error) {
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0 || ::fsync(fd) != 0) {
+    error = std::string("cannot sync the folder to the disk: ") + std::strerror(errno);
+    if (fd >= 0) ::close(fd);
+    return false;
+  }
+  ::close(fd);
+  return true;
+}
+
+std::string folderOf(const std::string& path) {
+  const auto slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 }  // namespace exf

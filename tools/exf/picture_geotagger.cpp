@@ -75,7 +75,7 @@ exif::GPSEdit gpsEditFor(const GeoFix& fix) {
 
 bool PictureGeotagger::load(const std::string& path, std::string& error) {
   input_.reset();
-  input_ = FileBytes::open(path, error);
+  input_ = FileBytes::openJpeg(path, error);
   return input_.has_value();
 }
 

@@ -29,7 +29,8 @@ class PictureGeotagger {
   // whole from what the library reads of it; without, such a picture fails.
   explicit PictureGeotagger(bool allowLoss) : allowLoss_(allowLoss) {}
 
-  // Reads the picture at `path`. False with the reason when it cannot.
+  // Reads the picture at `path` (see FileBytes::openJpeg). False with the
+  // reason when it cannot or it is no JPEG.
   bool load(const std::string& path, std::string& error);
   // The loaded picture's bytes (empty before a load succeeded).
   std::span<const std::uint8_t> input() const;
@@ -44,6 +45,8 @@ class PictureGeotagger {
 
   // Atomically replaces `path` (no symbolic link) with the built picture.
   bool write(const std::string& path, std::string& error) const;
+  // Drops the loaded picture (unmaps it).
+  void unload() { input_.reset(); }
 
  private:
   bool rewriteWholeBlock(const GeoFix& fix, std::string& error, std::string& note);
