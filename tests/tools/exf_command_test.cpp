@@ -62,8 +62,10 @@ TEST_F(Exf, JpegWithoutExifIsANormalResult) {
 }
 
 TEST_F(Exf, UnreadableAndNonJpegFilesFailWithOneLine) {
-  const std::string missing = path("missing.jpg"), text = path("notes.txt");
+  const std::string missing = path("missing.jpg"), text = path("notes.txt"), huge = path("huge.jpg");
   writeFile(text, {'h', 'i'});
+  writeFile(huge, {0xFF, 0xD8});
+  std::filesystem::resize_file(huge, (std::uintmax_t{1} << 30) + 1);  // sparse: nothing is written
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
       {{"dump", missing}, "exf: " + missing + ": No such file or directory\n"},
       {{"dump", "--json", text}, "exf: " + text + ": not a JPEG file (no start-of-image marker)\n"},
@@ -72,6 +74,7 @@ TEST_F(Exf, UnreadableAndNonJpegFilesFailWithOneLine) {
       {{"dump", "/dev/zero"}, "exf: /dev/zero: not a JPEG file (no start-of-image marker)\n"},
       {{"geotag", "--lat", "1", "--lon", "2", "-o", path("out.jpg"), "/dev/zero"},
        "exf: /dev/zero: not a JPEG file (no start-of-image marker)\n"},
+      {{"dump", huge}, "exf: " + huge + ": larger than 1 GiB, more than any camera picture; not read\n"},
       {{"geotag", text, "--lat", "1", "--lon", "2", "-o", path("out.jpg")},
        "exf: " + text + ": not a JPEG file (no start-of-image marker)\n"},
   };

@@ -2,6 +2,7 @@
 // decimals, UTC offsets, and EXIF local times.
 #include "tools/exf/arguments.h"
 #include "tools/exf/capture_time.h"
+#include "tools/exf/file_io.h"
 
 #include <gtest/gtest.h>
 
@@ -80,6 +81,16 @@ TEST(CaptureTime, LocalExifTimeBecomesUtc) {
                           "2024:05:01 10:00:00 "})
     EXPECT_FALSE(localTimeToUtc(bad, minutes(0))) << bad;
   EXPECT_EQ(formatUtc(at(2024, 1, 1, 3, 15, 7)), "2024-01-01 03:15:07 UTC");
+}
+
+// Input without end (a device, a pipe) is read up to the bound and refused.
+TEST(ReadWholeFile, EndsAtTheBoundWithAClearError) {
+  exif::Bytes out{1, 2};
+  std::string error;
+  EXPECT_FALSE(readWholeFile("/dev/zero", out, error, std::size_t{1} << 20));
+  EXPECT_EQ(error, "larger than 1 MiB, more than any camera picture; not read");
+  EXPECT_TRUE(out.empty());
+  EXPECT_TRUE(readWholeFile("/dev/null", out, error, 1));
 }
 
 }  // namespace
