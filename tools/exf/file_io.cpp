@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ostream>
 #include <vector>
@@ -115,7 +117,7 @@ std::optional<FileBytes> FileBytes::openJpeg(const std::string& path, std::strin
       file.data_ = static_cast<const std::uint8_t*>(p);
       file.size_ = static_cast<std::size_t>(st.st_size);
       file.mapped_ = true;
-      ::close(fd);
+      file.fd_ = fd;
       return file;
     }
   }
@@ -137,10 +139,12 @@ FileBytes& FileBytes::operator=(FileBytes&& other) noexcept {
     read_ = std::move(other.read_);
     mapped_ = other.mapped_;
     size_ = other.size_;
+    fd_ = other.fd_;
     data_ = mapped_ ? other.data_ : read_.data();
     other.data_ = nullptr;
     other.size_ = 0;
     other.mapped_ = false;
+    other.fd_ = -1;
   }
   return *this;
 }
@@ -149,6 +153,8 @@ FileBytes::~FileBytes() { release(); }
 
 void FileBytes::release() {
   if (mapped_) ::munmap(const_cast<std::uint8_t*>(data_), size_);
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
   data_ = nullptr;
   size_ = 0;
   mapped_ = false;
@@ -167,8 +173,55 @@ std::optional<ScannedJpeg> scanJpegFile(const std::string& path, std::ostream& e
   return std::optional<ScannedJpeg>(std::in_place, std::move(*file));
 }
 
-bool writeFileAtomically(const std::string& path, std::span<const std::span<const std::uint8_t>> pieces,
-                         std::string& error) {
+namespace {
+
+// The permissions of a new file: 0666 less the process's umask, read without
+// changing it (umask() would, for every thread at once).
+mode_t newFileMode() {
+  static const mode_t mode = [] {
+    mode_t mask = 022;
+    std::FILE* status = std::fopen("/proc/self/status", "r");
+    char line[128];
+    while (status && std::fgets(line, sizeof line, status))
+      if (std::strncmp(line, "Umask:", 6) == 0) mask = static_cast<mode_t>(std::strtoul(line + 6, nullptr, 8));
+    if (status) std::fclose(status);
+    return 0666 & ~mask;
+  }();
+  return mode;
+}
+
+// 0, or the errno of a failed write.
+int writeAll(int fd, std::span<const std::uint8_t> bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    bytes = bytes.subspan(static_cast<std::size_t>(n));
+  }
+  return 0;
+}
+
+// 0, or the errno of a failed copy; a system that cannot copy between the
+// two files has the bytes written from memory instead.
+int copyRange(int fd, const FileRange& range) {
+  loff_t from = static_cast<loff_t>(range.offset);
+  std::size_t done = 0;
+  while (range.fd >= 0 && done < range.bytes.size()) {
+    const ssize_t n = ::copy_file_range(range.fd, &from, fd, nullptr, range.bytes.size() - done, 0);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return errno;
+    if (n <= 0) break;  // not possible here (or the file shrank): write the rest from memory
+    done += static_cast<std::size_t>(n);
+  }
+  return writeAll(fd, range.bytes.subspan(done));
+}
+
+// Writes a new file beside `path` with `body` (which returns 0 or an errno)
+// and renames it over `path`.
+template <class Body>
+bool replaceAtomically(const std::string& path, std::string& error, Flush flush, Body body) {
   std::vector<char> temp(path.begin(), path.end());
   const char suffix[] = ".exf-XXXXXX";
   temp.insert(temp.end(), suffix, suffix + sizeof suffix);
@@ -185,26 +238,12 @@ bool writeFileAtomically(const std::string& path, std::span<const std::span<cons
   };
   // A file that is replaced keeps its permissions; a new one gets the usual.
   struct stat existing;
-  mode_t mode;
-  if (::stat(path.c_str(), &existing) == 0) {
-    mode = existing.st_mode & 0777;
-  } else {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    mode = 0666 & ~mask;
-  }
+  const mode_t mode = ::stat(path.c_str(), &existing) == 0 ? existing.st_mode & 0777 : newFileMode();
   if (::fchmod(fd, mode) != 0) return fail(errno);
-  for (std::span<const std::uint8_t> piece : pieces) {
-    while (!piece.empty()) {
-      const ssize_t n = ::write(fd, piece.data(), piece.size());
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        return fail(errno);
-      }
-      piece = piece.subspan(static_cast<std::size_t>(n));
-    }
-  }
-  if (::fsync(fd) != 0) return fail(errno);
+  if (const int err = body(fd)) return fail(err);
+  if (flush == Flush::BeforeRename ? ::fsync(fd) != 0
+                                    : ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE) != 0)
+    return fail(errno);
   if (::close(fd) != 0) {
     error = std::strerror(errno);
     ::unlink(temp.data());
@@ -215,6 +254,36 @@ bool writeFileAtomically(const std::string& path, std::span<const std::span<cons
     ::unlink(temp.data());
     return false;
   }
+  return true;
+}
+
+}  // namespace
+
+bool writeFileAtomically(const std::string& path, std::span<const std::span<const std::uint8_t>> pieces,
+                         std::string& error, Flush flush) {
+  return replaceAtomically(path, error, flush, [&](int fd) {
+    for (std::span<const std::uint8_t> piece : pieces)
+      if (const int err = writeAll(fd, piece)) return err;
+    return 0;
+  });
+}
+
+bool writeFileAtomically(const std::string& path, std::span<const std::uint8_t> head, const FileRange& tail,
+                         std::string& error, Flush flush) {
+  return replaceAtomically(path, error, flush, [&](int fd) {
+    const int err = writeAll(fd, head);
+    return err ? err : copyRange(fd, tail);
+  });
+}
+
+bool syncFile(const std::string& path, std::string& error) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0 || ::fsync(fd) != 0) {
+    error = std::string("cannot sync the file to the disk: ") + std::strerror(errno);
+    if (fd >= 0) ::close(fd);
+    return false;
+  }
+  ::close(fd);
   return true;
 }
 

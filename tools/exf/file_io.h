@@ -42,6 +42,8 @@ class FileBytes {
   ~FileBytes();
 
   std::span<const std::uint8_t> bytes() const { return {data_, size_}; }
+  // The open file the bytes are mapped from; -1 when they were read.
+  int fd() const { return fd_; }
 
  private:
   FileBytes() = default;
@@ -50,6 +52,7 @@ class FileBytes {
   const std::uint8_t* data_ = nullptr;
   std::size_t size_ = 0;
   bool mapped_ = false;
+  int fd_ = -1;
   exif::Bytes read_;  // the content when it is not mapped
 };
 
@@ -68,19 +71,41 @@ class ScannedJpeg : public exif::EXFJpeg {
 // reason to `err` ("exf: PATH: ...") and returns nothing.
 std::optional<ScannedJpeg> scanJpegFile(const std::string& path, std::ostream& err);
 
-// Writes the concatenation of `pieces` to a new file beside `path`, flushes
-// it to the disk, and renames it over `path`, so
-// `path` holds either its old content or the whole new one (with the old
-// one's permissions). `path` must not be a symbolic link (resolve it first,
-// see output_path.h): the rename would replace the link. On failure the
-// temporary file is removed, `path` is untouched, and `error` says why.
-// The new name is on the disk once the folder is synced (syncFolder).
+// When a written file's bytes go to the disk. A file that replaces one the
+// user keeps (--in-place) is flushed before its name is given over, so a
+// crash leaves the old or the new content. A new output only has its
+// writing started, so many can be on their way at once; the caller flushes
+// it with syncFile() before it says it is done.
+enum class Flush { BeforeRename, Later };
+
+// Writes the concatenation of `pieces` to a new file beside `path` and
+// renames it over `path`, so `path` holds either its old content or the
+// whole new one (with the old one's permissions). `path` must not be a
+// symbolic link (resolve it first, see output_path.h): the rename would
+// replace the link. On failure the temporary file is removed, `path` is
+// untouched, and `error` says why. The new name is on the disk once the
+// folder is synced (syncFolder).
 bool writeFileAtomically(const std::string& path, std::span<const std::span<const std::uint8_t>> pieces,
-                         std::string& error);
+                         std::string& error, Flush flush = Flush::BeforeRename);
 inline bool writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
-                                std::string& error) {
-  return writeFileAtomically(path, std::span(&bytes, 1), error);
+                                std::string& error, Flush flush = Flush::BeforeRename) {
+  return writeFileAtomically(path, std::span(&bytes, 1), error, flush);
 }
+
+// Bytes that stand in an open file from `offset` on, also at hand in
+// memory: copied file to file by the system where it can (no pass through
+// this process), else written from memory.
+struct FileRange {
+  int fd = -1;
+  std::uint64_t offset = 0;
+  std::span<const std::uint8_t> bytes;
+};
+// The same as above for `head` followed by `tail`.
+bool writeFileAtomically(const std::string& path, std::span<const std::uint8_t> head, const FileRange& tail,
+                         std::string& error, Flush flush);
+
+// Flushes a file's bytes to the disk.
+bool syncFile(const std::string& path, std::string& error);
 
 // Flushes a folder's entries (names created or renamed in it) to the disk.
 bool syncFolder(const std::string& folder, std::string& error);

@@ -71,7 +71,7 @@ int geotagOne(const std::string& in, const std::optional<std::string>& outName, 
     err << "exf: " << in << ": " << error << "\n";
     return kExitFailure;
   }
-  if (!tagger.write(*target, error)) {
+  if (!tagger.write(*target, error) || !syncFolder(folderOf(*target), error)) {
     err << "exf: " << (outName ? *outName : in) << ": " << error << "\n";
     return kExitFailure;
   }

@@ -198,12 +198,14 @@ int geotagFromTrack(const TrackGeotagRequest& request, std::ostream& out, std::o
     fix.utc = *utc;
     std::string note;
     if (!tagger.apply(fix, error, note)) return fail(picture, error);
-    tagger.unload();
     if (request.outDir) {
       std::error_code ec;
       std::filesystem::create_directories(std::filesystem::path(*target).parent_path(), ec);
     }
-    if (!tagger.write(*target, error)) return fail(plan.target, error);
+    // New copies go to the disk together at the end; a picture replaced in
+    // place is on it before its name is given over.
+    if (!tagger.write(*target, error, request.outDir ? Flush::Later : Flush::BeforeRename))
+      return fail(plan.target, error);
     written[index] = *target;
     if (!note.empty()) report.err = "exf: " + picture + ": " + note + "\n";
     report.out = picture + ": tagged " + positionText(place.fix) + ", " + taken + "\n";
@@ -211,13 +213,19 @@ int geotagFromTrack(const TrackGeotagRequest& request, std::ostream& out, std::o
   };
   const BatchCounts counts = runBatch(files.size(), request.jobs, work, out, err, request.progress);
 
-  // The new names on the disk too, before the run says it is done.
+  // Every written file and new name on the disk before the run says it is done.
   std::set<std::string> folders;
-  for (const std::string& target : written)
-    if (!target.empty()) foldersOf(target, request.outDir, folders);
   bool synced = true;
+  std::string error;
+  for (const std::string& target : written) {
+    if (target.empty()) continue;
+    foldersOf(target, request.outDir, folders);
+    if (request.outDir && !syncFile(target, error)) {
+      err << "exf: " << target << ": " << error << "\n";
+      synced = false;
+    }
+  }
   for (const std::string& folder : folders) {
-    std::string error;
     if (!syncFolder(folder, error)) {
       err << "exf: " << folder << ": " << error << "\n";
       synced = false;

@@ -43,10 +43,9 @@ class PictureGeotagger {
   bool apply(const GeoFix& fix, std::string& error, std::string& note);
   const exif::Bytes& output() const { return output_; }
 
-  // Atomically replaces `path` (no symbolic link) with the built picture.
-  bool write(const std::string& path, std::string& error) const;
-  // Drops the loaded picture (unmaps it).
-  void unload() { input_.reset(); }
+  // Atomically replaces `path` (no symbolic link) with the built picture;
+  // needs the loaded picture still loaded.
+  bool write(const std::string& path, std::string& error, Flush flush = Flush::BeforeRename) const;
 
  private:
   bool rewriteWholeBlock(const GeoFix& fix, std::string& error, std::string& note);
@@ -54,6 +53,7 @@ class PictureGeotagger {
   bool allowLoss_;
   std::optional<FileBytes> input_;
   exif::Bytes output_;
+  std::string loadedPath_;
 };
 
 }  // namespace exf
