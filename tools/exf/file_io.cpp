@@ -86,7 +86,7 @@ bool readWholeFile(const std::string& path, exif::Bytes& out, std::string& error
   return ok;
 }
 
-std::optional<FileBytes> FileBytes::openJpeg(const std::string& path, std::string& error) {
+std::optional<FileBytes> FileBytes::openJpeg(const std::string& path, std::string& error, bool whole) {
   struct stat st;
   const int fd = openFile(path, st, error);
   if (fd < 0) return std::nullopt;
@@ -112,7 +112,7 @@ std::optional<FileBytes> FileBytes::openJpeg(const std::string& path, std::strin
 
   FileBytes file;
   if (regular) {
-    void* p = ::mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+    void* p = ::mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_PRIVATE | (whole ? MAP_POPULATE : 0), fd, 0);
     if (p != MAP_FAILED) {
       file.data_ = static_cast<const std::uint8_t*>(p);
       file.size_ = static_cast<std::size_t>(st.st_size);

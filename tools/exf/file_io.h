@@ -32,8 +32,9 @@ class FileBytes {
   // A JPEG file's bytes. Nothing, with the reason in `error`, when the
   // file cannot be opened, is a directory, does not begin with the JPEG
   // start-of-image marker (checked before the rest is read), is larger
-  // than kMaxPictureBytes, or cannot be mapped or read.
-  static std::optional<FileBytes> openJpeg(const std::string& path, std::string& error);
+  // than kMaxPictureBytes, or cannot be mapped or read. With `whole`, the
+  // caller will read every byte: the pages are mapped in one go.
+  static std::optional<FileBytes> openJpeg(const std::string& path, std::string& error, bool whole = false);
 
   FileBytes(FileBytes&& other) noexcept;
   FileBytes& operator=(FileBytes&& other) noexcept;

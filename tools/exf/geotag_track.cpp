@@ -6,6 +6,7 @@
 #include "tools/exf/file_io.h"
 #include "tools/exf/input_files.h"
 #include "tools/exf/output_path.h"
+#include "tools/exf/output_plan.h"
 #include "tools/exf/picture_geotagger.h"
 #include "tools/exf/track_timeline.h"
 
@@ -74,57 +75,6 @@ std::optional<TrackTimeline> loadTracks(const std::vector<std::string>& tracks, 
   return TrackTimeline(points);
 }
 
-// What is decided for a picture before any picture is worked on, in the
-// order given, so that the outcome does not depend on which is done first.
-struct Plan {
-  std::string target;         // the name to write (before links are resolved)
-  std::string skip, failure;  // why the picture is skipped or fails, if so
-};
-
-std::vector<Plan> planPictures(const std::vector<InputFile>& files, const std::optional<std::string>& outDir) {
-  // Every input's identity, so that no output lands on any of them.
-  std::vector<std::optional<FileIdentity>> ids;
-  std::vector<FileIdentity> inputs;
-  for (const InputFile& file : files) {
-    ids.push_back(identityOf(file.path));
-    if (ids.back()) inputs.push_back(*ids.back());
-  }
-  std::vector<Plan> plans(files.size());
-  std::map<std::string, std::string> outputs;  // output name -> the picture it comes from
-  std::set<std::pair<unsigned long long, unsigned long long>> seen;
-  for (std::size_t i = 0; i < files.size(); ++i) {
-    Plan& plan = plans[i];
-    if (ids[i] && !seen.emplace(ids[i]->device, ids[i]->inode).second) {
-      plan.skip = "given before (the same file)";
-      continue;
-    }
-    if (!outDir) {
-      plan.target = files[i].path;
-      continue;
-    }
-    plan.target = (std::filesystem::path(*outDir) / files[i].relative).string();
-    if (auto [other, fresh] = outputs.emplace(plan.target, files[i].path); !fresh)
-      plan.failure = plan.target + " is where " + other->second + " goes too; nothing written";
-    else if (isOneOf(plan.target, inputs))
-      plan.failure = plan.target + " is one of the input files; nothing written";
-  }
-  return plans;
-}
-
-// The folders whose entries change when `target` is written below `outDir`
-// (the folders made for it included).
-void foldersOf(const std::string& target, const std::optional<std::string>& outDir, std::set<std::string>& folders) {
-  std::filesystem::path folder = std::filesystem::path(target).parent_path();
-  if (folder.empty()) folder = ".";
-  folders.insert(folder.string());
-  if (!outDir) return;
-  const std::filesystem::path top = std::filesystem::path(*outDir).lexically_normal();
-  while (folder.has_parent_path() && folder.lexically_normal() != top && folder != folder.parent_path()) {
-    folder = folder.parent_path();
-    folders.insert(folder.string());
-  }
-}
-
 }  // namespace
 
 int geotagFromTrack(const TrackGeotagRequest& request, std::ostream& out, std::ostream& err) {
@@ -140,14 +90,14 @@ int geotagFromTrack(const TrackGeotagRequest& request, std::ostream& out, std::o
   }
   const std::vector<InputFile> files =
       expandInputs(request.paths, request.recursive, request.outDir ? identityOf(*request.outDir) : std::nullopt);
-  const std::vector<Plan> plans = planPictures(files, request.outDir);
+  const std::vector<OutputPlan> plans = planOutputs(files, request.outDir);
 
   std::vector<PictureGeotagger> taggers;  // one per worker, each reusing its output buffer
   for (unsigned i = 0; i < std::max(1u, request.jobs); ++i) taggers.emplace_back(request.allowLoss);
   std::vector<std::string> written(files.size());  // what each picture's worker wrote
   auto work = [&](std::size_t index, unsigned worker) {
     const std::string& picture = files[index].path;
-    const Plan& plan = plans[index];
+    const OutputPlan& plan = plans[index];
     FileReport report;
     auto skip = [&](const std::string& why) {
       report.out = picture + ": skipped: " + why + "\n";
@@ -213,24 +163,7 @@ int geotagFromTrack(const TrackGeotagRequest& request, std::ostream& out, std::o
   };
   const BatchCounts counts = runBatch(files.size(), request.jobs, work, out, err, request.progress);
 
-  // Every written file and new name on the disk before the run says it is done.
-  std::set<std::string> folders;
-  bool synced = true;
-  std::string error;
-  for (const std::string& target : written) {
-    if (target.empty()) continue;
-    foldersOf(target, request.outDir, folders);
-    if (request.outDir && !syncFile(target, error)) {
-      err << "exf: " << target << ": " << error << "\n";
-      synced = false;
-    }
-  }
-  for (const std::string& folder : folders) {
-    if (!syncFolder(folder, error)) {
-      err << "exf: " << folder << ": " << error << "\n";
-      synced = false;
-    }
-  }
+  const bool synced = syncWritten(written, request.outDir, err);
   out << counts.done << " tagged, " << counts.skipped << " skipped, " << counts.failed << " failed\n";
   return counts.failed == 0 && synced ? kExitOk : kExitFailure;
 }

@@ -79,7 +79,7 @@ exif::GPSEdit gpsEditFor(const GeoFix& fix) {
 
 bool PictureGeotagger::load(const std::string& path, std::string& error) {
   input_.reset();
-  input_ = FileBytes::openJpeg(path, error);
+  input_ = FileBytes::openJpeg(path, error, true);
   return input_.has_value();
 }
 
