@@ -1,5 +1,7 @@
 #include "tools/exf/file_io.h"
 
+#include "exif/jpeg_segments.h"
+
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -274,6 +276,16 @@ bool writeFileAtomically(const std::string& path, std::span<const std::uint8_t> 
     const int err = writeAll(fd, head);
     return err ? err : copyRange(fd, tail);
   });
+}
+
+bool writeEdited(const std::string& path, const FileBytes& original, std::span<const std::uint8_t> edited,
+                 std::string& error, Flush flush) {
+  const std::span<const std::uint8_t> in = original.bytes();
+  const std::size_t tail = in.size() - exif::readJpegLayout(in).imageDataOffset;
+  if (tail > edited.size() || std::memcmp(edited.data() + edited.size() - tail, in.data() + in.size() - tail, tail) != 0)
+    return writeFileAtomically(path, edited, error, flush);
+  return writeFileAtomically(path, edited.first(edited.size() - tail),
+                             FileRange{original.fd(), in.size() - tail, in.last(tail)}, error, flush);
 }
 
 bool syncFile(const std::string& path, std::string& error) {

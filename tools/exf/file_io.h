@@ -105,6 +105,12 @@ struct FileRange {
 bool writeFileAtomically(const std::string& path, std::span<const std::uint8_t> head, const FileRange& tail,
                          std::string& error, Flush flush);
 
+// Writes `edited`, a JPEG made from `original`, as writeFileAtomically()
+// does. Its image data, most of a picture, is copied file to file from
+// `original` where `edited` ends with it unchanged.
+bool writeEdited(const std::string& path, const FileBytes& original, std::span<const std::uint8_t> edited,
+                 std::string& error, Flush flush);
+
 // Flushes a file's bytes to the disk.
 bool syncFile(const std::string& path, std::string& error);
 

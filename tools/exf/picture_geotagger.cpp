@@ -2,14 +2,10 @@
 
 #include "exif/exf_exception.h"
 #include "exif/exf_utils.h"
-#include "exif/jpeg_segments.h"
-#include "exif/jpeg_segments.h"
 #include "tools/exf/file_io.h"
 
 #include <cmath>
 #include <cstdio>
-#include <cstring>
-#include <cstring>
 
 namespace exf {
 namespace {
@@ -134,15 +130,7 @@ bool PictureGeotagger::rewriteWholeBlock(const GeoFix& fix, std::string& error, 
 }
 
 bool PictureGeotagger::write(const std::string& path, std::string& error, Flush flush) const {
-  // The image data, which is most of the picture, is the input's own: where
-  // the built picture ends with it unchanged, it is copied file to file.
-  const std::span<const std::uint8_t> in = input();
-  const std::size_t tail = in.size() - exif::readJpegLayout(in).imageDataOffset;
-  if (input_ && tail <= output_.size() &&
-      std::memcmp(output_.data() + output_.size() - tail, in.data() + in.size() - tail, tail) == 0)
-    return writeFileAtomically(path, std::span(output_).first(output_.size() - tail),
-                               FileRange{input_->fd(), in.size() - tail, in.last(tail)}, error, flush);
-  return writeFileAtomically(path, output_, error, flush);
+  return input_ ? writeEdited(path, *input_, output_, error, flush) : writeFileAtomically(path, output_, error, flush);
 }
 
 }  // namespace exf
