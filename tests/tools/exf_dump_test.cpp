@@ -84,6 +84,13 @@ TEST_P(ExfDump, SegmentsAreListedInFileOrderWithOffsetsAndLengths) {
   r = exf({"dump", "--json", "segments", file});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(json::parse(r.out).at("segments"), segments);
+  // Several files (here a folder and a file): one object a line each.
+  r = exf({"dump", "--json", "segments", dir_, file});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto split = r.out.find('\n');
+  ASSERT_EQ(r.out.find('\n', split + 1), r.out.size() - 1) << r.out;
+  for (const std::string& line : {r.out.substr(0, split), r.out.substr(split + 1)})
+    EXPECT_EQ(json::parse(line), json({{"file", file}, {"segments", segments}}));
 }
 
 // `exf dump` in each of its forms, in this process: status and output.

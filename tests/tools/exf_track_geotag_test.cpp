@@ -206,6 +206,7 @@ TEST_F(ExfTrack, FoldersOfADayEachGiveTheSameResultWhateverTheJobs) {
   picture("trip/.cache/hidden.jpg", "2024:05:01 09:05:00");
   writeFile(path("trip/notes.txt"), {'h', 'i'});
   writeFile(path("trip/bad.jpg"), {'h', 'i'});
+  fs::create_directory_symlink(path("trip/day1"), path("trip/zlink"));  // not followed
   const std::string expected =
       lines[0] + lines[1] + lines[2] + lines[3] + lines[4] + lines[5] + path("trip/day1/b.jpg") +
       ": skipped: taken 2024-05-01 10:00:00 UTC, in a gap of 6000 s in the track (2024-05-01 09:20:00 UTC to "
@@ -228,6 +229,14 @@ TEST_F(ExfTrack, FoldersOfADayEachGiveTheSameResultWhateverTheJobs) {
     EXPECT_TRUE(written.count("day2/sub/d.JPEG"));
     if (firstRun.empty()) firstRun = written;
     EXPECT_EQ(written, firstRun) << "-j " << jobs;
+  }
+  // The output folder inside the one given: a second run does not take the
+  // first one's copies for pictures.
+  fs::create_directory(path("trip/tagged"));
+  for (int run = 0; run < 2; ++run) {
+    const CommandResult r =
+        exf({"geotag", "--gpx", track_, "--gpx", secondDay, "-r", "-o", path("trip/tagged"), path("trip")});
+    EXPECT_EQ(r.out, expected) << r.command;
   }
   // Without -r, a folder's subfolders are left alone.
   const CommandResult top = exf({"geotag", "--gpx", track_, "--in-place", path("trip")});
