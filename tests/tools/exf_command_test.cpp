@@ -1,5 +1,6 @@
 // exf as a user runs it: each test records the command, its output and its
 // exit status.
+#include "exif/exf_handlers.h"
 #include "exif/exf_jpeg.h"
 #include "tests/exif/support/exif_builder.h"
 #include "tests/tools/exf_picture.h"
@@ -174,6 +175,34 @@ TEST_F(Exf, GeotagKeepsEveryByteTheFileHeld) {
                            input.begin() + static_cast<std::ptrdiff_t>(2 + app1.size()), input.end()));
     EXPECT_EQ(exfJson(out)["gps"]["1"], "N");
   }
+}
+
+TEST_F(Exf, StripGpsRemovesThePositionWithoutATraceAndNothingElse) {
+  const std::string in = sample(), dir = path("stripped"), out = dir + "/sample-mm.jpg";
+  std::filesystem::create_directory(dir);
+  CommandResult r = exf({"strip-gps", "-o", dir, in});
+  ASSERT_EQ(r.status, 0) << r.command << "\n" << r.err;
+  EXPECT_NE(r.out.find("position removed"), std::string::npos) << r.out;
+  const Bytes before = readFile(in), after = readFile(out);
+  EXPECT_EQ(after.size(), before.size());
+  EXPECT_FALSE(exfJson(out).contains("gps"));
+  exif::EXFJpeg jpeg;
+  jpeg.scanImageData(before);
+  Bytes latitude;
+  exif::EXFGPSLocationHandler().encodeTag(latitude, *jpeg.exifMetaData().tagValue(2), true);
+  EXPECT_EQ(std::search(after.begin(), after.end(), latitude.begin(), latitude.end()), after.end());
+  if (onPath("exiftool")) {
+    EXPECT_EQ(exiftoolAll(out, {"System", "GPS", "Composite"}), exiftoolAll(in, {"System", "GPS", "Composite"}));
+  }
+  expectDecodes(out);
+
+  // A picture without a position is left as it is.
+  r = exf({"strip-gps", "--in-place", out});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("no position"), std::string::npos) << r.out;
+  EXPECT_EQ(readFile(out), after);
+  EXPECT_EQ(exf({"strip-gps", in}).status, 2);
+  EXPECT_EQ(exf({"strip-gps", "-o", in, in}).status, 1);  // -o names a folder
 }
 
 // A block whose GPS pointer leads outside it cannot be edited without

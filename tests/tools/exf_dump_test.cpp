@@ -51,7 +51,7 @@ TEST_P(ExfDump, EntriesOutsideTheTableAreShownRawInTheirGroup) {
   EXPECT_EQ(raw("exif", "39321").at("value"), "4294967295/1");
   EXPECT_EQ(raw("exif", "39320").at("value"), "-3/2");
   EXPECT_EQ(raw("exif", "42036").at("value"), "Lens 24-70");
-  EXPECT_EQ(raw("gps", "29").at("value"), "2024:05:01");
+  EXPECT_EQ(j.at("gps").at("29"), "2024:05:01");  // GPSDateStamp is known
   EXPECT_EQ(raw("gps", "27").at("value"), json({{"hex", "4750530001"}}));
   if (GetParam()) {  // the FLOAT's bits were written big-endian
     EXPECT_EQ(raw("ifd1", "282").at("value"), 1.5);
@@ -62,8 +62,27 @@ TEST_P(ExfDump, EntriesOutsideTheTableAreShownRawInTheirGroup) {
   ASSERT_EQ(r.status, 0) << r.err;
   for (const char* line : {"IFD0    0xC612  (unknown)                    (raw SHORT x2) 1, 4\n",
                            "Exif    0x9999  (unknown)                    (raw RATIONAL x1) 4294967295/1\n",
-                           "GPS     0x001D  (unknown)                    (raw ASCII x11) 2024:05:01\n"})
+                           "GPS     0x001D  GPSDateStamp                 2024:05:01\n"})
     EXPECT_NE(r.out.find(line), std::string::npos) << line << " not in\n" << r.out;
+}
+
+TEST_P(ExfDump, ZeroOverZeroIsZeroInACoordinateAndUndefinedAlone) {
+  const Bytes payload = ExifBuilder(GetParam())
+                            .add(Ifd::Gps, Rational(0x0002, {{48, 1}, {53, 1}, {0, 0}}))
+                            .add(Ifd::Gps, Rational(0x0004, {{2, 1}, {1, 0}, {0, 1}}))
+                            .add(Ifd::Gps, Rational(0x0006, {{0, 0}}))
+                            .build();
+  const std::string file = dir_ + "/zero.jpg";
+  writeFile(file, jpeg({segment(0xE1, payload)}, jpegTail()));
+  const json j = exfJson(file);
+  EXPECT_NEAR(j.at("gps").at("2").at("decimal").get<double>(), 48 + 53 / 60.0, 1e-12);
+  EXPECT_EQ(j.at("gps").at("4").at("decimal"), "undefined");
+  EXPECT_EQ(j.at("gps").at("6"), "0/0");  // the altitude: no number at all
+  const CommandResult r = exf({"dump", file});
+  EXPECT_NE(r.out.find("GPSLatitude                  48\u00B0 53' 0\" (48.88333333333333)"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("2\u00B0 undefined' 0\" (undefined)"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("GPSAltitude                  0/0 (undefined)"), std::string::npos) << r.out;
+  for (const std::string& out : {r.out, j.dump()}) EXPECT_EQ(out.find("nan"), std::string::npos) << out;
 }
 
 TEST_P(ExfDump, SegmentsAreListedInFileOrderWithOffsetsAndLengths) {

@@ -215,8 +215,10 @@ TEST_F(ExfTrack, FoldersOfADayEachGiveTheSameResultWhateverTheJobs) {
       "7 tagged, 1 skipped, 1 failed\n";
 
   std::map<std::string, Bytes> firstRun;
+  std::string tagged;
   for (const char* jobs : {"1", "4"}) {
     const std::string out = freshDirectory(std::string("out-j") + jobs);
+    if (tagged.empty()) tagged = out;
     CommandResult r = exf({"geotag", "--gpx", track_, "--gpx", secondDay, "-r", "-j", jobs, "-o", out, path("trip")});
     EXPECT_EQ(r.status, 1) << r.command;
     EXPECT_EQ(r.out, expected) << r.command;
@@ -229,6 +231,16 @@ TEST_F(ExfTrack, FoldersOfADayEachGiveTheSameResultWhateverTheJobs) {
     EXPECT_TRUE(written.count("day2/sub/d.JPEG"));
     if (firstRun.empty()) firstRun = written;
     EXPECT_EQ(written, firstRun) << "-j " << jobs;
+  }
+  // strip-gps takes the tagged folder the same way.
+  const std::string strippedDir = freshDirectory("stripped");
+  std::string stripped;
+  for (const char* jobs : {"1", "4"}) {
+    const CommandResult r = exf({"strip-gps", "-r", "-j", jobs, "-o", strippedDir, tagged});
+    EXPECT_EQ(r.status, 0) << r.command << "\n" << r.err;
+    EXPECT_NE(r.out.find("\n7 stripped, 0 without a position, 0 failed\n"), std::string::npos) << r.out;
+    if (stripped.empty()) stripped = r.out;
+    EXPECT_EQ(r.out, stripped) << r.command;
   }
   // The output folder inside the one given: a second run does not take the
   // first one's copies for pictures.

@@ -25,6 +25,10 @@ extern const char* const kGeotagUsage;
 int runThumbnail(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 extern const char* const kThumbnailUsage;
 
+// exf strip-gps [-r] [-j N] (-o DIR | --in-place) PATH...: removes the GPS position.
+int runStripGps(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+extern const char* const kStripGpsUsage;
+
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailure = 1;
 inline constexpr int kExitUsage = 2;

@@ -108,6 +108,7 @@ json toJson(const std::string& file, const exif::EXFJpeg& jpeg) {
   for (const auto& s : jpeg.segments())
     segments.push_back({{"marker", markerText(s.marker)}, {"offset", s.offset}, {"length", s.payload.size()}});
   out["segments"] = std::move(segments);
+  for (const auto& s : jpeg.strays()) out["strayBytes"].push_back({{"offset", s.offset}, {"length", s.bytes.size()}});
   addDamage(out, jpeg);
   return out;
 }
@@ -152,6 +153,9 @@ void printSegments(const std::string& file, const exif::EXFJpeg& jpeg, std::ostr
     if (jpeg.exifSegmentIndex() && &s == &jpeg.segments()[*jpeg.exifSegmentIndex()]) out << "  EXIF";
     out << "\n";
   }
+  for (const auto& s : jpeg.strays())
+    out << "stray bytes at offset " << s.offset << ": " << s.bytes.size()
+        << " bytes between segments, skipped (kept where they are)\n";
   if (const auto tail = jpeg.remainingData())
     out << "image data  offset " << jpeg.imageDataOffset() << ", " << tail->size() << " bytes\n";
   for (const std::string& damage : damageOf(jpeg)) out << "damaged: " << damage << "\n";

@@ -16,6 +16,8 @@ void printUsage(std::ostream& out) {
       << "      writes a GPS position: one given, or each picture's place on a track\n"
       << exf::kThumbnailUsage
       << "      writes the thumbnail embedded in the EXIF block\n"
+      << exf::kStripGpsUsage
+      << "      removes the GPS position, leaving no trace of it and nothing else changed\n"
          "\n"
          "  exf --help      this text; exf COMMAND --help: the command's usage\n"
          "  exf --version   the version\n"
@@ -36,6 +38,7 @@ int run(int argc, char** argv) {
   if (command == "dump") return exf::runDump(args, std::cout, std::cerr);
   if (command == "geotag") return exf::runGeotag(args, std::cout, std::cerr);
   if (command == "thumbnail") return exf::runThumbnail(args, std::cout, std::cerr);
+  if (command == "strip-gps") return exf::runStripGps(args, std::cout, std::cerr);
   if (command == "--help" || command == "-h") {
     printUsage(std::cout);
     return exf::kExitOk;
