@@ -5,15 +5,17 @@
 #include "exif/jpeg_segments.h"
 #include "exif/lossless_gps_edit.h"
 #include "tools/exf/arguments.h"
+#include "tools/exf/batch.h"
 #include "tools/exf/commands.h"
 #include "tools/exf/file_io.h"
+#include "tools/exf/input_files.h"
 #include "tools/exf/output_path.h"
+#include "tools/exf/output_plan.h"
 
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <map>
 #include <ostream>
 #include <string_view>
 
@@ -54,11 +56,11 @@ StripResult stripGps(std::span<const std::uint8_t> input, exif::Bytes& output) {
   return result;
 }
 
-const char* const kStripGpsUsage = "usage: exf strip-gps (-o DIR | --in-place) [--] FILE.jpg...\n";
+const char* const kStripGpsUsage = "usage: exf strip-gps [-r] [-j N] (-o DIR | --in-place) [--] PATH...\n";
 
 int runStripGps(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   std::string error;
-  const auto parsed = parseArguments(args, {"--in-place", "--help"}, {"-o"}, error);
+  const auto parsed = parseArguments(args, {"--in-place", "--help", "-r"}, {"-o", "-j"}, error);
   auto usage = [&](const std::string& message) {
     err << "exf strip-gps: " << message << "\n" << kStripGpsUsage;
     return kExitUsage;
@@ -68,9 +70,12 @@ int runStripGps(const std::vector<std::string>& args, std::ostream& out, std::os
     out << kStripGpsUsage;
     return kExitOk;
   }
-  const std::string* outDir = parsed->value("-o");
-  if ((outDir != nullptr) == parsed->has("--in-place")) return usage("give one of -o DIR and --in-place");
+  const std::string* outName = parsed->value("-o");
+  if ((outName != nullptr) == parsed->has("--in-place")) return usage("give one of -o DIR and --in-place");
   if (parsed->operands.empty()) return usage("no picture given");
+  const auto jobs = parseJobs(parsed->value("-j"));
+  if (!jobs) return usage("-j takes a number of files at once, 1 to 1024");
+  const std::optional<std::string> outDir = outName ? std::optional(*outName) : std::nullopt;
   if (outDir) {
     struct stat st;
     if (::stat(outDir->c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
@@ -78,68 +83,59 @@ int runStripGps(const std::vector<std::string>& args, std::ostream& out, std::os
       return kExitFailure;
     }
   }
-  std::vector<FileIdentity> inputs;
-  for (const std::string& picture : parsed->operands)
-    if (auto id = identityOf(picture)) inputs.push_back(*id);
+  const std::vector<InputFile> files =
+      expandInputs(parsed->operands, parsed->has("-r"), outDir ? identityOf(*outDir) : std::nullopt);
+  const std::vector<OutputPlan> plans = planOutputs(files, outDir);
 
-  exif::Bytes output;
-  std::map<std::string, std::string> written;  // output name -> the picture it came from
-  std::size_t stripped = 0, without = 0, failed = 0;
-  for (const std::string& picture : parsed->operands) {
+  std::vector<exif::Bytes> outputs(*jobs);     // one per worker, reused
+  std::vector<std::string> written(files.size());
+  auto work = [&](std::size_t index, unsigned worker) {
+    const std::string& picture = files[index].path;
+    const OutputPlan& plan = plans[index];
+    FileReport report;
     auto fail = [&](const std::string& where, const std::string& why) {
-      err << "exf: " << where << ": " << why << "\n";
-      ++failed;
+      report.err = "exf: " + where + ": " + why + "\n";
+      report.outcome = FileReport::Outcome::Failed;
+      return report;
     };
-    std::string shown = picture, target;
-    if (outDir) {
-      shown = (std::filesystem::path(*outDir) / std::filesystem::path(picture).filename()).string();
-      if (auto other = written.find(shown); other != written.end()) {
-        fail(picture, shown + " already holds the copy of " + other->second + "; nothing written");
-        continue;
-      }
-      if (isOneOf(shown, inputs)) {
-        fail(picture, shown + " is one of the input files; nothing written");
-        continue;
-      }
-      const auto resolved = resolveOutput(shown, error);
-      if (!resolved) {
-        fail(shown, error);
-        continue;
-      }
-      target = *resolved;
-    } else {
-      const auto resolved = resolveInPlace(picture, error);
-      if (!resolved) {
-        fail(picture, error);
-        continue;
-      }
-      target = *resolved;
+    if (!files[index].error.empty()) return fail(picture, files[index].error);
+    std::string error;
+    auto file = FileBytes::openJpeg(picture, error, true);
+    if (!file) return fail(picture, error);
+    if (!plan.skip.empty()) {
+      // The same file again: its position is gone by now.
+      report.out = picture + ": skipped: " + plan.skip + "\n";
+      report.outcome = FileReport::Outcome::Skipped;
+      return report;
     }
-    auto file = FileBytes::open(picture, error);
-    if (!file) {
-      fail(picture, error);
-      continue;
-    }
+    if (!plan.failure.empty()) return fail(picture, plan.failure);
+    const auto target = outDir ? resolveOutput(plan.target, error) : resolveInPlace(picture, error);
+    if (!target) return fail(outDir ? plan.target : picture, error);
+    exif::Bytes& output = outputs[worker];
     const StripResult result = stripGps(file->bytes(), output);
-    if (result.outcome == StripResult::Outcome::Failed) {
-      fail(picture, result.error);
-      continue;
-    }
+    if (result.outcome == StripResult::Outcome::Failed) return fail(picture, result.error);
     const bool changed = result.outcome == StripResult::Outcome::Stripped;
     // In place, a picture without a position is left alone; a copy is
     // written either way, so the folder holds every picture.
-    if ((changed || outDir) && !writeFileAtomically(target, output, error)) {
-      fail(shown, error);
-      continue;
+    if (changed || outDir) {
+      if (outDir) {
+        std::error_code ec;
+        std::filesystem::create_directories(std::filesystem::path(*target).parent_path(), ec);
+      }
+      if (!writeEdited(*target, *file, output, error, outDir ? Flush::Later : Flush::BeforeRename))
+        return fail(outDir ? plan.target : picture, error);
+      written[index] = *target;
     }
-    if (outDir) written[shown] = picture;
-    if (!result.remaining.empty()) err << "exf: " << picture << ": " << result.remaining << "\n";
-    out << picture << (changed ? ": position removed" : ": no position") << (outDir ? ", written to " + shown : "")
-        << "\n";
-    ++(changed ? stripped : without);
-  }
-  out << stripped << " stripped, " << without << " without a position, " << failed << " failed\n";
-  return failed == 0 ? kExitOk : kExitFailure;
+    if (!result.remaining.empty()) report.err = "exf: " + picture + ": " + result.remaining + "\n";
+    report.out = picture + (changed ? ": position removed" : ": no position") +
+                 (outDir ? ", written to " + plan.target : "") + "\n";
+    report.outcome = changed ? FileReport::Outcome::Done : FileReport::Outcome::Skipped;
+    return report;
+  };
+  const BatchCounts counts = runBatch(files.size(), *jobs, work, out, err, isTerminal(err));
+  const bool synced = syncWritten(written, outDir, err);
+  out << counts.done << " stripped, " << counts.skipped << " without a position, " << counts.failed << " failed\n";
+  return counts.failed == 0 && synced ? kExitOk : kExitFailure;
 }
 
 }  // namespace exf
