@@ -57,7 +57,7 @@ void RootViewController::loadGeotaggingViews() {
   // The application thumbnail, composed once; seeing no thumbnail yet, it
   // gets no thumbnail and no GPS tags of its own.
   if (auto appThumb = UIImage::imageNamed("appthumb.png")) {
-    auto composed = holdstill::addEXIF(appThumb, {}, false, false, CompositionFacts::current(nullptr, nullptr));
+    auto composed = holdstill::addEXIF(appThumb, {}, false, CompositionFacts::current(nullptr, nullptr));
     if (composed) _processedThumb.set(std::make_shared<const exif::Bytes>(std::move(*composed)));
   }
 }
@@ -66,8 +66,8 @@ void RootViewController::loadGeotaggingViews() {
 
 std::optional<exif::Bytes> RootViewController::addEXIF(const std::shared_ptr<UIImage>& image,
                                                        const exif::Bytes& jpeg, const std::string& filename,
-                                                       bool orientationLandscape, bool thumbnail) const {
-  auto composed = holdstill::addEXIF(image, jpeg, orientationLandscape, thumbnail,
+                                                       bool /*orientationLandscape*/, bool thumbnail) const {
+  auto composed = holdstill::addEXIF(image, jpeg, thumbnail,
                                      CompositionFacts::current(_processedThumb.get(), currentLocation()));
   if (!composed || filename.empty()) return composed;
   writeToFile(*composed, filename, true);
@@ -114,8 +114,7 @@ void RootViewController::savePhoto(const std::shared_ptr<UIImage>& picture) {
 
   std::optional<exif::Bytes> composed;
   if (fix) {
-    composed = holdstill::addEXIF(picture, {}, vbLandscapeDuringSnap, true,
-                                  CompositionFacts::current(_processedThumb.get(), fix));
+    composed = holdstill::addEXIF(picture, {}, true, CompositionFacts::current(_processedThumb.get(), fix));
   }
   if (composed) {
     UIImageWriteToSavedPhotosAlbum(
@@ -173,7 +172,9 @@ void RootViewController::showSavingProgress() {
   const bool withGPS = vbRecordGPS && currentLocation();
   label->setText(stringWithFormat(localized("Saving"), withGPS ? localized("SavingGPSData") : std::string()));
 
-  const CGSize text = sizeWithFont(label->text(), label->font(), available.size, UILineBreakModeWordWrap);
+  // Wrapped within the width the badge's margins leave, so the badge stays on the screen.
+  const CGSize text = sizeWithFont(label->text(), label->font(),
+                                   CGSizeMake(available.size.width - 40, available.size.height), UILineBreakModeWordWrap);
   const CGFloat width = text.width + 40, height = text.height + 80;
   _savingPhoto->setFrame(CGRectMake((available.size.width - width) / 2, 60, width, height));
   label->setFrame(CGRectMake(7, 4, width - 5 - 2, height - 8));

@@ -73,8 +73,9 @@ int runApplication(const std::vector<std::string>& args, std::ostream& printed, 
   bool timeUp = false;
   // The time limit keeps nothing going: an application that stops doing
   // anything before it is reached has stalled.
-  loop.setWatchdog(scenario.until, [&timeUp, &loop] {
+  loop.setWatchdog(scenario.until, [&timeUp, &loop, &watch] {
     timeUp = true;
+    watch.screenshot("time ran out");  // while the application is still on the screen
     loop.stop(0);
   });
   loop.setObserver([&watch] { watch.check(); });
@@ -97,7 +98,7 @@ int runApplication(const std::vector<std::string>& args, std::ostream& printed, 
     ending = stringWithFormat("the application quit with status %d", status);
     outcome = status == 0 ? 0 : 1;
   }
-  watch.note(ending, true);
+  watch.note(ending, !timeUp);
 
   const auto roll = readCameraRoll();
   out << "camera roll " << Device::current()->hostPath(kCameraRollPath).string() << ": " << roll.size()

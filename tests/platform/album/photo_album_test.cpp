@@ -2,6 +2,8 @@
 // completion on the main thread, and the injected faults.
 #include "platform/album/photo_album.h"
 
+#include "exif/exf_jpeg.h"
+
 #include "platform/foundation/data_file.h"
 #include "platform/foundation/file_manager.h"
 #include "platform/graphics/image_codec.h"
@@ -43,6 +45,21 @@ std::shared_ptr<Completion> save(void* context = nullptr) {
 
 const std::string kRoll(kCameraRollFolder);
 
+// The EXIF values of a written file.
+struct Exif {
+  exif::EXFJpeg jpeg;
+  explicit Exif(const exif::Bytes& bytes) { jpeg.scanImageData(bytes); }
+  int number(exif::TagKey key) const {
+    const auto* value = jpeg.exifMetaData().tagValue(key);
+    return value && value->get<exif::Number>() ? value->get<exif::Number>()->int32Value() : -1;
+  }
+  std::string text(exif::TagKey key) const {
+    const auto* value = jpeg.exifMetaData().tagValue(key);
+    const auto* s = value ? value->get<std::string>() : nullptr;
+    return s ? s->substr(0, s->find('\0')) : "<missing>";
+  }
+};
+
 TEST_F(PhotoAlbumTest, WritesTheNextNumberAndCompletesOnTheMainThreadAfterItsWork) {
   ASSERT_TRUE(NSFileManager::defaultManager().createDirectoryAtPath(kRoll, true));
   ASSERT_TRUE(writeToFile(std::vector<uint8_t>{1}, kRoll + "IMG_0041.JPG", true));
@@ -62,6 +79,30 @@ TEST_F(PhotoAlbumTest, WritesTheNextNumberAndCompletesOnTheMainThreadAfterItsWor
   ASSERT_TRUE(decoded);
   EXPECT_EQ(decoded->width(), 8);
   EXPECT_EQ(dataWithContentsOfFile(kRoll + "IMG_0041.JPG"), std::vector<uint8_t>{1});
+  // As a phone's album writes it: when and with what it was taken, the size as stored.
+  const Exif tags(*written);
+  EXPECT_EQ(tags.text(271) + ", " + tags.text(272), "Apple, Phone");
+  EXPECT_EQ(tags.text(36867), "2010:06:15 12:00:00");
+  EXPECT_EQ(tags.text(306), tags.text(36867));
+  EXPECT_EQ(tags.number(40962), 8);
+  EXPECT_EQ(tags.number(40963), 6);
+}
+
+// Each picture's Orientation tag says how it is turned; a model in any
+// language is written in its ASCII form.
+TEST_F(PhotoAlbumTest, EachOrientationGetsItsTag) {
+  DeviceProfile profile;
+  profile.model = "iPh\xC3\xB8ne";
+  useDevice(profile);
+  const std::pair<UIImageOrientation, int> orientations[] = {
+      {UIImageOrientationUp, 1}, {UIImageOrientationDown, 3}, {UIImageOrientationLeft, 8}, {UIImageOrientationRight, 6}};
+  for (const auto& [orientation, tag] : orientations) {
+    UIImageWriteToSavedPhotosAlbum(std::make_shared<UIImage>(picture()->CGImage(), orientation), {}, nullptr);
+    ASSERT_TRUE(runUntilWorkersEnd(10));
+    const Exif tags(dataWithContentsOfFile(PhotoAlbum::current().writtenPaths().back()).value_or(exif::Bytes{}));
+    EXPECT_EQ(tags.number(274), tag);
+    EXPECT_EQ(tags.text(272), "iPh?ne");
+  }
 }
 
 TEST_F(PhotoAlbumTest, InjectedFaultsApplyToTheirSaveOnly) {
