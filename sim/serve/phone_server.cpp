@@ -296,7 +296,12 @@ void PhoneServer::start() {
 }
 
 void PhoneServer::stop() {
+  // Open event streams first write what is left (the end above all): once
+  // the server stops, it calls on none of them again.
   impl_->feed.close();
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  while (impl_->streams > 0 && std::chrono::steady_clock::now() < until)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
   impl_->http.stop();
   if (impl_->thread.joinable()) impl_->thread.join();
 }

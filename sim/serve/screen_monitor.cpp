@@ -6,6 +6,7 @@
 #include "sim/serve/phone_feed.h"
 #include "sim/serve/screen_signature.h"
 
+#include <algorithm>
 #include <functional>
 
 namespace holdstill::sim::serve {
@@ -94,16 +95,22 @@ bool ScreenMonitor::refresh() {
 
 void ScreenMonitor::run() {
   auto last = std::chrono::steady_clock::now() - kFrameInterval;
+  std::chrono::steady_clock::duration cost{};
   std::unique_lock lock(mutex_);
   for (;;) {
     wake_.wait(lock, [&] { return stopping_ || (dirty_ && watchers_ > 0); });
     if (stopping_) return;
-    // No more than kMaxFramesPerSecond; what changes meanwhile goes with the next.
-    if (wake_.wait_until(lock, last + kFrameInterval, [&] { return stopping_; })) return;
+    // No more than kMaxFramesPerSecond, and no more than two thirds of
+    // the time spent capturing (a screen that is costly to draw must not
+    // starve the phone); what changes meanwhile goes with the next.
+    if (wake_.wait_until(lock, last + std::max<std::chrono::steady_clock::duration>(kFrameInterval, cost * 3 / 2),
+                         [&] { return stopping_; }))
+      return;
     dirty_ = false;
     lock.unlock();
     last = std::chrono::steady_clock::now();
     const bool answered = capture();
+    cost = std::chrono::steady_clock::now() - last;
     lock.lock();
     if (!answered) dirty_ = true;
   }

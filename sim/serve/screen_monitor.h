@@ -2,8 +2,10 @@
 // ScreenMonitor: watches the phone for the page. After each task of the
 // main run loop it compares a cheap key of the screen and the state (see
 // screen_signature.h) with the one of its last capture; when they differ,
-// it captures, at most kMaxFramesPerSecond times a second and only while
-// someone watches, the screen and the phone's state on the main thread. On
+// it captures, at most kMaxFramesPerSecond times a second (fewer when a
+// capture takes long: it waits half as long again as the last one took)
+// and only while someone watches, the screen and the phone's state on the
+// main thread. On
 // its own thread it then compares them with what it sent last and
 // publishes a frame (PNG) or state only when it changed. The camera roll's
 // facts are read from the files here too, each picture once.
