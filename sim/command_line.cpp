@@ -1,12 +1,15 @@
 #include "sim/commands.h"
 
+#include "sim/serve/serve_command.h"
+
 #include <charconv>
 #include <cmath>
 
 namespace holdstill::sim {
 namespace {
 
-constexpr const char* kUsage = R"(usage: holdstill run [SCENARIO.json] [--device DIR] [--screenshots DIR]
+constexpr const char* kUsage = R"(usage: holdstill run [SCENARIO.json] [--device DIR] [--screenshots DIR] [--report DIR]
+       holdstill serve [SCENARIO.json] [--device DIR] [--port N] [--host ADDR]
        holdstill trace-steadiness TRACE.csv [--sensitivity N]
        holdstill record-motion still|shaking [--seconds S] [--seed N]
        holdstill compose PICTURE -o OUT.jpg [--lat DEG --lon DEG [--alt M]]
@@ -23,10 +26,23 @@ run               Runs the application on a simulated phone in simulated time,
                   the phone (settings, camera roll) in DIR between runs; by
                   default a fresh one is made in a temporary folder.
                   --screenshots DIR writes a PNG of the screen at every
-                  notable event and at the scenario's times. Exit status: 0
+                  notable event and at the scenario's times. --report DIR
+                  writes DIR/index.html: the scenario, every event line with
+                  the screen at that moment, the camera roll (thumbnails,
+                  positions, map links, the files) and the exit status; it
+                  opens offline in any browser. Exit status: 0
                   the application quit with 0 or the time ran out, 1 it
                   stalled or failed, 2 the scenario cannot be read.
 
+serve             Runs the application on a simulated phone in real time and
+                  serves it as a web page (default http://127.0.0.1:8080/):
+                  the live screen to touch, motion, GPS and clock controls,
+                  the camera roll and the event log; the same through an
+                  HTTP JSON API (see README.md). The scenario still plays
+                  (its time limit aside). --port 0 takes any free port;
+                  --host ADDR listens elsewhere than on the loopback
+                  address. Ctrl-C, or POST /api/quit, switches the phone off
+                  once no picture is being saved.
 trace-steadiness  Replays a recorded accelerometer log (rows t,x,y,z: seconds
                   and g) through the steadiness detector, armed as the camera
                   overlay arms it for a steady shot, in simulated time. The
@@ -106,6 +122,7 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     if (args.empty()) throw UsageError("no command given");
     const std::vector<std::string> rest(args.begin() + 1, args.end());
     if (args[0] == "run") return runApplication(rest, out, err);
+    if (args[0] == "serve") return serve::serveCommand(rest, out, err);
     if (args[0] == "trace-steadiness")
       traceSteadiness(rest, out);
     else if (args[0] == "record-motion")

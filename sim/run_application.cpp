@@ -6,17 +6,21 @@
 #include "platform/runloop/run_loop.h"
 #include "platform/ui/application.h"
 #include "sim/commands.h"
+#include "sim/line_tap.h"
 #include "sim/phone_session.h"
+#include "sim/report/run_report.h"
 #include "sim/run_watch.h"
 #include "sim/scenario.h"
+
+#include <optional>
 
 namespace holdstill::sim {
 
 using namespace platform;
 namespace fs = std::filesystem;
 
-int runApplication(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  const Arguments arguments = parseArguments(args, {"--device", "--screenshots"});
+int runApplication(const std::vector<std::string>& args, std::ostream& printed, std::ostream& err) {
+  const Arguments arguments = parseArguments(args, {"--device", "--screenshots", "--report"});
   if (arguments.positional.size() > 1) throw UsageError("run takes at most one scenario file");
   Scenario scenario;
   try {
@@ -41,6 +45,15 @@ int runApplication(const std::vector<std::string>& args, std::ostream& out, std:
     fs::create_directories(screenshots, error);
     if (!fs::is_directory(screenshots)) throw CommandError(screenshots.string() + ": cannot make the screenshot folder");
   }
+
+  // With a report, every line printed also goes to it.
+  std::optional<RunReport> report;
+  std::optional<LineTap> tap;
+  if (auto given = arguments.options.find("--report"); given != arguments.options.end()) {
+    report.emplace(given->second);
+    tap.emplace(printed, [&report](const std::string& line) { report->line(line); });
+  }
+  std::ostream& out = tap ? *tap : printed;
 
   try {
     bootPhone(scenario, root);
@@ -97,6 +110,10 @@ int runApplication(const std::vector<std::string>& args, std::ostream& out, std:
   for (const auto& url : opened) out << "  " << url << "\n";
   if (!screenshots.empty()) out << "screenshots " << screenshots.string() << ": " << watch.screenshotCount() << "\n";
   out << "exit status " << outcome << "\n";
+  if (report) {
+    const fs::path page = report->write(scenario.file, Device::current()->hostPath(kCameraRollPath), outcome);
+    printed << "report " << page.string() << "\n";
+  }
   if (outcome != 0) err << "holdstill: " << ending << "\n";
   return outcome;
 }

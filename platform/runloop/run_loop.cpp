@@ -60,6 +60,7 @@ void RunLoop::runFor(TimeInterval seconds) { impl_->core->runFor(seconds); }
 void RunLoop::setWatchdog(TimeInterval when, Task task) {
   impl_->core->setWatchdog(when, std::move(task));
 }
+void RunLoop::setPace(double speed) { impl_->core->scheduler().setPace(speed); }
 void RunLoop::setObserver(Task observer) { impl_->core->setObserver(std::move(observer)); }
 void RunLoop::stop(int status) { impl_->core->stop(status); }
 bool RunLoop::stopped() const { return impl_->core->stopped(); }

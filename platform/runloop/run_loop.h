@@ -14,7 +14,9 @@
 //    jumps to the earliest due timer or sleeper. Platform threads take turns
 //    (only one runs at a time) in a fixed order, so the same inputs give the
 //    same results on every run, at any machine speed.
-//  - RealTime (interactive use): the wall clock; timers wait for real.
+//    Paced (setPace), the virtual clock follows the wall clock instead of
+//    jumping ahead of it, with the same turn-taking.
+//  - RealTime: the wall clock; timers wait for real.
 //
 // Tasks due at the same loop time run in the order they were queued. In
 // Virtual mode platform threads must block through the platform
@@ -63,6 +65,15 @@ class RunLoop {
   // kStalledStatus). One per loop; a new one replaces the old. Virtual
   // mode; any thread.
   void setWatchdog(TimeInterval when, Task task);
+
+  // Paces the virtual clock for interactive use: time moves only when
+  // nothing can run, as before, but never ahead of the wall clock times
+  // `speed` (counted from this call); 0 holds it still, a later call
+  // resumes or changes the speed. While the loop waits for its time, work
+  // posted from another thread runs at once, at the current paced time; a
+  // paced loop with nothing scheduled waits for such work instead of
+  // stalling. Virtual mode only (ignored otherwise); any thread.
+  void setPace(double speed);
 
   // Runs until stop(); returns the status given to stop() (or
   // kStalledStatus). Main thread only (std::logic_error otherwise).

@@ -155,10 +155,40 @@ void Scheduler::unpark(const std::shared_ptr<Participant>& p) {
   Lock lock(mutex_);
   p->permit = true;
   if (p->state != Participant::State::Parked) return;
-  if (p->registered && isVirtual())
+  if (p->registered && isVirtual()) {
     p->state = Participant::State::Runnable;  // runs when the baton reaches it
-  else
+    if (pace_ >= 0) paceWait_.notify_all();
+  } else {
     p->cv.notify_one();
+  }
+}
+
+void Scheduler::setPace(double speed) {
+  if (!isVirtual() || !(speed >= 0)) return;
+  const Participant* caller = self().get();
+  Lock lock(mutex_);
+  // From the time the clock shows now: the paced time, but not past the
+  // next wake time.
+  TimeInterval from = virtualNow_.load(std::memory_order_relaxed);
+  if (pace_ >= 0) {
+    TimeInterval earliest = kNever;
+    for (const auto& p : order_)
+      if (p->state == Participant::State::Parked) earliest = std::min(earliest, p->wakeAt);
+    from = std::max(from, std::min(pacedNow(), earliest));
+    // Not under another thread's running task: it keeps its time.
+    const bool othersRun = holder_ != nullptr && holder_ != caller && holder_->state == Participant::State::Runnable;
+    if (!othersRun) virtualNow_.store(from, std::memory_order_release);
+  }
+  paceOrigin_ = from;
+  paceWallOrigin_ = std::chrono::steady_clock::now();
+  pace_ = speed;
+  paceWait_.notify_all();
+}
+
+TimeInterval Scheduler::pacedNow() const {
+  const double wall =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - paceWallOrigin_).count();
+  return paceOrigin_ + wall * pace_;
 }
 
 bool Scheduler::yieldToOthers(Participant& self) {
@@ -186,7 +216,7 @@ Participant* Scheduler::nextRunnable(const Participant* after) const {
 void Scheduler::passBaton(Lock& lock, Participant& from) {
   (void)lock;
   Participant* next = nextRunnable(&from);
-  if (next == nullptr && advanceTime()) next = nextRunnable(&from);
+  if (next == nullptr && advanceTime(lock)) next = nextRunnable(&from);
   if (next == nullptr) next = stall();
   holder_ = next;
   if (next != &from) next->cv.notify_one();
@@ -207,7 +237,8 @@ void Scheduler::wakeWatcher(const Participant& blocking) {
     main.cv.notify_one();
 }
 
-bool Scheduler::advanceTime() {
+bool Scheduler::advanceTime(Lock& lock) {
+  if (pace_ >= 0) return advancePaced(lock);
   TimeInterval earliest = kNever;
   bool strong = false;  // some wake time other than a watchdog's
   for (const auto& p : order_)
@@ -222,6 +253,37 @@ bool Scheduler::advanceTime() {
     if (p->state == Participant::State::Parked && p->wakeAt <= now)
       p->state = Participant::State::Runnable;
   return true;
+}
+
+// Waits (the mutex released) until the paced clock reaches the earliest
+// wake time, or until some thread is made runnable; the clock moves up to
+// the paced time either way. Always ends with a runnable thread.
+bool Scheduler::advancePaced(Lock& lock) {
+  for (;;) {
+    if (nextRunnable(nullptr) != nullptr) return true;
+    TimeInterval earliest = kNever;
+    for (const auto& p : order_)
+      if (p->state == Participant::State::Parked) earliest = std::min(earliest, p->wakeAt);
+    const TimeInterval paced = pacedNow();
+    const TimeInterval now = virtualNow_.load(std::memory_order_relaxed);
+    if (earliest <= paced) {
+      virtualNow_.store(std::max(now, earliest), std::memory_order_release);
+      for (const auto& p : order_)
+        if (p->state == Participant::State::Parked && p->wakeAt <= earliest)
+          p->state = Participant::State::Runnable;
+      return true;
+    }
+    if (paced > now) virtualNow_.store(paced, std::memory_order_release);
+    if (pace_ > 0 && earliest <= kFarFuture) {
+      const auto until = paceWallOrigin_ + std::chrono::ceil<std::chrono::steady_clock::duration>(
+                                               std::chrono::duration<double>((earliest - paceOrigin_) / pace_));
+      paceWait_.wait_until(lock, until);
+    } else {
+      paceWait_.wait(lock);
+    }
+    const TimeInterval woke = std::min(pacedNow(), earliest);
+    if (woke > virtualNow_.load(std::memory_order_relaxed)) virtualNow_.store(woke, std::memory_order_release);
+  }
 }
 
 Participant* Scheduler::stall() {

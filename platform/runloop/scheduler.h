@@ -17,6 +17,13 @@
 // the main thread idling in run() is told so (it returns kStalledStatus);
 // any other all-blocked state is a deadlock and aborts with a message.
 //
+// Paced (Virtual mode, interactive use): time jumps as above, but not before
+// the wall clock, scaled by the pace's speed, reaches the new time; speed 0
+// holds it still. Meanwhile an unpark (work posted from another thread)
+// ends the wait at once, and the clock moves up to the paced time first.
+// A paced scheduler never stalls: with nothing scheduled it waits for such
+// work.
+//
 // RealTime mode: threads run freely; park waits on a condition variable with
 // a wall-clock deadline.
 //
@@ -98,6 +105,10 @@ class Scheduler {
   // caller goes on; returns whether any did. RealTime mode: false.
   bool yieldToOthers(Participant& self);
 
+  // Starts pacing (or changes its speed, from the current time on);
+  // speed 0 pauses. Virtual mode only. Any thread.
+  void setPace(double speed);
+
   // The mutex that also guards the run loop's queue (see LoopCore).
   std::mutex& mutex() { return mutex_; }
 
@@ -106,7 +117,9 @@ class Scheduler {
   Participant* nextRunnable(const Participant* after) const;
   void passBaton(Lock& lock, Participant& from);
   void waitForBaton(Lock& lock, Participant& self);
-  bool advanceTime();
+  bool advanceTime(Lock& lock);
+  bool advancePaced(Lock& lock);
+  TimeInterval pacedNow() const;
   void wakeWatcher(const Participant& blocking);
   Participant* stall();
   std::chrono::steady_clock::time_point wallTime(TimeInterval loopTime) const;
@@ -119,6 +132,12 @@ class Scheduler {
   std::vector<std::shared_ptr<Participant>> order_;  // main first, then workers
   Participant* holder_ = nullptr;                    // virtual mode: the baton
   int liveWorkers_ = 0;
+  // Pacing, guarded by mutex_: off while pace_ is negative. The paced time
+  // is paceOrigin_ + (wall clock − paceWallOrigin_) × pace_.
+  double pace_ = -1;
+  TimeInterval paceOrigin_ = 0;
+  std::chrono::steady_clock::time_point paceWallOrigin_;
+  std::condition_variable paceWait_;
 };
 
 }  // namespace platform::detail

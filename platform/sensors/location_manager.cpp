@@ -9,14 +9,30 @@ namespace platform {
 
 LocationService& LocationService::current() { return Device::current()->state<LocationService>(); }
 
+void LocationService::play(LocationReplay replay) {
+  replay_ = std::move(replay);
+  std::erase_if(managers_, [](const auto& weak) { return weak.expired(); });
+  for (const auto& weak : managers_)
+    if (auto manager = weak.lock(); manager && manager->updating()) manager->follow(replay_);
+}
+
 void CLLocationManager::startUpdatingLocation() {
   updating_ = true;
-  const std::uint64_t generation = ++generation_;
   lastReported_.reset();
+  LocationService& service = LocationService::current();
+  auto& started = service.managers_;
+  const bool known = std::any_of(started.begin(), started.end(),
+                                 [this](const auto& weak) { return weak.lock().get() == this; });
+  if (!known) started.push_back(weak_from_this());
+  follow(service.replay());
+}
+
+void CLLocationManager::follow(const LocationReplay& replay) {
+  const std::uint64_t generation = ++generation_;
   RunLoop& loop = RunLoop::main();
   const TimeInterval now = loop.now();
   std::weak_ptr<CLLocationManager> weak = weak_from_this();
-  for (const LocationEvent& event : LocationService::current().replay().events()) {
+  for (const LocationEvent& event : replay.events()) {
     loop.postAt(std::max(now, event.at), [weak, generation, event] {
       auto self = weak.lock();
       if (self && self->updating_ && self->generation_ == generation) self->deliver(event);

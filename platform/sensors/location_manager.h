@@ -35,7 +35,7 @@ class CLLocationManagerDelegate {
 
 // The replay of one device; scenarios and tests set it before the
 // application starts its manager (a manager takes the replay it finds
-// when started).
+// when started), or switch to another while managers run (play).
 class LocationService {
  public:
   explicit LocationService(Device&) {}
@@ -43,9 +43,17 @@ class LocationService {
   static LocationService& current();
   void setReplay(LocationReplay replay) { replay_ = std::move(replay); }
   const LocationReplay& replay() const { return replay_; }
+  // Replaces the replay at once: what the old one has not delivered yet is
+  // dropped, and every manager updating now delivers the new one instead,
+  // as it would have from its start (an event already due arrives at
+  // once); an empty replay switches the fixes off. The distance filter
+  // keeps its reference.
+  void play(LocationReplay replay);
 
  private:
+  friend class CLLocationManager;
   LocationReplay replay_;
+  std::vector<std::weak_ptr<CLLocationManager>> managers_;  // started ones
 };
 
 class CLLocationManager : public std::enable_shared_from_this<CLLocationManager> {
@@ -72,7 +80,10 @@ class CLLocationManager : public std::enable_shared_from_this<CLLocationManager>
   const CLLocationRef& location() const { return lastReported_; }
 
  private:
+  friend class LocationService;
   void deliver(const LocationEvent& event);
+  // Schedules the replay's events under a new generation.
+  void follow(const LocationReplay& replay);
 
   std::weak_ptr<CLLocationManagerDelegate> delegate_;
   CLLocationDistance distanceFilter_ = kCLDistanceFilterNone;

@@ -4,8 +4,10 @@
 #include "platform/runloop/timer.h"
 #include "tests/platform/run_loop_fixture.h"
 
+#include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace platform {
@@ -101,6 +103,49 @@ TEST_F(RunLoopTest, AWorkerSleepingOnTheClockLetsTheWatchdogFireAndItsEndIsAStal
   EXPECT_EQ(loop().run(), RunLoop::kStalledStatus);
   EXPECT_EQ(firedAt, 5.5);
   EXPECT_EQ(loop().now(), 8.0);
+}
+
+// Paced: time never runs ahead of the wall clock times the speed (a lower
+// bound, so machine speed cannot fail it), a paused clock still runs work
+// posted from elsewhere, and a loop with nothing to do waits for such work.
+TEST_F(RunLoopTest, APacedClockFollowsTheWallClockAndPausedOrIdleItWaitsForPostedWork) {
+  const auto start = std::chrono::steady_clock::now();
+  loop().setPace(10);
+  double ranAt = -1;
+  loop().postAt(0.5, [&] { ranAt = RunLoop::main().now(); });
+  loop().runUntil([&] { return ranAt >= 0; }, 1);
+  EXPECT_EQ(ranAt, 0.5);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(50));
+
+  for (double speed : {0.0, 1.0}) {
+    SCOPED_TRACE(speed);
+    loop().setPace(speed);
+    bool timerFired = false;
+    const double pausedAt = loop().now();
+    auto timer = NSTimer::scheduledTimerWithTimeInterval(speed == 0 ? 0.001 : 100,
+                                                         [&](NSTimer&) { timerFired = true; }, false);
+    double first = -1, second = -1;
+    std::thread other([&] {
+      RunLoop::main().post([&] { first = RunLoop::main().now(); });
+      std::this_thread::sleep_for(std::chrono::milliseconds(30));
+      RunLoop::main().post([&] { second = RunLoop::main().now(); });
+    });
+    EXPECT_TRUE(loop().runUntil([&] { return second >= 0; }, 1000));
+    other.join();
+    EXPECT_FALSE(timerFired);
+    EXPECT_GE(first, 0.5);
+    if (speed == 0)
+      EXPECT_TRUE(first == pausedAt && second == first) << "paused: the clock stands still";
+    else
+      EXPECT_GT(second, first) << "posted work runs at the paced time";
+    timer->invalidate();
+  }
+  std::thread stopper([] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    RunLoop::main().stop(9);
+  });
+  EXPECT_EQ(loop().run(), 9) << "nothing scheduled: no stall";
+  stopper.join();
 }
 
 TEST_F(RunLoopTest, PerformOnMainThreadWithWaitOnTheMainThreadRunsAtOnce) {

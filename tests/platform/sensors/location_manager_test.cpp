@@ -117,6 +117,24 @@ TEST_F(LocationManager, AgedFixesAreStampedInThePastAndStoppingEndsDeliveries) {
   EXPECT_EQ(listener->seen.size(), 1u);
 }
 
+TEST_F(LocationManager, PlayingAnotherReplayReplacesWhatARunningManagerHasNotDelivered) {
+  LocationService::current().setReplay(LocationReplay({LocationEvent::fix(1, 10, 0), LocationEvent::fix(5, 20, 0)}));
+  auto listener = std::make_shared<Listener>();
+  auto manager = start(listener, 2.0);
+  loop().runFor(2);
+  LocationService::current().play(LocationReplay({LocationEvent::fix(1, 30, 0), LocationEvent::fix(3, 30.000001, 0),
+                                                  LocationEvent::failure(4, 2, "lost")}));
+  loop().runFor(4);
+  LocationService::current().play(LocationReplay());  // off
+  LocationService::current().play(LocationReplay({LocationEvent::fix(7, 40, 0)}));
+  LocationService::current().play(LocationReplay());
+  loop().runFor(10);
+  std::vector<std::pair<TimeInterval, double>> got;
+  for (const Delivery& d : listener->seen) got.emplace_back(d.at, d.errorCode == -1 ? d.latitude : -d.errorCode);
+  // The due one at once, the next held back by the filter, the error; nothing after "off".
+  EXPECT_EQ(got, (std::vector<std::pair<TimeInterval, double>>{{1, 10}, {2, 30}, {4, -2}}));
+}
+
 TEST_F(LocationManager, AnUnreadableTrackNamesTheFileAndTheLine) {
   const auto path = scratch() / "broken.gpx";
   std::filesystem::create_directories(scratch());
