@@ -1,6 +1,7 @@
 #include "storage/exif_composition.h"
 
 #include "app/module_state.h"
+#include "app/outbound_links.h"
 #include "app/screen_facts.h"
 #include "exif/exf_exception.h"
 #include "exif/exf_jpeg.h"
@@ -50,8 +51,9 @@ void addGPS(exif::EXFMetaData& md, const CLLocation& fix) {
   populateGPS(lon, createLocArray(longitude));
   md.addTagValue(lon, kGPSLongitude);
   md.addTagValue(longitude < 0 ? "W" : "E", kGPSLongitudeRef);
+  // An altitude beyond the accepted range would wrap in its RATIONAL: left out.
   const double altitude = fix.altitude();
-  if (!std::isfinite(altitude)) return;
+  if (!(altitude >= exif::kLowestAltitude && altitude <= exif::kHighestAltitude)) return;
   md.addTagValue(Number::fromUInt8(altitude < 0 ? 1 : 0), kGPSAltitudeRef);
   md.addTagValue(Number::fromDouble(std::fabs(altitude)), kGPSAltitude);
 }
@@ -70,7 +72,7 @@ void addPictureTags(exif::EXFMetaData& md, const std::shared_ptr<UIImage>& image
                        image->imageOrientation() == UIImageOrientationUp && !orientationLandscape;
   md.addTagValue(Number::fromInt32(upright ? 1 : 6), kOrientation);
   md.addTagValue(stringWithFormat("%@ v%@", facts.appName, facts.appVersion), kSoftware);
-  md.addTagValue(stringWithFormat("%@ v%@ from ", facts.appName, facts.appVersion) + kMakerDomain,
+  md.addTagValue(stringWithFormat("%@ v%@ from ", facts.appName, facts.appVersion) + std::string(kMakerDomain),
                  kUserComment);
   md.addTagValue("Apple", kMake);
   md.addTagValue(facts.device.model, kModel);
