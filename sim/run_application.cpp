@@ -8,6 +8,7 @@
 #include "platform/album/photo_album.h"
 #include "platform/camera/camera_feed.h"
 #include "platform/camera/camera_view_controller.h"
+#include "platform/camera/photo_library_view_controller.h"
 #include "platform/device/device.h"
 #include "platform/foundation/string_format.h"
 #include "platform/foundation/user_defaults.h"
@@ -18,11 +19,16 @@
 #include "platform/sensors/location_replay.h"
 #include "platform/ui/alert_view.h"
 #include "platform/ui/application.h"
+#include "platform/ui/bar_button_item.h"
+#include "platform/ui/ui_state.h"
 #include "platform/ui/window.h"
 #include "platform/web/web_view.h"
 #include "sim/commands.h"
 #include "sim/run_watch.h"
 #include "sim/scenario.h"
+#include "storage/save_record.h"
+
+#include <algorithm>
 
 #include <stdlib.h>
 
@@ -36,8 +42,14 @@ namespace {
 // Where the application's opened addresses are kept on the device.
 constexpr const char* kOpenedURLsPath = "/private/var/mobile/Library/OpenedURLs.txt";
 
+// $HOLDSTILL_SCENARIOS, else an installed copy's (prefix/share/holdstill
+// beside prefix/bin), else the source tree's.
 fs::path defaultScenario() {
   if (const char* given = std::getenv("HOLDSTILL_SCENARIOS")) return fs::path(given) / "default.json";
+  std::error_code error;
+  const fs::path program = fs::read_symlink("/proc/self/exe", error);
+  const fs::path installed = program.parent_path().parent_path() / "share/holdstill/scenarios/default.json";
+  if (!error && fs::is_regular_file(installed, error)) return installed;
   return fs::path(HOLDSTILL_SCENARIOS_DIR) / "default.json";
 }
 
@@ -67,7 +79,8 @@ std::shared_ptr<Device> makeDevice(const Scenario& s, const fs::path& root) {
   profile.clockOrigin = *parseLocalTime(s.device.start, s.device.utcOffsetMinutes);
   const fs::path bundle = Device::locateAppBundle();
   if (bundle.empty())
-    throw CommandError("no application bundle (a resources folder holding Info.json) next to the program");
+    throw CommandError("no application bundle (a resources folder holding Info.json, or share/holdstill/resources) "
+                       "next to the program");
   return std::make_shared<Device>(root, profile, bundle);
 }
 
@@ -141,6 +154,7 @@ void setUpCameraAndAlbum(const Scenario& s) {
   CameraFeed::current().setPictures(std::move(pictures));
   for (int n : s.albumFailAt) PhotoAlbum::current().failAt(n);
   for (int n : s.albumElsewhereAt) PhotoAlbum::current().elsewhereAt(n);
+  if (s.albumSeconds) PhotoAlbum::current().setWorkSeconds(*s.albumSeconds);
 }
 
 // The newest shown alert, or null.
@@ -187,6 +201,15 @@ void play(const Scenario::Event& e, RunWatch& watch) {
       auto root = rootViewController();
       auto picker = root ? root->imagePickerController() : nullptr;
       auto camera = picker ? picker->cameraViewController() : nullptr;
+      if (auto library = picker ? picker->photoLibraryViewController() : nullptr) {
+        // Away from a phone the picker is the photo library, cancelled from its bar.
+        auto cancel = library->navigationItem().rightBarButtonItem();
+        if (cancel && picker->view()->window()) {
+          watch.note("tap on the photo library's " + cancel->title() + " button", false);
+          cancel->sendAction();
+          break;
+        }
+      }
       auto cancel = camera ? camera->cancelButton() : nullptr;
       if (!cancel || !cancel->window()) {
         watch.note("tap on the camera's cancel button: the camera is not open", false);
@@ -206,8 +229,21 @@ void play(const Scenario::Event& e, RunWatch& watch) {
 }  // namespace
 
 int runApplication(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  const Arguments arguments = parseArguments(args, {"--device", "--screenshots"});
+  std::vector<std::string> words;
+  bool keepDevice = false;
+  for (const std::string& word : args) {
+    if (word != "--keep-device") {
+      words.push_back(word);
+    } else if (keepDevice) {
+      throw UsageError("--keep-device is given twice");
+    } else {
+      keepDevice = true;
+    }
+  }
+  const Arguments arguments = parseArguments(words, {"--device", "--screenshots"});
   if (arguments.positional.size() > 1) throw UsageError("run takes at most one scenario file");
+  if (keepDevice && arguments.options.contains("--device"))
+    throw UsageError("--keep-device keeps the temporary phone; a phone given with --device stays anyway");
   Scenario scenario;
   try {
     scenario = readScenario(arguments.positional.empty() ? defaultScenario() : fs::path(arguments.positional[0]));
@@ -234,24 +270,38 @@ int runApplication(const std::vector<std::string>& args, std::ostream& out, std:
     if (!fs::is_directory(screenshots)) throw CommandError(screenshots.string() + ": cannot make the screenshot folder");
   }
 
+  // Whatever way the run ends, a temporary phone goes unless asked to stay.
+  struct TemporaryPhone {
+    fs::path root;
+    ~TemporaryPhone() {
+      std::error_code ignored;
+      if (!root.empty()) fs::remove_all(root, ignored);
+    }
+  } temporary{madeRoot && !keepDevice ? root : fs::path()};
+
+  // A run starts afresh, whatever an earlier run in this process left.
   RunLoop::resetMain(RunLoop::Mode::Virtual);
+  resetUserInterface();
   Device::setCurrent(makeDevice(scenario, root));
+  clearSaveRecords();
   try {
     scheduleMotion(scenario);
     scheduleLocation(scenario);
   } catch (const ScenarioError& e) {
     err << "holdstill: " << e.what() << "\n";
     Device::setCurrent(nullptr);
-    std::error_code ignored;
-    if (madeRoot) fs::remove_all(root, ignored);
     return 2;
   }
   out << "holdstill run " << scenario.file.string() << "\n"
       << "phone: " << scenario.device.model << " \"" << scenario.device.name << "\", " << scenario.device.language
-      << ", " << scenario.device.start << " local; device folder " << root.string() << "\n";
+      << ", " << scenario.device.start << " local; device folder " << root.string()
+      << (temporary.root.empty() ? "" : " (removed at the end)") << "\n";
   setUpCameraAndAlbum(scenario);
   NSUserDefaults& defaults = NSUserDefaults::standardUserDefaults();
   for (const auto& [key, value] : scenario.settings) defaults.setObject(value, key);
+  // The storage faults begin with the launch.
+  if (scenario.device.freeBytes) Device::current()->setFreeBytes(*scenario.device.freeBytes);
+  if (scenario.device.readOnly) Device::current()->setReadOnly(true);
   UIApplication::sharedApplication().setOpenedURLLog(kOpenedURLsPath);
 
   RunWatch watch(out, screenshots);
@@ -295,15 +345,39 @@ int runApplication(const std::vector<std::string>& args, std::ostream& out, std:
   }
   watch.note(ending, true);
 
+  // Every shutter press should have left a picture: one that did not is lost.
+  const auto records = saveRecords();
+  const auto count = [&](SaveRecord::Result result) {
+    return static_cast<int>(std::count_if(records.begin(), records.end(),
+                                          [result](const SaveRecord& r) { return r.result == result; }));
+  };
+  const int saved = count(SaveRecord::Result::Saved) + count(SaveRecord::Result::Rescued);
+  const int unfinished = std::max(0, watch.shutterPresses() - static_cast<int>(records.size()));
+  const int lost = count(SaveRecord::Result::Lost) + unfinished;
+  if (lost > 0 && outcome == 0) {
+    outcome = 1;
+    ending = stringWithFormat(lost == 1 ? "%d picture lost" : "%d pictures lost", lost);
+  }
+
   const auto roll = readCameraRoll();
-  out << "camera roll " << Device::current()->hostPath(kCameraRollPath).string() << ": " << roll.size()
+  out << "camera roll " << Device::current()->hostPath(kPicturesPath).string() << ": " << roll.size()
       << (roll.size() == 1 ? " picture\n" : " pictures\n");
-  for (const auto& entry : roll)
-    out << "  " << entry.name << "  " << (entry.position ? *entry.position : "no GPS position") << "\n";
+  for (const auto& entry : roll) {
+    // Why a picture saved by this run has no position, as its save knew it.
+    std::string why;
+    for (const auto& r : records)
+      if (!r.geotagged && !r.why.empty() && pictureName(r.path) == entry.name) why = ": " + r.why;
+    out << "  " << entry.name << "  " << (entry.position ? *entry.position : "no GPS position" + why) << "\n";
+  }
+  out << stringWithFormat("shutter presses %d: pictures saved %d (rescued %d), lost %d", watch.shutterPresses(),
+                          saved, count(SaveRecord::Result::Rescued), lost);
+  if (unfinished > 0) out << stringWithFormat(" (%d not saved when the run ended)", unfinished);
+  out << "\n";
   const auto opened = UIApplication::sharedApplication().openedURLs();
   out << "opened URLs: " << opened.size() << "\n";
   for (const auto& url : opened) out << "  " << url << "\n";
   if (!screenshots.empty()) out << "screenshots " << screenshots.string() << ": " << watch.screenshotCount() << "\n";
+  if (!temporary.root.empty()) out << "device folder " << root.string() << " removed\n";
   out << "exit status " << outcome << "\n";
   if (outcome != 0) err << "holdstill: " << ending << "\n";
   return outcome;
