@@ -67,8 +67,9 @@ replay-gps        Runs the location tracker on the track's points in simulated
                   at 2010-06-15 12:00:00 UTC, as a scenario's does by default.
                   With --keep-times each fix carries its own time from the
                   file instead of its arrival time, so a first fix recorded
-                  more than 300 s before that is stale. Prints, per fix or error the tracker receives, the
-                  time, the verdict and the GPS badge's text, then the counts.
+                  more than 300 s before that is stale. Prints, per fix or
+                  error the tracker receives, the time, the verdict and the
+                  GPS badge's text, then the counts.
 
 Exit status: 0 done, 1 bad file, rows or values, 2 wrong usage.
 )";
