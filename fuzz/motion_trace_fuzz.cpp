@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 #include <string_view>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
