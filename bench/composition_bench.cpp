@@ -32,13 +32,13 @@ std::shared_ptr<UIImage> cameraPicture() {
 
 CompositionFacts facts() {
   CompositionFacts f;
-  f.device = DeviceFacts{"iPhone", "Bench Phone", true};
+  f.device = DeviceFacts{"iPhone", "Bench Phone"};
   f.appName = "Holdstill";
   f.appVersion = "1.0";
   f.dateTime = "2010:06:15 12:00:00";
   auto appThumb = std::make_shared<UIImage>(
       std::make_shared<const CGImage>(57, 57, std::vector<uint32_t>(57 * 57, 0xFF808080u)));
-  f.processedThumb = std::make_shared<const exif::Bytes>(*addEXIF(appThumb, {}, false, false, f));
+  f.processedThumb = std::make_shared<const exif::Bytes>(*addEXIF(appThumb, {}, false, f));
   f.fix = std::make_shared<const CLLocation>(CLLocationCoordinate2D{47.3769, 8.5417}, 408, 5,
                                              NSDate::dateWithTimeIntervalSince1970(0));
   return f;
@@ -54,7 +54,7 @@ BENCHMARK(BM_PictureEncoding)->Unit(benchmark::kMillisecond);
 void BM_WholeComposition(benchmark::State& state) {
   const auto picture = cameraPicture();
   const CompositionFacts f = facts();
-  for (auto _ : state) benchmark::DoNotOptimize(addEXIF(picture, {}, false, true, f));
+  for (auto _ : state) benchmark::DoNotOptimize(addEXIF(picture, {}, true, f));
 }
 BENCHMARK(BM_WholeComposition)->Unit(benchmark::kMillisecond);
 
@@ -68,7 +68,7 @@ BENCHMARK(BM_ThumbnailShrink)->Unit(benchmark::kMillisecond);
 void BM_ThumbnailComposition(benchmark::State& state) {
   const auto small = shrinkImage(cameraPicture(), kThumbnailWidth, kThumbnailHeight);
   const CompositionFacts f = facts();
-  for (auto _ : state) benchmark::DoNotOptimize(addEXIF(small, {}, false, false, f));
+  for (auto _ : state) benchmark::DoNotOptimize(addEXIF(small, {}, false, f));
 }
 BENCHMARK(BM_ThumbnailComposition)->Unit(benchmark::kMillisecond);
 
@@ -76,7 +76,7 @@ BENCHMARK(BM_ThumbnailComposition)->Unit(benchmark::kMillisecond);
 void BM_ExifAndRebuild(benchmark::State& state) {
   const exif::Bytes jpeg = UIImageJPEGRepresentation(cameraPicture(), kPictureQuality);
   const CompositionFacts f = facts();
-  for (auto _ : state) benchmark::DoNotOptimize(addEXIF(nullptr, jpeg, false, true, f));
+  for (auto _ : state) benchmark::DoNotOptimize(addEXIF(nullptr, jpeg, true, f));
 }
 BENCHMARK(BM_ExifAndRebuild)->Unit(benchmark::kMillisecond);
 

@@ -159,7 +159,8 @@ class RootViewController : public platform::UIViewController,
   // ---- composition (see storage/exif_composition.h), with the
   // application's facts, the current location and the application thumbnail.
   // With a file name the result is written there atomically and nothing is
-  // returned. Nothing also when the composition fails.
+  // returned. Nothing also when the composition fails. The landscape flag
+  // decides nothing: the picture's own orientation says how it is shown.
   std::optional<exif::Bytes> addEXIF(const std::shared_ptr<platform::UIImage>& image,
                                      const exif::Bytes& jpeg, const std::string& filename,
                                      bool orientationLandscape, bool thumbnail) const;

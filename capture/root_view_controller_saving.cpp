@@ -60,7 +60,7 @@ void RootViewController::loadGeotaggingViews() {
   // The application thumbnail, composed once; seeing no thumbnail yet, it
   // gets no thumbnail and no GPS tags of its own.
   if (auto appThumb = UIImage::imageNamed("appthumb.png")) {
-    auto composed = holdstill::addEXIF(appThumb, {}, false, false, CompositionFacts::current(nullptr, nullptr));
+    auto composed = holdstill::addEXIF(appThumb, {}, false, CompositionFacts::current(nullptr, nullptr));
     if (composed) _processedThumb.set(std::make_shared<const exif::Bytes>(std::move(*composed)));
   }
 }
@@ -69,8 +69,8 @@ void RootViewController::loadGeotaggingViews() {
 
 std::optional<exif::Bytes> RootViewController::addEXIF(const std::shared_ptr<UIImage>& image,
                                                        const exif::Bytes& jpeg, const std::string& filename,
-                                                       bool orientationLandscape, bool thumbnail) const {
-  auto composed = holdstill::addEXIF(image, jpeg, orientationLandscape, thumbnail,
+                                                       bool /*orientationLandscape*/, bool thumbnail) const {
+  auto composed = holdstill::addEXIF(image, jpeg, thumbnail,
                                      CompositionFacts::current(_processedThumb.get(), currentLocation()));
   if (!composed || filename.empty()) return composed;
   writeToFile(*composed, filename, true);
@@ -141,9 +141,9 @@ void RootViewController::savePhoto(const std::shared_ptr<UIImage>& picture) {
   // only for a picture that has it.
   std::optional<exif::Bytes> composed;
   if (fix) {
-    composed = holdstill::addEXIF(picture, {}, vbLandscapeDuringSnap, true,
-                                  CompositionFacts::current(_processedThumb.get(), fix));
-    if (!composed) plain.why = "the picture could not be composed with its position";
+    std::string failure;
+    composed = holdstill::addEXIF(picture, {}, true, CompositionFacts::current(_processedThumb.get(), fix), &failure);
+    if (!composed) plain.why = "the picture could not be composed with its position (" + failure + ")";
   }
   _savingWithGPS = composed.has_value();
   RunLoop& main = RunLoop::main();
@@ -206,8 +206,7 @@ void RootViewController::finishedSaveNoGPS(const std::shared_ptr<UIImage>& image
   } else {
     // The album wrote nothing: the picture is written here, as the phone
     // would save it (our EXIF block, no position), under a new name.
-    auto bytes = holdstill::addEXIF(image, {}, vbLandscapeDuringSnap, true,
-                                    CompositionFacts::current(_processedThumb.get(), nullptr));
+    auto bytes = holdstill::addEXIF(image, {}, true, CompositionFacts::current(_processedThumb.get(), nullptr));
     if (!bytes && image) bytes = UIImageJPEGRepresentation(image, static_cast<CGFloat>(kPictureQuality));
     const bool encoded = bytes && !bytes->empty();
     const StoredPicture stored = encoded ? storePictureUnderNewName(*bytes) : StoredPicture{};
@@ -243,7 +242,9 @@ void RootViewController::showSavingProgress() {
   const bool withGPS = _savingWithGPS;
   label->setText(stringWithFormat(localized("Saving"), withGPS ? localized("SavingGPSData") : std::string()));
 
-  const CGSize text = sizeWithFont(label->text(), label->font(), available.size, UILineBreakModeWordWrap);
+  // Wrapped within the width the badge's margins leave, so the badge stays on the screen.
+  const CGSize text = sizeWithFont(label->text(), label->font(),
+                                   CGSizeMake(available.size.width - 40, available.size.height), UILineBreakModeWordWrap);
   const CGFloat width = text.width + 40, height = text.height + 80;
   _savingPhoto->setFrame(CGRectMake((available.size.width - width) / 2, 60, width, height));
   label->setFrame(CGRectMake(7, 4, width - 5 - 2, height - 8));

@@ -21,8 +21,6 @@ namespace {
 
 constexpr double kBarAnimationSeconds = 0.5;
 constexpr const char* kFallbackFolder = "en.lproj";
-// Our notice in the About box, between the version line and our domain.
-constexpr const char* kMakerNotice = "\nMade by Holdstill Labs.\n";
 
 std::string localized(const std::string& key) {
   return NSBundle::mainBundle().localizedStringForKey(key, "", "");
@@ -85,9 +83,9 @@ std::string helpLocalizationFolder() {
 }
 
 std::string aboutMessage() {
-  return stringWithFormat(std::string("%@ v%@") + kMakerNotice + std::string(kMakerDomain) + "%@",
-                          localized("AppName"), vnsAppVersion.value_or(""),
-                          localized("OtherProducts"));
+  // The version line, our notice in the user's language, our domain.
+  return stringWithFormat("%@ v%@\n%@\n" + std::string(kMakerDomain) + "%@", localized("AppName"),
+                          vnsAppVersion.value_or(""), localized("MakerNotice"), localized("OtherProducts"));
 }
 
 HelpViewController::HelpViewController() {

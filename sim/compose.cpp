@@ -116,7 +116,11 @@ void compose(const std::vector<std::string>& args, std::ostream& out) {
     if (altitude < exif::kLowestAltitude || altitude > exif::kHighestAltitude)
       throw CommandError("--alt must lie in [-12000, 100000] m, not '" + *option("--alt") + "'");
   }
-  const UIImageOrientation orientation = orientationArgument(option("--orientation").value_or("up"));
+  // The picture's orientation: as given, or as the camera delivers a shot
+  // with the phone held upright (right) or sideways (--landscape: up).
+  if (landscape && option("--orientation")) throw UsageError("--landscape and --orientation: give one of them");
+  const UIImageOrientation orientation =
+      orientationArgument(option("--orientation").value_or(landscape ? "up" : "right"));
   const std::string language = option("--language").value_or("en");
   if (language != "en" && language != "de" && language != "fr")
     throw CommandError("--language takes en, de or fr, not '" + language + "'");
@@ -135,29 +139,28 @@ void compose(const std::vector<std::string>& args, std::ostream& out) {
 
   const NSBundle& bundle = NSBundle::mainBundle();
   const auto appThumb = UIImage::imageNamed("appthumb.png");
-  if (!appThumb)
-    throw CommandError("the application bundle (" + phone.device().appBundle().string() +
-                       ") has no readable appthumb.png");
 
   CompositionFacts facts;
-  facts.device = DeviceFacts{profile.model, profile.name, profile.model.find("Phone") != std::string::npos};
+  facts.device = DeviceFacts{profile.model, profile.name};
   facts.appName = bundle.localizedStringForKey("AppName", "", "");
   const auto version = bundle.objectForInfoDictionaryKey(kBundleVersionKey);
   facts.appVersion = version ? version->stringValue() : "";
   facts.dateTime = dateTime;
-  // The application thumbnail, as the capture screen composes it.
-  const auto thumb = addEXIF(appThumb, {}, false, false, facts);
-  if (!thumb) throw CommandError("cannot compose the application thumbnail appthumb.png");
-  facts.processedThumb = std::make_shared<const exif::Bytes>(*thumb);
+  // The application thumbnail, as the capture screen composes it; as there,
+  // a missing one leaves the picture's thumbnail without it.
+  if (const auto thumb = appThumb ? addEXIF(appThumb, {}, false, facts) : std::nullopt)
+    facts.processedThumb = std::make_shared<const exif::Bytes>(*thumb);
   if (position)
     facts.fix = std::make_shared<const CLLocation>(*position, altitude, 5.0, NSDate::date());
 
-  const auto composed = addEXIF(picture, {}, landscape, true, facts);
-  if (!composed) throw CommandError(picturePath + ": the picture cannot be composed");
+  std::string failure;
+  const auto composed = addEXIF(picture, {}, true, facts, &failure);
+  if (!composed) throw CommandError(picturePath + ": the picture cannot be composed: " + failure);
   NSError error;
   if (!detail::writeFileAtomically(outPath, *composed, &error)) throw CommandError(error.localizedDescription);
   out << outPath << ": " << composed->size() << " bytes, " << pixels->width() << " x " << pixels->height()
-      << (position ? ", with GPS" : ", without GPS") << "\n";
+      << ", orientation " << exifOrientation(orientation) << (position ? ", with GPS" : ", without GPS")
+      << (facts.processedThumb ? "" : ", no appthumb.png in the bundle") << "\n";
 }
 
 }  // namespace holdstill::sim

@@ -65,6 +65,7 @@ Gravity gravityFor(UIDeviceOrientation orientation) {
   switch (orientation) {
     case UIDeviceOrientation::LandscapeLeft: return {-1, 0, 0};
     case UIDeviceOrientation::LandscapeRight: return {1, 0, 0};
+    case UIDeviceOrientation::PortraitUpsideDown: return {0, 1, 0};
     case UIDeviceOrientation::FaceUp: return {0, 0, -1};
     default: return {0, -1, 0};
   }

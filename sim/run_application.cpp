@@ -84,8 +84,9 @@ int runApplication(const std::vector<std::string>& args, std::ostream& out, std:
   bool timeUp = false;
   // The time limit keeps nothing going: an application that stops doing
   // anything before it is reached has stalled.
-  loop.setWatchdog(scenario.until, [&timeUp, &loop] {
+  loop.setWatchdog(scenario.until, [&timeUp, &loop, &watch] {
     timeUp = true;
+    watch.screenshot("time ran out");  // while the application is still on the screen
     loop.stop(0);
   });
   loop.setObserver([&watch] { watch.check(); });
@@ -108,7 +109,7 @@ int runApplication(const std::vector<std::string>& args, std::ostream& out, std:
     ending = stringWithFormat("the application quit with status %d", status);
     outcome = status == 0 ? 0 : 1;
   }
-  watch.note(ending, true);
+  watch.note(ending, !timeUp);
 
   // Every shutter press should have left a picture: one that did not is lost.
   const auto records = saveRecords();

@@ -171,8 +171,9 @@ UIDeviceOrientation orientationField(const Fields& f) {
   if (text == "portrait") return UIDeviceOrientation::Portrait;
   if (text == "landscapeLeft") return UIDeviceOrientation::LandscapeLeft;
   if (text == "landscapeRight") return UIDeviceOrientation::LandscapeRight;
+  if (text == "upsideDown") return UIDeviceOrientation::PortraitUpsideDown;
   if (text == "faceUp") return UIDeviceOrientation::FaceUp;
-  f.fail(f.name("orientation"), "expected portrait, landscapeLeft, landscapeRight or faceUp");
+  f.fail(f.name("orientation"), "expected portrait, landscapeLeft, landscapeRight, upsideDown or faceUp");
 }
 
 void readDevice(const Json& json, const std::filesystem::path& file, Scenario::Device& device) {

@@ -37,10 +37,6 @@ enum : exif::TagKey {
 constexpr int kJpegCompression = 6;
 constexpr int kUncalibrated = 0xFFFF;
 
-bool hasThumb(const CompositionFacts& facts) {
-  return facts.processedThumb && !facts.processedThumb->empty();
-}
-
 void addGPS(exif::EXFMetaData& md, const CLLocation& fix) {
   const double latitude = fix.coordinate().latitude, longitude = fix.coordinate().longitude;
   if (!std::isfinite(latitude) || !std::isfinite(longitude)) return;
@@ -58,9 +54,9 @@ void addGPS(exif::EXFMetaData& md, const CLLocation& fix) {
   md.addTagValue(Number::fromDouble(std::fabs(altitude)), kGPSAltitude);
 }
 
-// Every tag but the thumbnail's.
-void addPictureTags(exif::EXFMetaData& md, const std::shared_ptr<UIImage>& image, bool orientationLandscape,
-                    const CompositionFacts& facts) {
+// Every tag but the thumbnail's. Texts go in their lossy ASCII form, so
+// that no name in any language keeps a picture from being composed.
+void addPictureTags(exif::EXFMetaData& md, const std::shared_ptr<UIImage>& image, const CompositionFacts& facts) {
   md.addTagValue(Number::fromInt32(kUncalibrated), kColorSpace);
   if (image) {
     const CGSize size = image->size();
@@ -68,24 +64,23 @@ void addPictureTags(exif::EXFMetaData& md, const std::shared_ptr<UIImage>& image
     md.addTagValue(Number::fromInt32(static_cast<std::int32_t>(size.height)), kPixelYDimension);
   }
   md.addTagValue(Number::fromInt32(kJpegCompression), kCompression);
-  const bool upright = !facts.device.isPhone && image &&
-                       image->imageOrientation() == UIImageOrientationUp && !orientationLandscape;
-  md.addTagValue(Number::fromInt32(upright ? 1 : 6), kOrientation);
-  md.addTagValue(stringWithFormat("%@ v%@", facts.appName, facts.appVersion), kSoftware);
-  md.addTagValue(stringWithFormat("%@ v%@ from ", facts.appName, facts.appVersion) + std::string(kMakerDomain),
-                 kUserComment);
+  // One tag turns the picture and its thumbnail, both stored as the camera took them.
+  md.addTagValue(Number::fromInt32(image ? exifOrientation(image->imageOrientation()) : 1), kOrientation);
+  const std::string software = asciiLossy(stringWithFormat("%@ v%@", facts.appName, facts.appVersion));
+  md.addTagValue(software, kSoftware);
+  md.addTagValue(software + " from " + std::string(kMakerDomain), kUserComment);
   md.addTagValue("Apple", kMake);
-  md.addTagValue(facts.device.model, kModel);
+  md.addTagValue(asciiLossy(facts.device.model), kModel);
   md.addTagValue(stringWithFormat("Camera owner, %@", asciiLossy(facts.device.name)), kArtist);
   md.addTagValue(facts.dateTime, kDateTime);
   md.addTagValue(facts.dateTime, kDateTimeOriginal);
   md.addTagValue(facts.dateTime, kDateTimeDigitized);
-  if (hasThumb(facts) && facts.fix) addGPS(md, *facts.fix);
+  if (facts.fix) addGPS(md, *facts.fix);
 }
 
-// The file with `thumb` as its thumbnail, or nothing when the block does
-// not fit its segment.
-std::optional<Bytes> rebuildWith(exif::EXFJpeg& jpeg, const Bytes& thumb) {
+// The file with `thumb` as its thumbnail, or nothing (and why) when the
+// block does not fit its segment.
+std::optional<Bytes> rebuildWith(exif::EXFJpeg& jpeg, const Bytes& thumb, std::string& failure) {
   exif::EXFMetaData& md = jpeg.exifMetaData();
   md.addThumbnailTagValue(Number::fromInt32(kJpegCompression), kCompression);
   md.addThumbnailTagValue(Number::fromInt32(static_cast<std::int32_t>(thumb.size())), kThumbnailLength);
@@ -93,44 +88,59 @@ std::optional<Bytes> rebuildWith(exif::EXFJpeg& jpeg, const Bytes& thumb) {
   Bytes out;
   try {
     jpeg.populateImageData(out);
-  } catch (const exif::EXFException&) {
+  } catch (const exif::EXFException& e) {
+    failure = std::string("the EXIF block cannot be written: ") + e.what();
     return std::nullopt;
   }
   return out;
 }
 
+// The thumbnail's size: 160 × 120, or 120 × 160 for a picture stored
+// taller than wide, so that its shape is kept as stored.
+CGSize thumbnailSize(const UIImage& image) {
+  const bool tall = image.CGImage()->height() > image.CGImage()->width();
+  return tall ? CGSizeMake(kThumbnailHeight, kThumbnailWidth) : CGSizeMake(kThumbnailWidth, kThumbnailHeight);
+}
+
 std::optional<Bytes> compose(const std::shared_ptr<UIImage>& image, std::span<const std::uint8_t> jpegInput,
-                             double quality, bool orientationLandscape, bool thumbnail,
-                             const CompositionFacts& facts) {
+                             double quality, bool thumbnail, const CompositionFacts& facts,
+                             std::string& failure) {
   Bytes encoded;
   if (image) encoded = UIImageJPEGRepresentation(image, static_cast<CGFloat>(quality));
   const std::span<const std::uint8_t> jpegBytes = image ? std::span<const std::uint8_t>(encoded) : jpegInput;
-  if (jpegBytes.empty()) return std::nullopt;
+  if (jpegBytes.empty()) {
+    failure = image ? "the picture cannot be encoded as JPEG" : "no picture and no JPEG to compose";
+    return std::nullopt;
+  }
 
   // The container refers to the encoded picture instead of copying its image
   // data; both outlive it.
   exif::EXFJpeg jpeg;
   jpeg.scanImageDataBorrowed(jpegBytes);
   try {
-    addPictureTags(jpeg.exifMetaData(), image, orientationLandscape, facts);
-  } catch (const exif::EXFException&) {
-    return std::nullopt;  // a value the store refuses: not a picture we can tag
+    addPictureTags(jpeg.exifMetaData(), image, facts);
+  } catch (const exif::EXFException& e) {
+    failure = std::string("a tag value is refused: ") + e.what();
+    return std::nullopt;
   }
 
   const Bytes noThumb;
   const Bytes& appThumb = facts.processedThumb ? *facts.processedThumb : noThumb;
-  if (thumbnail && image && hasThumb(facts)) {
-    // Smaller thumbnails until the block fits, then none at all.
-    const auto small = shrinkImage(image, kThumbnailWidth, kThumbnailHeight);
+  if (thumbnail && image) {
+    // Smaller thumbnails until the block fits, then none at all. Without
+    // an application thumbnail the picture's thumbnail goes without one.
+    const CGSize size = thumbnailSize(*image);
+    const auto small = shrinkImage(image, static_cast<int>(size.width), static_cast<int>(size.height));
+    std::string ignored;
     for (double thumbQuality : kThumbnailQualities) {
-      const auto thumb = compose(small, {}, thumbQuality, false, false, facts);
+      const auto thumb = compose(small, {}, thumbQuality, false, facts, ignored);
       if (!thumb) continue;
-      if (auto out = rebuildWith(jpeg, *thumb)) return out;
+      if (auto out = rebuildWith(jpeg, *thumb, ignored)) return out;
     }
-    return rebuildWith(jpeg, noThumb);
+    return rebuildWith(jpeg, noThumb, failure);
   }
-  if (auto out = rebuildWith(jpeg, appThumb)) return out;
-  return appThumb.empty() ? std::nullopt : rebuildWith(jpeg, noThumb);
+  if (auto out = rebuildWith(jpeg, appThumb, failure)) return out;
+  return appThumb.empty() ? std::nullopt : rebuildWith(jpeg, noThumb, failure);
 }
 
 }  // namespace
@@ -140,7 +150,7 @@ CompositionFacts CompositionFacts::current(std::shared_ptr<const Bytes> processe
   facts.processedThumb = std::move(processedThumb);
   facts.fix = std::move(fix);
   const UIDevice& device = UIDevice::currentDevice();
-  facts.device = DeviceFacts{device.model(), device.name(), isIPhoneDevice()};
+  facts.device = DeviceFacts{device.model(), device.name()};
   facts.appName = NSBundle::mainBundle().localizedStringForKey("AppName", "", "");
   facts.appVersion = vnsAppVersion.value_or("");
   facts.dateTime = exifDateTime(NSDate::date());
@@ -178,8 +188,11 @@ void populateGPS(exif::EXFGPSLoc& target, const std::vector<double>& list) {
 }
 
 std::optional<Bytes> addEXIF(const std::shared_ptr<UIImage>& image, std::span<const std::uint8_t> jpeg,
-                             bool orientationLandscape, bool thumbnail, const CompositionFacts& facts) {
-  return compose(image, jpeg, kPictureQuality, orientationLandscape, thumbnail, facts);
+                             bool thumbnail, const CompositionFacts& facts, std::string* failure) {
+  std::string why;
+  auto out = compose(image, jpeg, kPictureQuality, thumbnail, facts, why);
+  if (!out && failure) *failure = why;
+  return out;
 }
 
 }  // namespace holdstill

@@ -3,7 +3,7 @@
 // carries the application's own EXIF block: make, model, software, owner,
 // the three dates, pixel size, orientation, colour space, user comment, a
 // 160 × 120 thumbnail that is itself a JPEG with such a block, and, when a
-// fix is held and the application thumbnail exists, the GPS position.
+// fix is held, the GPS position.
 //
 // Everything the composition depends on is an argument (CompositionFacts);
 // CompositionFacts::current() gathers them as the application has them.
@@ -25,14 +25,14 @@ namespace holdstill {
 
 // What the composition writes about the device.
 struct DeviceFacts {
-  std::string model = "iPhone";  // Model
-  std::string name;              // user-given; Artist gets its ASCII form
-  bool isPhone = true;           // a phone's pictures are always orientation 6
+  std::string model = "iPhone";  // Model, in its lossy ASCII form
+  std::string name;              // user-given; Artist gets its lossy ASCII form
 };
 
 struct CompositionFacts {
-  // The composed application thumbnail (_processedThumb); while it is null
-  // or empty no thumbnail is made and no GPS tags are written.
+  // The composed application thumbnail (_processedThumb), which each
+  // picture's thumbnail carries as its own; null or empty: none (the
+  // resource is missing), and the thumbnails go without it.
   std::shared_ptr<const exif::Bytes> processedThumb;
   platform::CLLocationRef fix;  // null: no fix held
   DeviceFacts device;
@@ -62,18 +62,24 @@ std::vector<double> createLocArray(double value);
 void populateGPS(exif::EXFGPSLoc& target, const std::vector<double>& list);
 
 // addEXIF without a file name. The JPEG is the picture's encoding at
-// quality 0.98, or `jpeg` when no picture is given. With `thumbnail`, a
-// picture and an application thumbnail, the embedded thumbnail is the
-// picture shrunk to 160 × 120 and composed likewise (its own thumbnail is
-// the application thumbnail); otherwise the application thumbnail itself
-// (or none) is embedded. GPSAltitudeRef says whether the altitude is above
-// (0) or below (1) sea level; GPSAltitude holds its magnitude.
+// quality 0.98, or `jpeg` when no picture is given. Orientation follows the
+// picture's orientation (Up 1, Down 3, Left 8, Right 6; 1 without a
+// picture) on every device. With `thumbnail` and a picture, the embedded
+// thumbnail is the picture's stored pixels shrunk to 160 × 120 (120 × 160
+// when stored taller than wide), not turned, so that the one Orientation
+// tag is right for both; it is composed likewise, with the application
+// thumbnail as its own thumbnail when there is one. Otherwise the
+// application thumbnail itself (or none) is embedded. With a fix the GPS
+// tags are written: GPSAltitudeRef says whether the altitude is above (0)
+// or below (1) sea level; GPSAltitude holds its magnitude. Every text goes
+// in its lossy ASCII form.
 //
 // When the block does not fit its JPEG segment, the thumbnail is retried at
 // the lower kThumbnailQualities and then left out. Nothing when even that
-// fails (or there is no JPEG to compose).
+// fails, or there is no JPEG to compose; `failure` (when given) then says
+// why, in a few words fit for a log line.
 std::optional<exif::Bytes> addEXIF(const std::shared_ptr<platform::UIImage>& image,
-                                   std::span<const std::uint8_t> jpeg, bool orientationLandscape,
-                                   bool thumbnail, const CompositionFacts& facts);
+                                   std::span<const std::uint8_t> jpeg, bool thumbnail,
+                                   const CompositionFacts& facts, std::string* failure = nullptr);
 
 }  // namespace holdstill

@@ -1,10 +1,11 @@
 #include "platform/album/photo_album.h"
 
+#include "platform/album/album_exif.h"
+
 #include "platform/device/device.h"
 #include "platform/foundation/data_file.h"
 #include "platform/foundation/file_manager.h"
 #include "platform/foundation/string_format.h"
-#include "platform/graphics/image_codec.h"
 #include "platform/runloop/thread.h"
 
 #include <algorithm>
@@ -110,7 +111,8 @@ void UIImageWriteToSavedPhotosAlbum(std::shared_ptr<UIImage> image, UIImageWrite
   PhotoAlbum& album = PhotoAlbum::current();
   const PhotoAlbum::Plan plan = album.beginSave();
   const TimeInterval start = RunLoop::main().now();
-  NSThread::detachNewThread([&album, plan, start, image = std::move(image),
+  AlbumShotFacts facts = currentShotFacts();
+  NSThread::detachNewThread([&album, plan, start, facts = std::move(facts), image = std::move(image),
                              completion = std::move(completion), contextInfo] {
     using Kind = PhotoAlbum::Fault::Kind;
     const auto kind = plan.fault ? std::optional(plan.fault->kind) : std::nullopt;
@@ -121,7 +123,7 @@ void UIImageWriteToSavedPhotosAlbum(std::shared_ptr<UIImage> image, UIImageWrite
     } else if (kind == Kind::Fail) {
       error = plan.fault->error;
     } else {
-      const std::vector<uint8_t> bytes = UIImageJPEGRepresentation(image, kAlbumQuality);
+      const std::vector<uint8_t> bytes = albumJPEG(image, kAlbumQuality, facts);
       const std::string folder = kind == Kind::Elsewhere ? plan.fault->folder : std::string(kCameraRollFolder);
       NSError writeError;
       path = writeNextPicture(bytes, folder, writeError);

@@ -2,7 +2,8 @@
 // The photo album: UIImageWriteToSavedPhotosAlbum and the camera roll.
 //
 // A save runs on a platform thread of its own: it encodes the picture as a
-// JPEG (the stored pixels at quality 0.9), lets the album's working time
+// JPEG (the stored pixels at quality 0.9, with the EXIF block of
+// album_exif.h: orientation, size, make, model, time taken), lets the album's working time
 // pass in loop time, writes the file as the next IMG_%04d.JPG of the
 // camera-roll folder (one above the highest number there, never over an
 // existing file), and then calls the completion on the main thread with

@@ -36,14 +36,30 @@ void centredText(cairo_t* cr, const std::string& text, double centreX, double ba
 
 }  // namespace
 
-std::shared_ptr<UIImage> makeCameraTestScene(double seconds, std::size_t shot) {
-  constexpr double W = CameraFeed::kSceneHeight, H = CameraFeed::kSceneWidth;  // as shown
-  cairo_surface_t* surface = cairo_image_surface_create(
-      CAIRO_FORMAT_RGB24, CameraFeed::kSceneWidth, CameraFeed::kSceneHeight);
+UIImageOrientation cameraOrientationFor(UIDeviceOrientation hold) {
+  switch (hold) {
+    case UIDeviceOrientation::LandscapeLeft: return UIImageOrientationUp;
+    case UIDeviceOrientation::LandscapeRight: return UIImageOrientationDown;
+    case UIDeviceOrientation::PortraitUpsideDown: return UIImageOrientationLeft;
+    default: return UIImageOrientationRight;
+  }
+}
+
+std::shared_ptr<UIImage> makeCameraTestScene(double seconds, std::size_t shot, UIImageOrientation orientation) {
+  constexpr int Ws = CameraFeed::kSceneWidth, Hs = CameraFeed::kSceneHeight;  // as stored
+  const bool quarter = orientation == UIImageOrientationLeft || orientation == UIImageOrientationRight;
+  const double W = quarter ? Hs : Ws, H = quarter ? Ws : Hs;  // as shown
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, Ws, Hs);
   cairo_t* cr = cairo_create(surface);
-  // Draw upright in the shown space: a shown point (x, y) is the stored pixel (y, Hs - x).
+  // Draw upright in the shown space: each orientation maps a shown point
+  // (x, y) to the stored pixel that shows there once turned.
   cairo_matrix_t shownToStored;
-  cairo_matrix_init(&shownToStored, 0, -1, 1, 0, 0, CameraFeed::kSceneHeight);
+  switch (orientation) {
+    case UIImageOrientationUp: cairo_matrix_init(&shownToStored, 1, 0, 0, 1, 0, 0); break;
+    case UIImageOrientationDown: cairo_matrix_init(&shownToStored, -1, 0, 0, -1, Ws, Hs); break;
+    case UIImageOrientationRight: cairo_matrix_init(&shownToStored, 0, -1, 1, 0, 0, Hs); break;
+    case UIImageOrientationLeft: cairo_matrix_init(&shownToStored, 0, 1, -1, 0, Ws, 0); break;
+  }
   cairo_set_matrix(cr, &shownToStored);
 
   // Sky and ground.
@@ -57,7 +73,8 @@ std::shared_ptr<UIImage> makeCameraTestScene(double seconds, std::size_t shot) {
   // The sun crosses the sky once a minute, so pictures taken apart differ.
   const double phase = std::fmod(seconds, 60.0) / 60.0;
   cairo_set_source_rgb(cr, 1.0, 0.85, 0.25);
-  cairo_arc(cr, W * (0.1 + 0.8 * phase), H * 0.12 + 90 * std::sin(phase * std::numbers::pi), 90, 0, 2 * std::numbers::pi);
+  cairo_arc(cr, W * (0.2 + 0.6 * phase), H * 0.12 + 90 * std::sin(phase * std::numbers::pi), 90, 0,
+            2 * std::numbers::pi);
   cairo_fill(cr);
   cairo_set_source_rgb(cr, 0.28, 0.55, 0.25);
   cairo_move_to(cr, 0, H * 0.62);
@@ -76,25 +93,30 @@ std::shared_ptr<UIImage> makeCameraTestScene(double seconds, std::size_t shot) {
   cairo_line_to(cr, W * 0.58 + 330, H * 0.66);
   cairo_close_path(cr);
   cairo_fill(cr);
+  // The top-left corner, marked so that anyone can tell which way is up.
+  cairo_set_source_rgb(cr, 1, 0, 1);
+  cairo_rectangle(cr, 0, 0, kSceneMarkerSize, kSceneMarkerSize);
+  cairo_fill(cr);
 
   // The card: the device clock, the loop time and the shot number.
+  const double cardTop = H * 0.62 - 420;
   cairo_set_source_rgba(cr, 0, 0, 0, 0.55);
-  cairo_rectangle(cr, 80, H * 0.30, W - 160, 330);
+  cairo_rectangle(cr, 80, cardTop, W - 160, 300);
   cairo_fill(cr);
   cairo_set_source_rgb(cr, 1, 1, 1);
   cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
   cairo_set_font_size(cr, 78);
-  centredText(cr, deviceClockText(seconds), W / 2, H * 0.30 + 120);
+  centredText(cr, deviceClockText(seconds), W / 2, cardTop + 110);
   char line[64];
   std::snprintf(line, sizeof line, "shot %zu   t = %.1f s", shot, seconds);
   cairo_set_font_size(cr, 64);
-  centredText(cr, line, W / 2, H * 0.30 + 250);
+  centredText(cr, line, W / 2, cardTop + 230);
 
   cairo_destroy(cr);
   cairo_surface_flush(surface);
   CGImageRef image = imageOfSurface(surface);
   cairo_surface_destroy(surface);
-  return UIImage::imageWithCGImage(std::move(image), UIImageOrientationRight);
+  return UIImage::imageWithCGImage(std::move(image), orientation);
 }
 
 std::optional<UIImageOrientation> imageOrientationNamed(std::string_view name) {
@@ -122,7 +144,9 @@ std::shared_ptr<UIImage> CameraFeed::pictureAt(std::size_t shot) {
     if (auto picture = UIImage::imageWithContentsOfHostFile(given.hostPath))
       return UIImage::imageWithCGImage(picture->CGImage(), given.orientation);
   }
-  return makeCameraTestScene(RunLoop::main().now(), shot + 1);
+  auto device = Device::current();
+  const UIDeviceOrientation hold = device ? device->profile().orientation : UIDeviceOrientation::Portrait;
+  return makeCameraTestScene(RunLoop::main().now(), shot + 1, cameraOrientationFor(hold));
 }
 
 std::shared_ptr<UIImage> CameraFeed::takePicture() { return pictureAt(shots_++); }

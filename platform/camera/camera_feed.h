@@ -5,8 +5,10 @@
 // the phone was held in; each shot takes the next one, going round again
 // after the last. Without pictures (or for one that cannot be decoded) the
 // camera sees a generated test scene that shows the device's clock and
-// the loop time, so every shot differs. One feed per device
-// (Device::state); main thread only.
+// the loop time, so every shot differs, delivered in the orientation the
+// way the device is held gives it (cameraOrientationFor). One feed per
+// device (Device::state); main thread only.
+#include "platform/device/device.h"
 #include "platform/graphics/image.h"
 
 #include <cstddef>
@@ -17,8 +19,6 @@
 #include <vector>
 
 namespace platform {
-
-class Device;
 
 // The orientation a scenario names: "up", "down", "left" or "right";
 // nothing for any other text.
@@ -31,8 +31,8 @@ struct CameraFeedPicture {
 
 class CameraFeed {
  public:
-  // Size of a generated picture as stored (landscape); shown with
-  // orientation Right, so it reads upright as a phone held upright takes it.
+  // Size of a generated picture as stored (landscape, as the sensor takes
+  // it); shown turned by its orientation, it reads upright.
   static constexpr int kSceneWidth = 1600, kSceneHeight = 1200;
 
   static CameraFeed& current();  // the current device's feed
@@ -55,8 +55,20 @@ class CameraFeed {
   std::size_t shots_ = 0;
 };
 
+// The orientation of a picture the camera takes with the device held this
+// way: portrait Right, landscape left Up, landscape right Down, upside
+// down Left. Lying flat (face up or down) or unknown counts as portrait.
+UIImageOrientation cameraOrientationFor(UIDeviceOrientation hold);
+
+// Side of the magenta square that marks the generated scene's top-left
+// corner, in shown pixels.
+inline constexpr int kSceneMarkerSize = 120;
+
 // The generated test scene at loop time `seconds` for shot number `shot`
-// (counting from 1), stored kSceneWidth × kSceneHeight with orientation Right.
-std::shared_ptr<UIImage> makeCameraTestScene(double seconds, std::size_t shot);
+// (counting from 1): stored kSceneWidth × kSceneHeight and drawn so that,
+// turned as `orientation` says, it shows upright (sky above, ground below,
+// the marker top left).
+std::shared_ptr<UIImage> makeCameraTestScene(double seconds, std::size_t shot,
+                                             UIImageOrientation orientation = UIImageOrientationRight);
 
 }  // namespace platform

@@ -10,6 +10,7 @@
 #include "platform/ui/screen.h"
 
 #include <algorithm>
+#include <cmath>
 #include <numbers>
 
 namespace platform {
@@ -27,7 +28,12 @@ class NamedView : public UIView {
   const char* name_;
 };
 
-// What the lens sees: a picture scaled to fill the view, cut to its shape.
+// What the lens sees, scaled to fill the view and cut to its shape: live,
+// the camera feed's next picture as of the moment it is drawn; after a
+// shot, the picture taken. The sensor sits in the phone as an upright
+// phone's pictures say (a quarter turn, Right), so the preview turns the
+// stored pixels that way whatever the picture's own orientation: held
+// sideways, the scene shows sideways on the screen, as on a phone.
 class CameraPreviewView : public UIView {
  public:
   using UIView::UIView;
@@ -36,19 +42,22 @@ class CameraPreviewView : public UIView {
     picture_ = std::move(picture);
     setNeedsDisplay();
   }
+  void showLive() { setPicture(nullptr); }
   void drawRect(CGRect) override {
     CGContextRef c = UIGraphicsGetCurrentContext();
     const CGRect b = bounds();
     CGContextSetRGBFillColor(c, 0, 0, 0, 1);
     CGContextFillRect(c, b);
-    if (!picture_) return;
-    const CGSize s = picture_->size();
+    const auto picture = picture_ ? picture_ : CameraFeed::current().peekPicture();
+    if (!picture) return;
+    const UIImage mounted(picture->CGImage(), UIImageOrientationRight);
+    const CGSize s = mounted.size();
     if (s.width <= 0 || s.height <= 0) return;
-    picture_->drawInRect(CGRectAspectFill(b, s));
+    mounted.drawInRect(CGRectAspectFill(b, s));
   }
 
  private:
-  std::shared_ptr<UIImage> picture_;
+  std::shared_ptr<UIImage> picture_;  // null: live
 };
 
 // The shutter: a round silver key with a camera drawn on it.
@@ -155,9 +164,13 @@ void CameraViewController::loadView() {
   barImage->setFrame(CGRectMake(0, 0, w, kBottomBarHeight));
   bar->addSubview(barImage);
 
-  cancel_ = std::make_shared<CancelButton>(CGRectMake(12, 30, 74, 36));
-  cancel_->setTitle("Cancel", UIControlStateNormal);
-  cancel_->setFont(UIFont::boldSystemFontOfSize(14));
+  // Cancel in the user's language, the key wide enough for its word.
+  const std::string cancelTitle = NSBundle::mainBundle().localizedStringForKey("Cancel", "", "");
+  const UIFont cancelFont = UIFont::boldSystemFontOfSize(14);
+  const CGFloat cancelWidth = std::max<CGFloat>(74, std::ceil(sizeWithFont(cancelTitle, cancelFont).width) + 16);
+  cancel_ = std::make_shared<CancelButton>(CGRectMake(12, 30, cancelWidth, 36));
+  cancel_->setTitle(cancelTitle, UIControlStateNormal);
+  cancel_->setFont(cancelFont);
   cancel_->setBackgroundColor(UIColor::colorWithWhite(0.2f, 1));
   shutter_ = std::make_shared<ShutterButton>(CGRectMake((w - 110) / 2, 20, 110, 56));
   std::weak_ptr<CameraViewController> weak =
@@ -183,8 +196,27 @@ void CameraViewController::loadView() {
 
 void CameraViewController::viewWillAppear(bool) {
   view();
-  if (!previewing_)
-    static_cast<CameraPreviewView&>(*preview_).setPicture(CameraFeed::current().peekPicture());
+  if (previewTimer_) return;
+  // A few frames a second of loop time; only while the camera is on the screen.
+  std::weak_ptr<CameraViewController> weak =
+      std::static_pointer_cast<CameraViewController>(shared_from_this());
+  previewTimer_ = NSTimer::scheduledTimerWithTimeInterval(
+      kPreviewFrameSeconds,
+      [weak](NSTimer& timer) {
+        auto camera = weak.lock();
+        if (!camera) return timer.invalidate();
+        if (!camera->previewing_) camera->preview_->setNeedsDisplay();
+      },
+      true);
+}
+
+void CameraViewController::viewDidDisappear(bool) {
+  if (previewTimer_) previewTimer_->invalidate();
+  previewTimer_.reset();
+}
+
+CameraViewController::~CameraViewController() {
+  if (previewTimer_) previewTimer_->invalidate();
 }
 
 std::shared_ptr<CameraTitleBar> CameraViewController::titleBar() {
@@ -223,7 +255,7 @@ void CameraViewController::finishPreview(const std::shared_ptr<UIImage>& picture
                                          const std::string& title) {
   previewing_ = false;
   titleBar_->setTitle(title);
-  static_cast<CameraPreviewView&>(*preview_).setPicture(CameraFeed::current().peekPicture());
+  static_cast<CameraPreviewView&>(*preview_).showLive();
   if (auto picker = picker_.lock()) picker->finishPicking(picture);
 }
 

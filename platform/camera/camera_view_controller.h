@@ -3,7 +3,8 @@
 // controls inside it, which callers find by their class names:
 //
 //   camera view (view())
-//     CameraPreviewView            what the lens sees, or the picture just taken
+//     CameraPreviewView            what the lens sees (redrawn kPreviewFrameSeconds
+//                                  apart while on the screen), or the picture just taken
 //     CameraTopContainer           level 0
 //       CameraTitleStrip           level 1
 //         CameraCropLCDLayer       level 2: the title bar (title()/setTitle())
@@ -17,6 +18,7 @@
 // the shutter (a tap, or sendActionsForControlEvents(64)) takes a picture;
 // one on cancel cancels the picker. Main thread only.
 #include "platform/graphics/image.h"
+#include "platform/runloop/timer.h"
 #include "platform/ui/button.h"
 #include "platform/ui/view_controller.h"
 
@@ -43,11 +45,16 @@ class CameraTitleBar : public UIView {
 class CameraViewController : public UIViewController {
  public:
   static constexpr CGFloat kBottomBarHeight = 96;
+  // Loop time between two frames of the live preview.
+  static constexpr TimeInterval kPreviewFrameSeconds = 0.25;
 
   explicit CameraViewController(std::weak_ptr<UIImagePickerController> picker);
+  ~CameraViewController() override;
   const char* className() const override { return "CameraViewController"; }
   void loadView() override;
+  // The live preview runs from appearing to having disappeared.
   void viewWillAppear(bool animated) override;
+  void viewDidDisappear(bool animated) override;
 
   // The controls (made with the view).
   std::shared_ptr<CameraTitleBar> titleBar();
@@ -67,6 +74,7 @@ class CameraViewController : public UIViewController {
   std::shared_ptr<UIView> preview_;
   std::shared_ptr<CameraTitleBar> titleBar_;
   std::shared_ptr<UIButton> shutter_, cancel_;
+  std::shared_ptr<NSTimer> previewTimer_;
   bool previewing_ = false;
 };
 

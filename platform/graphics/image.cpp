@@ -18,6 +18,16 @@ bool turnsQuarter(UIImageOrientation o) {
 
 }  // namespace
 
+int exifOrientation(UIImageOrientation orientation) {
+  switch (orientation) {
+    case UIImageOrientationDown: return 3;
+    case UIImageOrientationLeft: return 8;
+    case UIImageOrientationRight: return 6;
+    case UIImageOrientationUp: break;
+  }
+  return 1;
+}
+
 UIImage::UIImage(CGImageRef image, UIImageOrientation orientation)
     : image_(std::move(image)), orientation_(orientation) {
   if (!image_) throw std::invalid_argument("UIImage needs a bitmap");

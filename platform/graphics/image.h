@@ -21,6 +21,10 @@ enum UIImageOrientation {
   UIImageOrientationRight = 3,
 };
 
+// The EXIF Orientation value that shows the stored pixels as this
+// orientation does: Up 1, Down 3, Left 8, Right 6.
+int exifOrientation(UIImageOrientation orientation);
+
 class UIImage {
  public:
   // initWithCGImage:; `image` must not be null.

@@ -35,7 +35,7 @@ TEST(BundleTexts, EveryLanguageHasEveryKeyWithItsPlaceholders) {
       {"NoGPSData", 0},    {"NoLocationInfo", 0}, {"Saving", 1},    {"SavingGPSData", 0},
       {"SaveFailed", 1},
       {"HelpTitle", 0},    {"Back", 0},      {"About", 0},         {"OtherProducts", 0},
-      {"HelpUnavailable", 0}};
+      {"HelpUnavailable", 0}, {"Cancel", 0}, {"MakerNotice", 0}};
   for (const char* language : kLanguages) {
     const std::string text = fileText(kBundle / language / "Localizable.strings");
     ASSERT_TRUE(isValidUtf8(text)) << language;

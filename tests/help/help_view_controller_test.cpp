@@ -222,7 +222,7 @@ TEST_F(Help, TappingTheMailLinkOpensMailAndKeepsThePage) {
   EXPECT_EQ(help->webView()->pageTitle(), "Holdstill");
 }
 
-TEST_F(Help, AboutShowsVersionMakerDomainAndOtherProducts) {
+TEST_F(Help, AboutShowsVersionMakerDomainAndOtherProductsInTheUsersLanguage) {
   device("en");
   auto help = showHelp();
   picker->navigationBar()->rightButton()->sendActionsForControlEvents(UIControlEventTouchUpInside);
@@ -236,6 +236,9 @@ TEST_F(Help, AboutShowsVersionMakerDomainAndOtherProducts) {
   UIScreen::mainScreen().writeSnapshotPNG((pictures() / "about-en.png").string());
   alerts[0]->touch();
   EXPECT_TRUE(UIAlertView::shownAlerts().empty()) << "a touch dismisses the About box";
+  device("de");
+  EXPECT_EQ(aboutMessage(), "Holdstill v1.0\nEin Programm von Holdstill Labs.\nholdstill.app"
+                            "\n\nWeitere Programme von uns finden Sie auf unserer Website.");
 }
 
 TEST_F(Help, AboutWithoutAnAppNameBeginsWithTheKey) {

@@ -5,6 +5,8 @@
 #include "platform/graphics/graphics_stack.h"
 #include "platform/ui/view.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <memory>
 #include <vector>
@@ -49,6 +51,33 @@ inline CGImageRef redBluePicture() {
 inline bool near(const RGBA8& a, const RGBA8& b, int tolerance = 2) {
   return std::abs(a.red - b.red) <= tolerance && std::abs(a.green - b.green) <= tolerance &&
          std::abs(a.blue - b.blue) <= tolerance && std::abs(a.alpha - b.alpha) <= tolerance;
+}
+
+// What a viewer shows at (fx, fy), fractions of the shown width and height,
+// of stored pixels turned as EXIF Orientation `tag` says: 1 as stored,
+// 3 a half turn, 6 a quarter turn clockwise, 8 a quarter turn anticlockwise.
+inline RGBA8 shownColorAt(const CGImage& stored, int tag, double fx, double fy) {
+  const int w = stored.width(), h = stored.height();
+  const bool quarter = tag == 6 || tag == 8;
+  const int X = static_cast<int>(fx * ((quarter ? h : w) - 1)), Y = static_cast<int>(fy * ((quarter ? w : h) - 1));
+  switch (tag) {
+    case 3: return stored.colorAt(w - 1 - X, h - 1 - Y);
+    case 6: return stored.colorAt(Y, h - 1 - X);
+    case 8: return stored.colorAt(w - 1 - Y, X);
+    default: return stored.colorAt(X, Y);
+  }
+}
+
+// Whether the camera's generated scene, turned as `tag` says, shows upright:
+// its magenta marker top left, sky top right, ground bottom left.
+inline ::testing::AssertionResult showsSceneUpright(const CGImage& stored, int tag) {
+  const RGBA8 marker = shownColorAt(stored, tag, 0.02, 0.02), sky = shownColorAt(stored, tag, 0.98, 0.02),
+              ground = shownColorAt(stored, tag, 0.02, 0.98);
+  const bool upright = marker.red > 180 && marker.blue > 180 && marker.green < 90 && sky.blue > sky.red + 60 &&
+                       sky.blue > sky.green && ground.green > ground.red + 40 && ground.green > ground.blue + 40;
+  if (upright) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "orientation " << tag << " shows top left " << marker << ", top right "
+                                       << sky << ", bottom left " << ground;
 }
 
 }  // namespace platform::testsupport

@@ -127,10 +127,10 @@ TEST(RunCommand, TheBuiltInScenarioLeavesATouchShotAndASteadyShotGeotaggedFromTh
   EXPECT_EQ(readFile(dir + "/phone/private/var/mobile/Library/OpenedURLs.txt"),
             "http://earlier.example\nhttp://holdstill.app\n");
 
-  std::map<std::string, fs::path> shots;  // by what they show, after their number and time
+  std::map<std::string, fs::path> shots;  // by what they show, after their number (and time, but for scheduled ones)
   for (const auto& entry : fs::directory_iterator(dir + "/shots")) {
     const std::string name = entry.path().filename().string();
-    shots[name.substr(13)] = entry.path();
+    shots[name.substr(name.find("scheduled") == std::string::npos ? 13 : 4)] = entry.path();
   }
   const auto pixels = [&](const std::string& label) {
     const std::string png = readFile(shots.at(label));
@@ -148,6 +148,13 @@ TEST(RunCommand, TheBuiltInScenarioLeavesATouchShotAndASteadyShotGeotaggedFromTh
   EXPECT_NEAR(cell.green, cell.blue, 8);
   const auto sky = before->colorAt(293, 216);
   EXPECT_GT(sky.blue, sky.red + 30) << "the camera's sky where the meter will be";
+  // The preview is live: at 16 s the scene (left of the meter, under the
+  // buttons) no longer shows what it showed at 10.5 s.
+  const auto at10 = pixels("0010.500-scheduled.png"), at16 = pixels("0016.000-scheduled.png");
+  int changed = 0;
+  for (int y = 80; y < 340; ++y)
+    for (int x = 10; x < 260; ++x) changed += at10->colorAt(x, y) != at16->colorAt(x, y);
+  EXPECT_GT(changed, 100);
   // The help page is white where the camera's picture is coloured.
   ASSERT_TRUE(shots.contains("help-shown.png")) << r.out;
   auto help = pixels("help-shown.png");
@@ -195,6 +202,11 @@ TEST(RunCommand, TimeRunningOutEndsTheRunWithZeroAndTheScreenshotsShowTheAlert) 
   const auto centre = image->colorAt(160, 240);
   const auto corner = image->colorAt(2, 470);
   EXPECT_NE(centre, corner) << "the alert is drawn over the screen";
+  // The last one, when the time ran out, shows the screen as it then was.
+  EXPECT_NE(shots.back().filename().string().find("time-ran-out"), std::string::npos) << shots.back();
+  const std::string last = readFile(shots.back());
+  EXPECT_EQ(platform::decodeImage(std::span(reinterpret_cast<const uint8_t*>(last.data()), last.size()))->pixels(),
+            image->pixels());
 }
 
 // A phone whose device folder cannot be written: the album and the

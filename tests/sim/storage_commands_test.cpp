@@ -78,11 +78,33 @@ TEST_F(StorageCommands, ComposeWritesAGeotaggedPictureThatExiftoolValidates) {
   EXPECT_NE(check.out.find("Validate"), std::string::npos) << check.out;
   EXPECT_EQ(check.out.find("Error"), std::string::npos) << check.out;
 
-  const CommandResult plain = holdstill({"compose", picture_, "-o", dir_ + "/plain.jpg", "--landscape"});
-  ASSERT_EQ(plain.status, 0) << plain.err;
-  const nlohmann::json none = exiftool(dir_ + "/plain.jpg");
-  EXPECT_FALSE(none.contains("GPS:GPSLatitude")) << "no position given, no GPS tags";
-  EXPECT_EQ(none.at("IFD0:Model"), "iPhone");
+  EXPECT_EQ(tags.at("IFD0:Orientation"), 6);
+
+  // The orientation as given, else as a phone held upright (right) or sideways (--landscape: up) gives it.
+  const std::pair<std::vector<std::string>, int> orientations[] = {
+      {{"--landscape"}, 1}, {{}, 6}, {{"--orientation", "down"}, 3}, {{"--orientation", "left"}, 8}};
+  for (const auto& [options, orientation] : orientations) {
+    std::vector<std::string> args{"compose", picture_, "-o", dir_ + "/plain.jpg"};
+    args.insert(args.end(), options.begin(), options.end());
+    const CommandResult plain = holdstill(args);
+    ASSERT_EQ(plain.status, 0) << plain.err;
+    const nlohmann::json none = exiftool(dir_ + "/plain.jpg");
+    EXPECT_EQ(none.at("IFD0:Orientation"), orientation) << plain.command;
+    EXPECT_FALSE(none.contains("GPS:GPSLatitude")) << "no position given, no GPS tags";
+  }
+}
+
+TEST_F(StorageCommands, ComposeWithoutTheApplicationThumbnailKeepsThePosition) {
+  const fs::path bundle = dir_ + "/no-appthumb";
+  fs::copy(bundle_, bundle, fs::copy_options::recursive);
+  fs::remove(bundle / "appthumb.png");
+  const std::string out = dir_ + "/out.jpg";
+  const CommandResult r = holdstill({"compose", picture_, "-o", out, "--lat", "47", "--lon", "8"}, bundle.string());
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("appthumb.png"), std::string::npos) << r.out;
+  const nlohmann::json tags = exiftool(out);
+  EXPECT_EQ(tags.at("GPS:GPSLatitude"), 47);
+  EXPECT_TRUE(tags.contains("IFD1:ThumbnailLength"));
 }
 
 TEST_F(StorageCommands, ComposeRefusesBadInputWithOneLineAndWritesNothing) {
@@ -90,30 +112,25 @@ TEST_F(StorageCommands, ComposeRefusesBadInputWithOneLineAndWritesNothing) {
   { std::ofstream(out) << "keep me"; }
   const std::string notAPicture = dir_ + "/notes.txt";
   { std::ofstream(notAPicture) << "hello"; }
-  const fs::path emptyBundle = dir_ + "/empty-bundle";
-  fs::create_directories(emptyBundle);
-  fs::copy_file(fs::path(HOLDSTILL_RESOURCES_DIR) / "Info.json", emptyBundle / "Info.json");
   struct Case {
     std::vector<std::string> args;
-    std::string bundle;
     std::string named;  // what the message must name
   } cases[] = {
-      {{"compose", dir_ + "/missing.png", "-o", out}, "", "missing.png"},
-      {{"compose", notAPicture, "-o", out}, "", "notes.txt"},
-      {{"compose", picture_, "-o", out, "--lat", "91", "--lon", "8"}, "", "--lat"},
-      {{"compose", picture_, "-o", out, "--lat", "47", "--lon", "-180.5"}, "", "--lon"},
-      {{"compose", picture_, "-o", out, "--lat", "47"}, "", "--lon"},
-      {{"compose", picture_, "-o", out, "--lat", "nan", "--lon", "8"}, "", "--lat"},
-      {{"compose", picture_, "-o", out, "--time", "2009-02-30 10:00:00"}, "", "--time"},
-      {{"compose", picture_, "-o", out, "--time", "yesterday"}, "", "--time"},
-      {{"compose", picture_, "-o", out, "--orientation", "sideways"}, "", "--orientation"},
-      {{"compose", picture_, "-o", out, "--lat", "47", "--lon", "8", "--alt", "5000000000"}, "", "--alt"},
-      {{"compose", picture_, "-o", out, "--lat", "47", "--lon", "8", "--alt", "1e300"}, "", "--alt"},
-      {{"compose", out, "-o", dir_ + "/./out.jpg"}, "", "is the input picture"},
-      {{"compose", picture_, "-o", out}, emptyBundle.string(), "appthumb.png"},
+      {{"compose", dir_ + "/missing.png", "-o", out}, "missing.png"},
+      {{"compose", notAPicture, "-o", out}, "notes.txt"},
+      {{"compose", picture_, "-o", out, "--lat", "91", "--lon", "8"}, "--lat"},
+      {{"compose", picture_, "-o", out, "--lat", "47", "--lon", "-180.5"}, "--lon"},
+      {{"compose", picture_, "-o", out, "--lat", "47"}, "--lon"},
+      {{"compose", picture_, "-o", out, "--lat", "nan", "--lon", "8"}, "--lat"},
+      {{"compose", picture_, "-o", out, "--time", "2009-02-30 10:00:00"}, "--time"},
+      {{"compose", picture_, "-o", out, "--time", "yesterday"}, "--time"},
+      {{"compose", picture_, "-o", out, "--orientation", "sideways"}, "--orientation"},
+      {{"compose", picture_, "-o", out, "--lat", "47", "--lon", "8", "--alt", "5000000000"}, "--alt"},
+      {{"compose", picture_, "-o", out, "--lat", "47", "--lon", "8", "--alt", "1e300"}, "--alt"},
+      {{"compose", out, "-o", dir_ + "/./out.jpg"}, "is the input picture"},
   };
   for (const Case& c : cases) {
-    const CommandResult r = holdstill(c.args, c.bundle);
+    const CommandResult r = holdstill(c.args);
     EXPECT_EQ(r.status, 1) << r.command << "\n" << r.out << r.err;
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
     EXPECT_NE(r.err.find(c.named), std::string::npos) << r.err;
@@ -122,7 +139,7 @@ TEST_F(StorageCommands, ComposeRefusesBadInputWithOneLineAndWritesNothing) {
     std::getline(kept, content);
     EXPECT_EQ(content, "keep me") << r.command;
   }
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 5)
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 4)
       << "no temporary file left behind";
 }
 

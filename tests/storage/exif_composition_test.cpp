@@ -1,12 +1,14 @@
 // The EXIF composition read back two ways, by the library and by exiftool:
-// the tags, the GPS position with its references, and the thumbnail turned
-// upright for each orientation, itself carrying the application thumbnail.
+// the tags, the GPS position with its references, and the picture and its
+// thumbnail (itself carrying the application thumbnail) turned upright by
+// the one Orientation tag, for each orientation.
 #include "storage/exif_composition.h"
 
 #include "exif/exf_exception.h"
 #include "platform/graphics/image_codec.h"
 #include "tests/exif/support/command.h"
 #include "tests/platform/device_fixture.h"
+#include "tests/platform/pixel_support.h"
 #include "tests/storage/test_pictures.h"
 
 #include <gtest/gtest.h>
@@ -79,7 +81,7 @@ TEST_P(GpsTags, CarryTheMagnitudeAndTheReferences) {
   CompositionFacts facts = knownPhoneWithThumb();
   ASSERT_TRUE(facts.processedThumb);
   facts.fix = fixAt(c.lat, c.lon, c.alt);
-  const auto composed = addEXIF(quarterCard(320, 240, UIImageOrientationUp), {}, false, true, facts);
+  const auto composed = addEXIF(quarterCard(320, 240, UIImageOrientationUp), {}, true, facts);
   ASSERT_TRUE(composed);
   const auto jpeg = scan(*composed);
   // The picture and its thumbnail both carry the position.
@@ -99,16 +101,39 @@ TEST_P(GpsTags, CarryTheMagnitudeAndTheReferences) {
 INSTANTIATE_TEST_SUITE_P(Positions, GpsTags, ::testing::ValuesIn(kGpsCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(Composition, WritesNoGpsTagsWithoutAFixOrWithoutTheApplicationThumbnail) {
-  CompositionFacts withThumb = knownPhoneWithThumb();
-  CompositionFacts withFix = knownPhone();
-  withFix.fix = fixAt(47, 8, 400);
-  for (const CompositionFacts& facts : {withThumb, withFix}) {
-    const auto composed = addEXIF(quarterCard(64, 48, UIImageOrientationUp), {}, false, true, facts);
-    ASSERT_TRUE(composed);
-    const auto jpeg = scan(*composed);
-    for (exif::TagKey key : {1, 2, 3, 4, 5, 6}) EXPECT_EQ(jpeg.exifMetaData().tagValue(key), nullptr) << key;
-  }
+TEST(Composition, TheFixAloneDecidesTheGpsTagsAndAMissingApplicationThumbnailLosesNothingElse) {
+  const auto withoutFix = addEXIF(quarterCard(64, 48, UIImageOrientationUp), {}, true, knownPhoneWithThumb());
+  ASSERT_TRUE(withoutFix);
+  for (exif::TagKey key : {1, 2, 3, 4, 5, 6}) EXPECT_EQ(scan(*withoutFix).exifMetaData().tagValue(key), nullptr) << key;
+
+  // No application thumbnail (the resource is missing): the position and
+  // the picture's own thumbnail stay; only the thumbnail's thumbnail goes.
+  CompositionFacts noAppThumb = knownPhone();
+  noAppThumb.fix = fixAt(47, 8, 400);
+  const auto composed = addEXIF(quarterCard(64, 48, UIImageOrientationUp), {}, true, noAppThumb);
+  ASSERT_TRUE(composed);
+  const auto jpeg = scan(*composed);
+  EXPECT_EQ(text(jpeg.exifMetaData().tagValue(1)), "N");
+  const auto thumbnail = jpeg.exifMetaData().thumbnailBytes().value_or(exif::Bytes{});
+  ASSERT_TRUE(decodeImage(thumbnail));
+  EXPECT_EQ(number(scan(thumbnail).exifMetaData().thumbnailTagValue(514)), 0);
+}
+
+TEST(Composition, TextsInAnyLanguageGoInTheirAsciiFormAndAFailureSaysWhy) {
+  CompositionFacts facts = knownPhone();
+  facts.appName = "Stillhalt\xC3\xA9 \xE2\x98\x85";
+  facts.device.model = "iPh\xC3\xB8ne";
+  const auto composed = addEXIF(quarterCard(16, 16, UIImageOrientationUp), {}, true, facts);
+  ASSERT_TRUE(composed);
+  const auto jpeg = scan(*composed);
+  EXPECT_EQ(text(jpeg.exifMetaData().tagValue(305)), "Stillhalte ? v1.2");
+  EXPECT_EQ(text(jpeg.exifMetaData().tagValue(272)), "iPh?ne");
+
+  // A model too long for any EXIF block: no picture, and the reason.
+  facts.device.model.assign(70000, 'x');
+  std::string failure;
+  EXPECT_FALSE(addEXIF(quarterCard(16, 16, UIImageOrientationUp), {}, true, facts, &failure));
+  EXPECT_NE(failure.find("EXIF block"), std::string::npos) << failure;
 }
 
 TEST(Composition, TheApplicationThumbnailItselfHasNoThumbnail) {
@@ -120,31 +145,12 @@ TEST(Composition, TheApplicationThumbnailItselfHasNoThumbnail) {
 
 TEST(Composition, WithoutAPictureTheGivenJpegIsTagged) {
   const exif::Bytes given = encodeJPEG(*quarterCard(32, 16, UIImageOrientationUp)->CGImage(), 80);
-  const auto composed = addEXIF(nullptr, given, false, true, knownPhoneWithThumb());
+  const auto composed = addEXIF(nullptr, given, true, knownPhoneWithThumb());
   ASSERT_TRUE(composed);
   const auto jpeg = scan(*composed);
   EXPECT_EQ(text(jpeg.exifMetaData().tagValue(271)), "Apple");
   EXPECT_EQ(jpeg.exifMetaData().tagValue(40962), nullptr) << "no picture, no pixel size";
-  EXPECT_FALSE(addEXIF(nullptr, {}, false, true, knownPhone())) << "nothing to compose";
-}
-
-TEST(Composition, OrientationIsSixOnAPhoneAndOneForAnUprightPictureElsewhere) {
-  struct Case {
-    bool phone;
-    UIImageOrientation orientation;
-    bool landscape;
-    int expected;
-  } cases[] = {
-      {true, UIImageOrientationUp, false, 6},    {false, UIImageOrientationUp, false, 1},
-      {false, UIImageOrientationUp, true, 6},    {false, UIImageOrientationRight, false, 6},
-  };
-  for (const Case& c : cases) {
-    CompositionFacts facts = knownPhone();
-    facts.device.isPhone = c.phone;
-    const auto composed = addEXIF(quarterCard(16, 16, c.orientation), {}, c.landscape, false, facts);
-    ASSERT_TRUE(composed);
-    EXPECT_EQ(number(scan(*composed).exifMetaData().tagValue(274)), c.expected);
-  }
+  EXPECT_FALSE(addEXIF(nullptr, {}, true, knownPhone())) << "nothing to compose";
 }
 
 TEST(Composition, AnApplicationThumbnailTooLargeForTheBlockIsLeftOutOfTheThumbnail) {
@@ -157,7 +163,7 @@ TEST(Composition, AnApplicationThumbnailTooLargeForTheBlockIsLeftOutOfTheThumbna
       encodeJPEG(platform::CGImage(400, 300, std::move(noise)), 100));
   ASSERT_GT(facts.processedThumb->size(), 65533u);
   facts.fix = fixAt(47, 8, 400);
-  const auto composed = addEXIF(quarterCard(320, 240, UIImageOrientationUp), {}, false, true, facts);
+  const auto composed = addEXIF(quarterCard(320, 240, UIImageOrientationUp), {}, true, facts);
   ASSERT_TRUE(composed) << "the picture is still composed";
   const auto jpeg = scan(*composed);
   EXPECT_EQ(text(jpeg.exifMetaData().tagValue(1)), "N");
@@ -171,45 +177,51 @@ TEST(Composition, AnApplicationThumbnailTooLargeForTheBlockIsLeftOutOfTheThumbna
   EXPECT_EQ(text(thumbJpeg.exifMetaData().tagValue(1)), "N");
 }
 
-// ---- read back by exiftool, for a landscape and a portrait picture
+// ---- read back by exiftool, for each orientation: the picture and its
+// thumbnail, turned as the Orientation tag says, both show the card upright.
 
 struct OrientationCase {
   const char* name;
   UIImageOrientation orientation;
-  RGBA8 topLeft, topRight, bottomLeft, bottomRight;  // of the thumbnail
+  int tag;            // Orientation
+  int width, height;  // as stored
+  RGBA8 topLeft, topRight, bottomLeft, bottomRight;  // as shown
 };
 
 const OrientationCase kOrientations[] = {
-    {"Up", UIImageOrientationUp, kRed, kGreen, kBlue, kYellow},
-    {"Down", UIImageOrientationDown, kYellow, kBlue, kGreen, kRed},
-    {"Right", UIImageOrientationRight, kBlue, kRed, kYellow, kGreen},
-    {"Left", UIImageOrientationLeft, kGreen, kYellow, kRed, kBlue},
+    {"Up", UIImageOrientationUp, 1, 400, 300, kRed, kGreen, kBlue, kYellow},
+    {"Down", UIImageOrientationDown, 3, 400, 300, kYellow, kBlue, kGreen, kRed},
+    {"Right", UIImageOrientationRight, 6, 400, 300, kBlue, kRed, kYellow, kGreen},
+    {"LeftStoredTall", UIImageOrientationLeft, 8, 300, 400, kGreen, kYellow, kRed, kBlue},
 };
 
 class ComposedFile : public platform::testsupport::DeviceTest,
                      public ::testing::WithParamInterface<OrientationCase> {};
 
-TEST_P(ComposedFile, ReadsBackInExiftoolWithAnUprightThumbnail) {
+TEST_P(ComposedFile, ReadsBackInExiftoolAndShowsUprightWithItsThumbnail) {
   const OrientationCase& c = GetParam();
   CompositionFacts facts = knownPhoneWithThumb();
   facts.fix = fixAt(-33.8688, -70.6693, -12.5);
-  const auto picture = quarterCard(400, 300, c.orientation);
-  const auto composed = addEXIF(picture, {}, false, true, facts);
+  const auto picture = quarterCard(c.width, c.height, c.orientation);
+  const auto composed = addEXIF(picture, {}, true, facts);
   ASSERT_TRUE(composed);
 
   const auto jpeg = scan(*composed);
   const auto& md = jpeg.exifMetaData();
   const auto thumbnail = md.thumbnailBytes().value_or(exif::Bytes{});
-  const CGImageRef small = decodeImage(thumbnail);
-  ASSERT_TRUE(small);
-  EXPECT_EQ(small->width(), 160);
-  EXPECT_EQ(small->height(), 120);
-  const std::pair<RGBA8, RGBA8> corners[] = {{small->colorAt(20, 15), c.topLeft},
-                                             {small->colorAt(140, 15), c.topRight},
-                                             {small->colorAt(20, 105), c.bottomLeft},
-                                             {small->colorAt(140, 105), c.bottomRight}};
-  for (const auto& [seen, wanted] : corners)
-    EXPECT_TRUE(near(seen, wanted)) << int(seen.red) << "," << int(seen.green) << "," << int(seen.blue);
+  const CGImageRef small = decodeImage(thumbnail), big = decodeImage(*composed);
+  ASSERT_TRUE(small && big);
+  EXPECT_EQ(small->width() * c.height, small->height() * c.width) << "the thumbnail keeps the stored shape";
+  EXPECT_EQ(std::max(small->width(), small->height()), 160);
+  for (const CGImageRef& stored : {small, big}) {
+    const std::pair<RGBA8, RGBA8> corners[] = {
+        {platform::testsupport::shownColorAt(*stored, c.tag, 0.1, 0.1), c.topLeft},
+        {platform::testsupport::shownColorAt(*stored, c.tag, 0.9, 0.1), c.topRight},
+        {platform::testsupport::shownColorAt(*stored, c.tag, 0.1, 0.9), c.bottomLeft},
+        {platform::testsupport::shownColorAt(*stored, c.tag, 0.9, 0.9), c.bottomRight}};
+    for (const auto& [seen, wanted] : corners)
+      EXPECT_TRUE(near(seen, wanted)) << int(seen.red) << "," << int(seen.green) << "," << int(seen.blue);
+  }
   // The thumbnail's own thumbnail is the application thumbnail.
   EXPECT_EQ(scan(thumbnail).exifMetaData().thumbnailBytes(), *facts.processedThumb);
 
@@ -228,9 +240,11 @@ TEST_P(ComposedFile, ReadsBackInExiftoolWithAnUprightThumbnail) {
   EXPECT_EQ(all.at("IFD0:ModifyDate"), "2009:12:31 23:59:59");
   EXPECT_EQ(all.at("ExifIFD:DateTimeOriginal"), "2009:12:31 23:59:59");
   EXPECT_EQ(all.at("ExifIFD:CreateDate"), "2009:12:31 23:59:59");
-  EXPECT_EQ(all.at("ExifIFD:ExifImageWidth"), portrait ? 300 : 400);
-  EXPECT_EQ(all.at("ExifIFD:ExifImageHeight"), portrait ? 400 : 300);
-  EXPECT_EQ(all.at("IFD0:Orientation"), 6);
+  EXPECT_EQ(all.at("ExifIFD:ExifImageWidth"), portrait ? c.height : c.width);
+  EXPECT_EQ(all.at("ExifIFD:ExifImageHeight"), portrait ? c.width : c.height);
+  EXPECT_EQ(all.at("IFD0:Orientation"), c.tag);
+  EXPECT_EQ(scan(thumbnail).exifMetaData().tagValue(274)->get<exif::Number>()->int32Value(), c.tag)
+      << "the thumbnail alone shows upright too";
   EXPECT_EQ(all.at("ExifIFD:ColorSpace"), 65535);
   EXPECT_EQ(all.at("ExifIFD:UserComment"), "Holdstill v1.2 from holdstill.app");
   EXPECT_EQ(all.at("GPS:GPSLatitudeRef"), "S");

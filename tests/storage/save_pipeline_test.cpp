@@ -4,28 +4,28 @@
 #include "app/module_state.h"
 #include "capture/root_view_controller.h"
 #include "platform/album/photo_album.h"
+#include "platform/camera/camera_feed.h"
+#include "platform/device/device.h"
 #include "platform/foundation/data_file.h"
 #include "platform/foundation/file_manager.h"
 #include "platform/graphics/image_codec.h"
+#include "platform/graphics/text.h"
 #include "platform/runloop/thread.h"
 #include "platform/ui/navigation_controller.h"
+#include "platform/ui/alert_view.h"
 #include "platform/ui/ui_state.h"
 #include "storage/save_record.h"
 #include "storage/saving_state.h"
-#include "platform/device/device.h"
-#include "platform/ui/alert_view.h"
-
-#include <functional>
 #include "tests/platform/device_fixture.h"
+#include "tests/platform/pixel_support.h"
 #include "tests/storage/test_pictures.h"
-
-#include <algorithm>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-
+#include <functional>
 #include <map>
+#include <set>
 
 namespace holdstill {
 namespace {
@@ -98,8 +98,9 @@ class SavePipeline : public testsupport::DeviceTest {
     if (!loc) return std::nullopt;
     return loc->descriptionAsDecimal();
   }
+  // Composed by the application (the album's own file names no software).
   static bool ours(const std::vector<uint8_t>& bytes) {
-    return scan(bytes).exifMetaData().tagValue(271) != nullptr;
+    return scan(bytes).exifMetaData().tagValue(305) != nullptr;
   }
 
   // The files present before, unchanged.
@@ -351,7 +352,7 @@ TEST_F(SavePipeline, ALateAlbumKeepsTheBadgeUpUntilItCompletes) {
 
 TEST_F(SavePipeline, ACompositionThatFailsLeavesTheAlbumsFileAsThePicture) {
   DeviceProfile profile;
-  profile.model = "iPh\xC3\xB8ne";  // not ASCII: the store refuses it as Model
+  profile.model = "iPhone" + std::string(70000, 'x');  // too long for any EXIF block
   useDevice(profile, bundle_);
   auto root = screen(true);
   root->newGPSPoint(fix());
@@ -364,10 +365,81 @@ TEST_F(SavePipeline, ACompositionThatFailsLeavesTheAlbumsFileAsThePicture) {
   ASSERT_EQ(roll.size(), 1u);
   EXPECT_EQ(roll.begin()->first, kRoll + "IMG_0001.JPG");
   EXPECT_FALSE(ours(roll.begin()->second)) << "the album's own file, without GPS";
+  EXPECT_TRUE(decodeImage(roll.begin()->second));
   const auto records = saveRecords();
   ASSERT_EQ(records.size(), 1u);
   EXPECT_EQ(records[0].path, kRoll + "IMG_0001.JPG");
-  EXPECT_EQ(records[0].why, "the picture could not be composed with its position");
+  EXPECT_EQ(records[0].why.rfind("the picture could not be composed with its position (", 0), 0u) << records[0].why;
+}
+
+TEST_F(SavePipeline, WithoutTheApplicationThumbnailPicturesKeepTheirPosition) {
+  std::filesystem::remove(bundle_ / "appthumb.png");
+  useDevice({}, bundle_);
+  auto root = screen(true);
+  EXPECT_EQ(_processedThumb.get(), nullptr);
+  root->newGPSPoint(fix());
+  takeAndWait(root);
+  const auto saved = files().at(kRoll + "IMG_0001.JPG");
+  EXPECT_NEAR(latitudeOf(saved).value_or(0), 47.3769, 1e-6);
+  EXPECT_TRUE(decodeImage(scan(saved).exifMetaData().thumbnailBytes().value_or(exif::Bytes{})));
+}
+
+// However the phone is held, the saved picture (the album's own or the
+// composed one) and its thumbnail, turned as their Orientation tag says,
+// show the camera's scene upright.
+TEST_F(SavePipeline, EveryHoldGivesAnUprightPictureAndThumbnailWithGpsOnAndOff) {
+  const UIDeviceOrientation holds[] = {UIDeviceOrientation::Portrait, UIDeviceOrientation::LandscapeLeft,
+                                       UIDeviceOrientation::LandscapeRight,
+                                       UIDeviceOrientation::PortraitUpsideDown};
+  for (bool recordGPS : {false, true}) {
+    useDevice({}, bundle_);
+    resetSavingStateForTesting();
+    auto root = screen(recordGPS);
+    if (recordGPS) root->newGPSPoint(fix());
+    for (UIDeviceOrientation hold : holds) {
+      Device::current()->setOrientation(hold);
+      takeAndWait(root, CameraFeed::current().takePicture());
+    }
+    const Files roll = files();
+    ASSERT_EQ(roll.size(), 4u);
+    std::set<int> tags;
+    for (const auto& [path, bytes] : roll) {
+      SCOPED_TRACE(path + (recordGPS ? " with GPS" : " without GPS"));
+      const auto jpeg = scan(bytes);
+      const auto* orientation = jpeg.exifMetaData().tagValue(274);
+      ASSERT_TRUE(orientation);
+      const int tag = orientation->get<exif::Number>()->int32Value();
+      tags.insert(tag);
+      EXPECT_TRUE(testsupport::showsSceneUpright(*decodeImage(bytes), tag));
+      EXPECT_EQ(latitudeOf(bytes).has_value(), recordGPS);
+      if (!recordGPS) continue;
+      const CGImageRef thumbnail = decodeImage(jpeg.exifMetaData().thumbnailBytes().value_or(exif::Bytes{}));
+      ASSERT_TRUE(thumbnail);
+      EXPECT_TRUE(testsupport::showsSceneUpright(*thumbnail, tag)) << "thumbnail";
+    }
+    EXPECT_EQ(tags, (std::set<int>{1, 3, 6, 8}));
+  }
+}
+
+// The saving badge stays on the screen in every language, the longest text included.
+TEST_F(SavePipeline, TheSavingBadgeFitsTheScreenInEveryLanguage) {
+  for (const char* language : {"en", "de", "fr"}) {
+    DeviceProfile profile;
+    profile.preferredLanguage = language;
+    useDevice(profile, bundle_);
+    auto root = screen(true);
+    root->newGPSPoint(fix());
+    root->showSavingProgress();
+    const CGRect badge = root->savingPhoto()->frame();
+    EXPECT_GE(badge.origin.x, 0) << language;
+    EXPECT_LE(badge.origin.x + badge.size.width, 320) << language;
+    const auto label = std::dynamic_pointer_cast<UILabel>(root->savingPhoto()->subviews().at(0));
+    const CGSize needed = sizeWithFont(label->text(), label->font(), CGSizeMake(label->frame().size.width, 1000),
+                                       UILineBreakModeWordWrap);
+    EXPECT_LE(needed.height, 2 * sizeWithFont("X", label->font()).height + 1)
+        << language << ": the text fits the label's two lines";
+    root->hideSavingProgress();
+  }
 }
 
 TEST_F(SavePipeline, LoadingTheViewComposesTheApplicationThumbnailOnlyWithGpsOn) {

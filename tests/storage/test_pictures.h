@@ -45,7 +45,7 @@ inline std::shared_ptr<platform::UIImage> appThumbPicture() {
 
 inline CompositionFacts knownPhone() {
   CompositionFacts facts;
-  facts.device = DeviceFacts{"iPhone", "J\xC3\xB6rg's \xE2\x98\x85 Phone", true};
+  facts.device = DeviceFacts{"iPhone", "J\xC3\xB6rg's \xE2\x98\x85 Phone"};
   facts.appName = "Holdstill";
   facts.appVersion = "1.2";
   facts.dateTime = "2009:12:31 23:59:59";
@@ -55,7 +55,7 @@ inline CompositionFacts knownPhone() {
 // The known phone with its application thumbnail composed.
 inline CompositionFacts knownPhoneWithThumb() {
   CompositionFacts facts = knownPhone();
-  auto thumb = addEXIF(appThumbPicture(), {}, false, false, facts);
+  auto thumb = addEXIF(appThumbPicture(), {}, false, facts);
   if (thumb) facts.processedThumb = std::make_shared<const exif::Bytes>(std::move(*thumb));
   return facts;
 }

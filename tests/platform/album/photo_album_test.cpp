@@ -2,6 +2,8 @@
 // completion on the main thread, and the injected faults.
 #include "platform/album/photo_album.h"
 
+#include "exif/exf_jpeg.h"
+
 #include "platform/foundation/data_file.h"
 #include "platform/foundation/file_manager.h"
 #include "platform/graphics/image_codec.h"
@@ -9,6 +11,8 @@
 #include "tests/platform/device_fixture.h"
 
 #include <gtest/gtest.h>
+
+#include <ctime>
 
 namespace platform {
 namespace {
@@ -62,6 +66,46 @@ TEST_F(PhotoAlbumTest, WritesTheNextNumberAndCompletesOnTheMainThreadAfterItsWor
   ASSERT_TRUE(decoded);
   EXPECT_EQ(decoded->width(), 8);
   EXPECT_EQ(dataWithContentsOfFile(kRoll + "IMG_0041.JPG"), std::vector<uint8_t>{1});
+}
+
+// The file says how to show the picture, when and with what it was taken,
+// as a phone's album writes it; the pixels are kept as stored.
+TEST_F(PhotoAlbumTest, TheFileCarriesOrientationSizeTimeAndDevice) {
+  DeviceProfile profile;
+  profile.model = "iPh\xC3\xB8ne";  // written in its lossy ASCII form
+  profile.clockOrigin = 1262303999;    // 2009-12-31 23:59:59 UTC
+  profile.utcOffsetSeconds = 3600;
+  useDevice(profile);
+  const std::pair<UIImageOrientation, int> orientations[] = {
+      {UIImageOrientationUp, 1}, {UIImageOrientationDown, 3}, {UIImageOrientationLeft, 8}, {UIImageOrientationRight, 6}};
+  for (const auto& [orientation, tag] : orientations) {
+    const auto taken = static_cast<std::time_t>(1262303999 + 3600 + loop().now());
+    std::tm local{};
+    gmtime_r(&taken, &local);
+    char expected[32];
+    std::strftime(expected, sizeof expected, "%Y:%m:%d %H:%M:%S", &local);
+    UIImageWriteToSavedPhotosAlbum(std::make_shared<UIImage>(picture()->CGImage(), orientation), {}, nullptr);
+    ASSERT_TRUE(runUntilWorkersEnd(10));
+    const auto written = dataWithContentsOfFile(PhotoAlbum::current().writtenPaths().back());
+    ASSERT_TRUE(written);
+    exif::EXFJpeg jpeg;
+    jpeg.scanImageData(*written);
+    const exif::EXFMetaData& md = jpeg.exifMetaData();
+    auto number = [&](exif::TagKey key) { return md.tagValue(key) ? md.tagValue(key)->get<exif::Number>()->int32Value() : -1; };
+    auto text = [&](exif::TagKey key) {
+      const auto* value = md.tagValue(key) ? md.tagValue(key)->get<std::string>() : nullptr;
+      return value ? value->substr(0, value->find('\0')) : "<missing>";
+    };
+    EXPECT_EQ(number(274), tag);
+    EXPECT_EQ(number(40962), 8);
+    EXPECT_EQ(number(40963), 6);
+    EXPECT_EQ(text(271), "Apple");
+    EXPECT_EQ(text(272), "iPh?ne");
+    EXPECT_EQ(text(36867), expected);
+    EXPECT_EQ(text(306), text(36867));
+    ASSERT_TRUE(decodeImage(*written));
+    EXPECT_EQ(decodeImage(*written)->width(), 8);
+  }
 }
 
 TEST_F(PhotoAlbumTest, InjectedFaultsApplyToTheirSaveOnly) {

@@ -8,9 +8,11 @@
 #include "platform/foundation/data_file.h"
 #include "platform/foundation/file_manager.h"
 #include "platform/graphics/image_codec.h"
+#include "platform/graphics/text.h"
 #include "platform/ui/ui_state.h"
 #include "platform/ui/window.h"
 #include "tests/platform/device_fixture.h"
+#include "tests/platform/pixel_support.h"
 
 #include <filesystem>
 #include <string>
@@ -129,6 +131,34 @@ TEST_F(Picker, ShutterShowsPreviewThenHandsThePictureToTheDelegateOnce) {
   EXPECT_EQ(picture->imageOrientation(), UIImageOrientationRight);
   EXPECT_EQ(picture->size(), CGSizeMake(CameraFeed::kSceneHeight, CameraFeed::kSceneWidth));
   EXPECT_EQ(CameraFeed::current().shotsTaken(), 1u);
+}
+
+// Live while the camera is on the screen, still on the picture just taken,
+// and without frames once the camera has gone, so it keeps nothing going.
+TEST_F(Picker, ThePreviewIsLiveWhileTheCameraIsShownAndKeepsNothingGoingAfter) {
+  auto picker = showPicker(UIImagePickerControllerSourceTypeCamera);
+  auto camera = picker->cameraViewController();
+  const auto opened = testsupport::renderView(*camera->view());
+  loop().runFor(2);
+  EXPECT_NE(testsupport::renderView(*camera->view())->pixels(), opened->pixels());
+  camera->shutterButton()->sendActionsForControlEvents(UIControlEventTouchUpInside);
+  const auto taken = testsupport::renderView(*camera->view());
+  loop().runFor(UIImagePickerController::kPreviewSeconds / 2);
+  EXPECT_EQ(testsupport::renderView(*camera->view())->pixels(), taken->pixels());
+  loop().runFor(UIImagePickerController::kPreviewSeconds);
+  picker->view()->removeFromSuperview();
+  EXPECT_EQ(loop().run(), RunLoop::kStalledStatus);
+}
+
+TEST_F(Picker, CancelIsInTheUsersLanguageAndFitsItsKey) {
+  for (const auto& [language, title] : {std::pair{"de", "Abbrechen"}, std::pair{"fr", "Annuler"}}) {
+    DeviceProfile profile;
+    profile.preferredLanguage = language;
+    useDevice(profile);
+    auto cancel = showPicker(UIImagePickerControllerSourceTypeCamera)->cameraViewController()->cancelButton();
+    EXPECT_EQ(cancel->currentTitle(), title);
+    EXPECT_GE(cancel->frame().size.width, sizeWithFont(title, UIFont::boldSystemFontOfSize(14)).width + 8) << title;
+  }
 }
 
 TEST_F(Picker, ATapOnTheShutterOnScreenTakesAPictureAndCancelCancels) {
