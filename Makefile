@@ -6,7 +6,9 @@
 #   make bench  build and run the benchmarks (optimised build); with
 #               CORPUS=DIR, time metadata read (against libexif when
 #               installed), geotag and a plain copy on each JPEG in DIR
-#               (mean, p90 and max per file)
+#               (mean, p90 and max per file); with exiftool, the folder
+#               geotag against exiftool and cp -r + sync
+#               (CAMERA_SAMPLES=DIR: camera JPEGs whose EXIF blocks it uses)
 #   make fuzz   build the fuzz targets with clang and run each for FUZZ_SECONDS
 SHELL := /bin/bash
 .SHELLFLAGS := -eu -o pipefail -c

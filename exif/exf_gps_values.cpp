@@ -5,8 +5,14 @@
 namespace exif {
 namespace {
 
-// An empty field behaves as the 0/0 it is written as.
-EXFraction orZero(const std::optional<EXFraction>& f) { return f.value_or(EXFraction(0, 0)); }
+// A part of a coordinate that is empty or 0/0 (cameras write 0/0 for
+// seconds they do not give) counts as 0; n/0 is undefined.
+bool isZero(const std::optional<EXFraction>& f) { return !f || (f->numerator() == 0 && f->denominator() == 0); }
+double partValue(const std::optional<EXFraction>& f) { return isZero(f) ? 0.0 : f->quotient(); }
+std::string partText(const std::optional<EXFraction>& f) {
+  if (isZero(f)) return "0";
+  return f->denominator() == 0 ? "undefined" : f->description();
+}
 
 std::string timePart(const std::optional<EXFraction>& f) {
   if (!f || f->denominator() == 0) return "--";
@@ -19,13 +25,11 @@ std::string timePart(const std::optional<EXFraction>& f) {
 }  // namespace
 
 std::string EXFGPSLoc::description() const {
-  return orZero(degrees_).description() + "\u00B0 " + orZero(minutes_).description() + "' " +
-         orZero(seconds_).description() + "\"";
+  return partText(degrees_) + "\u00B0 " + partText(minutes_) + "' " + partText(seconds_) + "\"";
 }
 
 double EXFGPSLoc::descriptionAsDecimal() const {
-  return orZero(degrees_).quotient() + orZero(minutes_).quotient() / 60.0 +
-         orZero(seconds_).quotient() / 3600.0;
+  return partValue(degrees_) + partValue(minutes_) / 60.0 + partValue(seconds_) / 3600.0;
 }
 
 std::string EXFGPSTimeStamp::description() const {

@@ -27,9 +27,12 @@ class EXFGPSLoc {
   void setMinutes(std::optional<EXFraction> f) { minutes_ = f; }
   void setSeconds(std::optional<EXFraction> f) { seconds_ = f; }
 
-  // 37/1, 46/1, 2964/100 → 37° 46' 29.64" (degree sign U+00B0 in UTF-8).
+  // 37/1, 46/1, 2964/100 → 37° 46' 29.64" (degree sign U+00B0 in UTF-8);
+  // a 0/0 part shows 0, an n/0 part "undefined".
   std::string description() const;
   // degrees + minutes/60 + seconds/3600, no sign applied: 37.7749.
+  // A part that is empty or 0/0 counts as 0; a part n/0 makes the whole
+  // undefined (not finite).
   double descriptionAsDecimal() const;
 
   friend bool operator==(const EXFGPSLoc&, const EXFGPSLoc&) = default;

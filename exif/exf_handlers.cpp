@@ -104,8 +104,12 @@ void EXFGPSAltitudeHandler::decodeTag(Directory& dir, TagKey key,
   auto n = r.u32(0, bigEndian);
   auto d = r.u32(4, bigEndian);
   if (!n || !d) return;
-  double metres = *d == 0 ? 0.0 : static_cast<double>(*n) / static_cast<double>(*d);
-  dir.set(key, Number::fromDouble(metres));
+  // Over a zero denominator the altitude is undefined, not sea level: the
+  // fraction is kept as it is.
+  if (*d == 0)
+    dir.set(key, EXFraction::fromUnsigned(*n, *d));
+  else
+    dir.set(key, Number::fromDouble(static_cast<double>(*n) / static_cast<double>(*d)));
 }
 
 // --- GPS time -------------------------------------------------------------

@@ -51,6 +51,10 @@ void EXFJpeg::scan(std::span<const std::uint8_t> image) {
   const JpegLayout layout = readJpegLayout(image);
   segments_.clear();
   segments_.reserve(layout.segments.size());
+  strays_.clear();
+  for (const StrayBytes& s : layout.strays)
+    strays_.push_back({s.offset, Bytes(image.begin() + static_cast<std::ptrdiff_t>(s.offset),
+                                       image.begin() + static_cast<std::ptrdiff_t>(s.offset + s.length))});
   for (const JpegSegment& s : layout.segments) {
     segments_.push_back({s.marker, s.offset, Bytes(s.payload.begin(), s.payload.end())});
     if (isStartOfFrame(s.marker)) {

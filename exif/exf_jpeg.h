@@ -63,6 +63,13 @@ class EXFJpeg {
   void setKeyedHeaders(Headers h);
   // Every segment before the image data, in file order.
   const std::vector<Segment>& segments() const { return segments_; }
+  // Stray bytes met between segments, in file order; a rebuild keeps each
+  // before the segment it preceded.
+  struct Stray {
+    std::size_t offset;  // in the scanned file
+    Bytes bytes;
+  };
+  const std::vector<Stray>& strays() const { return strays_; }
   // Index in segments() of the EXIF APP1 the model was parsed from.
   std::optional<std::size_t> exifSegmentIndex() const { return exifSegment_; }
   // File offset of the image data (the tail's first byte).
@@ -90,6 +97,7 @@ class EXFJpeg {
   Headers keyedHeaders_;
   bool headersReplaced_ = false;
   std::vector<Segment> segments_;
+  std::vector<Stray> strays_;
   std::optional<std::size_t> exifSegment_;
   std::optional<std::string> scanError_;
   std::size_t imageDataOffset_ = 0;

@@ -13,7 +13,7 @@ constexpr std::int32_t kVar = -99;
 
 // The table, as data: tag, type, name, directory, editable, count.
 constexpr auto kTable = [] {
-  std::array<EXFTag, 108> t = {{
+  std::array<EXFTag, 109> t = {{
       // Root directory (IFD0, and IFD1 which uses the same definitions).
       {0x0100, kLong, "ImageWidth", kRoot, true, 1},
       {0x0101, kLong, "ImageLength", kRoot, true, 1},
@@ -125,6 +125,7 @@ constexpr auto kTable = [] {
       {0x0018, kRational, "GPSDestBearing", kGps, true, 1},
       {0x0019, kAscii, "GPSDestDistanceRef", kGps, true, 2},
       {0x001A, kRational, "GPSDestDistance", kGps, true, 1},
+      {0x001D, kAscii, "GPSDateStamp", kGps, true, 11},
   }};
   std::sort(t.begin(), t.end(), [](const EXFTag& a, const EXFTag& b) { return a.tagId() < b.tagId(); });
   return t;

@@ -5,6 +5,7 @@
 // skipped and counted, and marks its directory incomplete.
 #include "exif/byte_reader.h"
 #include "exif/exf_meta_data.h"
+#include "exif/jpeg_segments.h"
 
 #include <algorithm>
 
@@ -73,6 +74,16 @@ class ExifDirectoryParser {
 namespace {
 
 constexpr TagKey kStripOffsets = 0x0111;
+
+// The JPEG at the start of `bytes`, up to its end-of-image marker, when it
+// is whole.
+std::optional<std::span<const std::uint8_t>> wholeJpeg(std::span<const std::uint8_t> bytes) {
+  const JpegLayout layout = readJpegLayout(bytes);
+  if (!layout.ok()) return std::nullopt;
+  const std::size_t end = findImageEnd(bytes, layout.imageDataOffset);
+  if (end < 4 || bytes[end - 2] != 0xFF || bytes[end - 1] != 0xD9) return std::nullopt;
+  return bytes.first(end);
+}
 
 template <class Read>
 TagValue elements(std::uint64_t count, Read read) {
@@ -272,7 +283,14 @@ void ExifDirectoryParser::takeThumbnail(const Directory& dir, std::uint64_t base
     start = base + static_cast<std::uint64_t>(offsetNumber->int64Value());
     length = lengthNumber ? static_cast<std::uint64_t>(lengthNumber->int64Value()) : 0;
     // Padding may follow the thumbnail (many cameras leave some): it need
-    // only lie inside the payload.
+    // only lie inside the payload. One declared longer than what is left is
+    // taken when what is left holds the whole JPEG, end marker included.
+    if (length > 0 && start < total && length > total - start) {
+      if (auto whole = wholeJpeg(*reader_.span(start, total - start))) {
+        model_.setThumbnailBytes(Bytes(whole->begin(), whole->end()));
+        return;
+      }
+    }
     if (length == 0 || start > total || length > total - start) {
       model_.thumbnailLeftBehind_ = length > 0;
       return;

@@ -3,6 +3,7 @@
 #include "exif/exf_exception.h"
 #include "exif/exf_jpeg.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -69,14 +70,21 @@ void EXFJpeg::populateImageData(Bytes& out) {
       // A file without an EXIF block gets one after SOI and a leading JFIF APP0.
       const bool leadingJfif = !segments_.empty() && segments_[0].marker == 0xE0 && isJfif(segments_[0].payload);
       if (!exifSegment_ && !leadingJfif) writeExif();
+      std::size_t stray = 0;
+      auto straysBefore = [&](std::size_t offset) {
+        for (; stray < strays_.size() && strays_[stray].offset < offset; ++stray)
+          out.insert(out.end(), strays_[stray].bytes.begin(), strays_[stray].bytes.end());
+      };
       for (std::size_t i = 0; i < segments_.size(); ++i) {
         const Segment& s = segments_[i];
+        straysBefore(s.offset);
         if (exifSegment_ == i)
           writeExif();
         else
           appendSegment(out, s.marker, s.payload, isStandalone(s.marker));
         if (i == 0 && !exifSegment_ && leadingJfif) writeExif();
       }
+      straysBefore(SIZE_MAX);
     }
     if (tail_) out.insert(out.end(), tail_->begin(), tail_->end());
   } catch (...) {

@@ -34,7 +34,14 @@ JpegLayout readJpegLayout(std::span<const std::uint8_t> file) {
   };
   for (;;) {
     if (pos >= file.size()) return fail(pos, "the file ends before its image data");
-    if (file[pos] != 0xFF) return fail(pos, "no marker" + at(pos) + " where a segment should start");
+    if (file[pos] != 0xFF) {
+      // Stray bytes: on to the next marker (FF followed by a marker code).
+      std::size_t next = pos;
+      while (next + 1 < file.size() && !(file[next] == 0xFF && file[next + 1] != 0x00)) ++next;
+      if (next + 1 >= file.size()) return fail(pos, "no marker after offset " + std::to_string(pos));
+      layout.strays.push_back({pos, next - pos});
+      pos = next;
+    }
     const std::size_t segmentStart = pos;
     std::size_t markerAt = pos;
     while (pos < file.size() && file[pos] == 0xFF) markerAt = pos++;
@@ -58,6 +65,24 @@ JpegLayout readJpegLayout(std::span<const std::uint8_t> file) {
         {marker, markerAt, pos + length - markerAt, file.subspan(pos + 2, length - 2)});
     pos += length;
   }
+}
+
+std::size_t findImageEnd(std::span<const std::uint8_t> file, std::size_t pos) {
+  while (pos + 1 < file.size()) {
+    if (file[pos] != 0xFF) {
+      ++pos;  // entropy-coded data
+      continue;
+    }
+    const int code = file[pos + 1];
+    if (code == 0xD9) return pos + 2;
+    if (code == 0x00 || code == 0xFF || isStandalone(code)) {
+      ++pos;  // stuffed byte, fill byte or restart marker inside the data
+      continue;
+    }
+    if (pos + 3 >= file.size()) break;
+    pos += 2 + (std::size_t{file[pos + 2]} << 8 | file[pos + 3]);  // a segment: SOS, tables
+  }
+  return file.size();
 }
 
 }  // namespace exif

@@ -4,8 +4,9 @@
 // start-of-scan, or an end-of-image marker), in file order.
 //
 // Segments are skipped by their length fields (comments included, whatever
-// bytes they hold); fill bytes (FF) before a marker are allowed. The spans
-// point into the caller's bytes, which must outlive the layout.
+// bytes they hold); fill bytes (FF) before a marker are allowed. Stray bytes
+// where a marker should stand are skipped up to the next marker and listed.
+// The spans point into the caller's bytes, which must outlive the layout.
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -24,8 +25,15 @@ struct JpegSegment {
   std::size_t end() const { return offset + length; }
 };
 
+// Bytes between two segments that belong to neither (djpeg calls them
+// extraneous); kept where they are by every rewrite.
+struct StrayBytes {
+  std::size_t offset = 0, length = 0;
+};
+
 struct JpegLayout {
   std::vector<JpegSegment> segments;
+  std::vector<StrayBytes> strays;
   // Where the image data starts: the start-of-scan (or end-of-image) marker.
   // After an error: where the walk stopped (the first byte not understood).
   std::size_t imageDataOffset = 0;
@@ -36,9 +44,15 @@ struct JpegLayout {
 };
 
 // Reads the layout. It is an error when the bytes do not begin with FF D8,
-// hold something other than a marker where one must stand, or end (or hold
-// a segment that runs past the end) before the image data.
+// or end (or hold a segment that runs past the end) before the image data.
 JpegLayout readJpegLayout(std::span<const std::uint8_t> file);
+
+// Where the main image ends: just past the end-of-image marker that closes
+// the image data starting at `imageDataOffset` (scans and the tables between
+// them walked, entropy-coded data skipped). The file's size when no such
+// marker is found. Bytes after it (a preview, a trailer) are addressed, if
+// at all, by position.
+std::size_t findImageEnd(std::span<const std::uint8_t> file, std::size_t imageDataOffset);
 
 // True for an APP1 payload that opens with the EXIF signature "Exif" NUL.
 bool isExifPayload(std::span<const std::uint8_t> payload);

@@ -1,9 +1,12 @@
-// The lossless GPS edit: the original payload is copied as it stands and the
-// new directories are appended after it; only one 4-byte pointer changes.
+// The lossless GPS edit: the original payload is copied as it stands; the
+// new GPS directory goes where the old one was or into room nothing
+// addresses, and past the payload's end only when there is none.
 #include "exif/lossless_gps_edit.h"
 
+#include "exif/afcp_trailer.h"
 #include "exif/byte_reader.h"
 #include "exif/exf_exception.h"
+#include "exif/exif_block_map.h"
 #include "exif/jpeg_segments.h"
 
 #include <algorithm>
@@ -20,9 +23,6 @@ constexpr std::uint16_t kGpsVersionTag = 0;
 
 [[noreturn]] void badValue(const std::string& reason) {
   throw EXFException(kInvalidGPSValueException, reason);
-}
-[[noreturn]] void uneditable(const std::string& reason) {
-  throw EXFException(kUneditableExifException, reason);
 }
 
 void put16(std::uint8_t* at, std::uint32_t v, bool big) {
@@ -85,45 +85,45 @@ struct Entry {
   std::array<std::uint8_t, 12> bytes;
 };
 
-// A directory read from the payload: where it stands, its entries as they
-// are, and its next-directory link.
-struct RawDirectory {
-  std::size_t position;  // payload position of its entry count
+std::vector<Entry> readEntries(std::span<const std::uint8_t> payload, std::size_t position, bool big) {
+  const ByteReader r(payload);
+  const std::size_t count = *r.u16(position, big);  // the map has checked the table lies inside
   std::vector<Entry> entries;
-  std::array<std::uint8_t, 4> link;
-};
-
-RawDirectory readDirectory(const ByteReader& r, std::size_t position, bool big, const char* name) {
-  auto count = r.u16(position, big);
-  if (!count || !r.has(position + 2, 12ull * *count + 4))
-    uneditable(std::string(name) + " lies outside the EXIF block");
-  RawDirectory dir{position, {}, {}};
-  dir.entries.reserve(*count + 1u);
-  for (std::size_t i = 0; i < *count; ++i) {
+  entries.reserve(count + 1);
+  for (std::size_t i = 0; i < count; ++i) {
     const std::size_t e = position + 2 + 12 * i;
     Entry entry{*r.u16(e, big), {}};
-    std::copy_n(r.span(e, 12)->begin(), 12, entry.bytes.begin());
-    dir.entries.push_back(entry);
+    std::copy_n(payload.begin() + static_cast<std::ptrdiff_t>(e), 12, entry.bytes.begin());
+    entries.push_back(entry);
   }
-  std::copy_n(r.span(position + 2 + 12ull * *count, 4)->begin(), 4, dir.link.begin());
-  return dir;
+  return entries;
 }
 
-void padToEven(Bytes& out, std::size_t payloadStart) {
-  if ((out.size() - payloadStart) % 2 != 0) out.push_back(0);
-}
+std::size_t even(std::size_t n) { return n + n % 2; }
 
-// Appends a directory (entries sorted by tag, then the link) followed by the
-// value area of `values`, whose entries get their offsets here. Returns the
-// directory's TIFF offset.
-std::uint32_t appendDirectory(Bytes& out, std::size_t payloadStart, std::vector<Entry> entries,
-                              const std::map<std::uint16_t, GPSEdit::Value>& values,
-                              const std::array<std::uint8_t, 4>& link, bool big) {
-  padToEven(out, payloadStart);
-  const std::size_t dirAt = out.size();
-  const std::size_t n = entries.size() + values.size();
-  const std::size_t areaOffset = dirAt - payloadStart - kBase + 2 + 12 * n + 4;
+// A directory as it stands at TIFF offset `offset`: its entries sorted by
+// tag, the link, then its value area: the edit's values, and, with
+// `valuesFrom`, the out-of-line values of the given entries copied from
+// there (an entry whose value cannot be read is left out).
+Bytes buildDirectory(std::uint32_t offset, std::vector<Entry> entries,
+                     const std::map<std::uint16_t, GPSEdit::Value>& values, std::array<std::uint8_t, 4> link,
+                     bool big, std::span<const std::uint8_t> valuesFrom = {}) {
   Bytes area;
+  std::vector<Entry> all;
+  all.reserve(entries.size() + values.size());
+  auto areaOffset = [&](std::size_t n) { return offset + 2 + 12 * n + 4; };
+  std::vector<std::pair<Entry, Bytes>> pending;  // entries with their out-of-line bytes
+  for (Entry& e : entries) {
+    const std::uint16_t type = EXFUtils::read2Bytes(e.bytes.data() + 2, big);
+    const std::uint64_t size =
+        isValidFieldType(type) ? std::uint64_t{bytesPerFormat[type]} * EXFUtils::read4Bytes(e.bytes.data() + 4, big) : 0;
+    if (valuesFrom.empty() || size <= 4) {
+      pending.push_back({e, {}});
+      continue;
+    }
+    const auto bytes = ByteReader(valuesFrom).span(kBase + EXFUtils::read4Bytes(e.bytes.data() + 8, big), size);
+    if (bytes) pending.push_back({e, Bytes(bytes->begin(), bytes->end())});
+  }
   for (const auto& [tag, v] : values) {
     Entry e{tag, {}};
     put16(e.bytes.data(), tag, big);
@@ -133,21 +133,25 @@ std::uint32_t appendDirectory(Bytes& out, std::size_t payloadStart, std::vector<
     appendField(field, v, big);
     if (field.size() <= 4) {
       std::copy(field.begin(), field.end(), e.bytes.begin() + 8);
-    } else {
-      put32(e.bytes.data() + 8, static_cast<std::uint32_t>(areaOffset + area.size()), big);
-      area.insert(area.end(), field.begin(), field.end());
+      field.clear();
+    }
+    pending.push_back({e, std::move(field)});
+  }
+  std::stable_sort(pending.begin(), pending.end(), [](const auto& a, const auto& b) { return a.first.tag < b.first.tag; });
+  const std::size_t n = pending.size();
+  Bytes out(2);
+  put16(out.data(), static_cast<std::uint32_t>(n), big);
+  for (auto& [e, value] : pending) {
+    if (!value.empty()) {
+      put32(e.bytes.data() + 8, static_cast<std::uint32_t>(areaOffset(n) + area.size()), big);
+      area.insert(area.end(), value.begin(), value.end());
       if (area.size() % 2 != 0) area.push_back(0);
     }
-    entries.push_back(e);
+    out.insert(out.end(), e.bytes.begin(), e.bytes.end());
   }
-  std::stable_sort(entries.begin(), entries.end(),
-                   [](const Entry& a, const Entry& b) { return a.tag < b.tag; });
-  out.resize(out.size() + 2);
-  put16(out.data() + dirAt, static_cast<std::uint32_t>(n), big);
-  for (const Entry& e : entries) out.insert(out.end(), e.bytes.begin(), e.bytes.end());
   out.insert(out.end(), link.begin(), link.end());
   out.insert(out.end(), area.begin(), area.end());
-  return static_cast<std::uint32_t>(dirAt - payloadStart - kBase);
+  return out;
 }
 
 // The entries of the GPS directory the edit writes, from the existing ones
@@ -185,64 +189,118 @@ Entry gpsPointer(std::uint32_t offset, bool big) {
   return e;
 }
 
-void appendEdited(std::span<const std::uint8_t> payload, const GPSEdit& edit, Bytes& out) {
-  const ByteReader r(payload);
-  if (payload.size() < 14 || !std::equal(exifChars.begin(), exifChars.begin() + 4, payload.begin()))
-    uneditable("not an EXIF block");
-  bool big;
-  if (payload[6] == M_ORDER && payload[7] == M_ORDER)
-    big = true;
-  else if (payload[6] == I_ORDER && payload[7] == I_ORDER)
-    big = false;
-  else
-    uneditable("unknown byte order mark in the EXIF block");
-  if (*r.u16(8, big) != 42) uneditable("the EXIF block's TIFF header lacks the number 42");
-  const RawDirectory ifd0 = readDirectory(r, kBase + *r.u32(10, big), big, "IFD0");
+// The room an edit writes into: runs of payload positions it may overwrite.
+class Room {
+ public:
+  explicit Room(std::vector<ByteRange> runs) : runs_(std::move(runs)) {}
 
-  // The GPS pointer entry, if IFD0 has one.
-  std::optional<std::size_t> pointerIndex;
-  std::vector<Entry> existing;
-  for (std::size_t i = 0; i < ifd0.entries.size(); ++i) {
-    if (ifd0.entries[i].tag != TAG_EXIF_GPS) continue;
-    const Entry& e = ifd0.entries[i];
-    const std::uint16_t type = EXFUtils::read2Bytes(e.bytes.data() + 2, big);
-    const std::uint32_t count = EXFUtils::read4Bytes(e.bytes.data() + 4, big);
-    if ((type != kLong && type != 13) || count != 1)
-      uneditable("IFD0's GPS pointer has field type " + std::to_string(type) + " and count " +
-                 std::to_string(count) + " instead of one offset");
-    if (pointerIndex) uneditable("IFD0 holds two GPS pointers");
-    pointerIndex = i;
-    const std::uint32_t gpsOffset = EXFUtils::read4Bytes(e.bytes.data() + 8, big);
-    existing = readDirectory(r, kBase + gpsOffset, big, "the GPS directory").entries;
+  // An even position with `size` bytes of room: `preferred` when it has
+  // them, else the first run that does, leaving one spare byte after
+  // anything that is not room (a text whose count leaves out its NUL keeps
+  // it).
+  std::optional<std::size_t> take(std::size_t size, std::optional<std::size_t> preferred) {
+    if (preferred && *preferred % 2 == 0 && takeExact(*preferred, size)) return preferred;
+    for (const ByteRange& run : runs_) {
+      const std::size_t at = even(run.begin + 1);
+      if (at + size <= run.end && takeExact(at, size)) return at;
+    }
+    return std::nullopt;
+  }
+  // Takes [at, at + size) if it is all room.
+  bool takeExact(std::size_t at, std::size_t size) {
+    for (std::size_t i = 0; i < runs_.size(); ++i) {
+      const ByteRange run = runs_[i];
+      if (at < run.begin || at + size > run.end) continue;
+      runs_.erase(runs_.begin() + static_cast<std::ptrdiff_t>(i));
+      if (at + size < run.end) runs_.insert(runs_.begin() + static_cast<std::ptrdiff_t>(i), {at + size, run.end});
+      if (run.begin < at) runs_.insert(runs_.begin() + static_cast<std::ptrdiff_t>(i), {run.begin, at});
+      return true;
+    }
+    return false;
   }
 
-  const std::size_t original = out.size();
+ private:
+  std::vector<ByteRange> runs_;
+};
+
+}  // namespace
+
+namespace detail {
+
+PayloadEdit appendEdited(std::span<const std::uint8_t> payload, const GPSEdit& edit, Bytes& out) {
+  const ExifBlockMap map = mapExifBlock(payload);
+  const bool big = map.bigEndian;
+  const std::size_t start = out.size();
   out.reserve(out.size() + payload.size() + 512);
   out.insert(out.end(), payload.begin(), payload.end());
-  if (edit.empty()) return;
-  const std::size_t start = original;
-  const std::size_t ifd0EntriesAt = start + ifd0.position + 2;
+  PayloadEdit result{0, map.pastEnd, map.unreadMakerNote};
+  if (edit.empty()) return result;
+  auto at = [&](std::size_t position) { return out.data() + start + position; };
+
+  const std::size_t ifd0Count = *ByteReader(payload).u16(map.ifd0, big);
+  const std::size_t ifd0End = map.ifd0 + 2 + 12 * ifd0Count + 4;
+  const std::vector<Entry> existing = map.gps ? readEntries(payload, *map.gps, big) : std::vector<Entry>{};
+  if (edit.removesAll() && edit.values().empty() && !map.gpsPointerEntry) return result;  // nothing to remove
+
+  // The old GPS directory and its values leave no trace: zeroed, then room.
+  for (std::size_t i = 0; i < payload.size(); ++i)
+    if (map.gpsBytes[i] && !map.used[i]) *at(i) = 0;
+  Room room(map.room(payload));
+  // Where `size` bytes go: the room, else past the payload's end.
+  auto place = [&](std::size_t size, std::optional<std::size_t> preferred) {
+    if (auto spot = room.take(size, preferred)) return *spot;
+    const std::size_t spot = even(out.size() - start);
+    out.resize(start + spot + size, 0);
+    return spot;
+  };
+  auto tiff = [](std::size_t position) { return static_cast<std::uint32_t>(position - kBase); };
+  auto writeAt = [&](std::size_t position, const Bytes& bytes) { std::copy(bytes.begin(), bytes.end(), at(position)); };
+  std::array<std::uint8_t, 4> ifd0Link;
+  std::copy_n(payload.begin() + static_cast<std::ptrdiff_t>(ifd0End - 4), 4, ifd0Link.begin());
+  std::vector<Entry> ifd0Entries = readEntries(payload, map.ifd0, big);
 
   if (edit.removesAll() && edit.values().empty()) {
-    if (!pointerIndex) return;  // nothing to remove
-    std::vector<Entry> entries = ifd0.entries;
-    entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(*pointerIndex));
-    const std::uint32_t copy = appendDirectory(out, start, entries, {}, ifd0.link, big);
-    put32(out.data() + start + 10, copy, big);
-    return;
-  }
-
-  const std::vector<Entry> kept = keptGpsEntries(existing, edit, big);
-  const std::uint32_t gps = appendDirectory(out, start, kept, newValues(edit, kept), {0, 0, 0, 0}, big);
-  if (pointerIndex) {
-    put32(out.data() + ifd0EntriesAt + 12 * *pointerIndex + 8, gps, big);
+    // IFD0 loses its GPS pointer where it stands: the entries after it move
+    // up one place, and the freed last 12 bytes are zeroed.
+    const std::size_t index = (*map.gpsPointerEntry - map.ifd0 - 2) / 12;
+    ifd0Entries.erase(ifd0Entries.begin() + static_cast<std::ptrdiff_t>(index));
+    Bytes table = buildDirectory(tiff(map.ifd0), ifd0Entries, {}, ifd0Link, big);
+    table.resize(table.size() + 12, 0);
+    writeAt(map.ifd0, table);
   } else {
-    std::vector<Entry> entries = ifd0.entries;
-    entries.push_back(gpsPointer(gps, big));
-    const std::uint32_t copy = appendDirectory(out, start, entries, {}, ifd0.link, big);
-    put32(out.data() + start + 10, copy, big);
+    const std::vector<Entry> kept = keptGpsEntries(existing, edit, big);
+    const auto values = newValues(edit, kept);
+    const std::size_t gpsSize = buildDirectory(0, kept, values, {0, 0, 0, 0}, big, payload).size();
+    const std::size_t gps = place(gpsSize, map.gps);
+    writeAt(gps, buildDirectory(tiff(gps), kept, values, {0, 0, 0, 0}, big, payload));
+    if (map.gpsPointerEntry) {
+      put32(at(*map.gpsPointerEntry + 8), tiff(gps), big);
+    } else {
+      ifd0Entries.push_back(gpsPointer(tiff(gps), big));
+      const std::size_t tableSize = 2 + 12 * ifd0Entries.size() + 4;
+      if (room.takeExact(ifd0End, 12)) {
+        // Room right after IFD0: it grows where it stands.
+        writeAt(map.ifd0, buildDirectory(tiff(map.ifd0), ifd0Entries, {}, ifd0Link, big));
+      } else {
+        // IFD0 moves; every pointer that led to it leads to the new one.
+        const std::size_t copy = place(tableSize, std::nullopt);
+        for (Entry& e : ifd0Entries)
+          if (isDirectoryPointerTag(e.tag) && kBase + EXFUtils::read4Bytes(e.bytes.data() + 8, big) == map.ifd0)
+            put32(e.bytes.data() + 8, tiff(copy), big);
+        if (kBase + EXFUtils::read4Bytes(ifd0Link.data(), big) == map.ifd0) put32(ifd0Link.data(), tiff(copy), big);
+        writeAt(copy, buildDirectory(tiff(copy), ifd0Entries, {}, ifd0Link, big));
+        for (const auto& [field, target] : map.directoryPointers)
+          if (target == map.ifd0 && (field < map.ifd0 || field >= ifd0End)) put32(at(field), tiff(copy), big);
+      }
+    }
   }
+  result.grownBy = out.size() - start - payload.size();
+  return result;
 }
+
+}  // namespace detail
+
+namespace {
 
 }  // namespace
 
@@ -327,19 +385,25 @@ GPSEdit& GPSEdit::removeAll() {
   return *this;
 }
 
+namespace {
+
+[[noreturn]] void noRoom(std::size_t size, std::size_t grownBy) {
+  throw EXFException(kSegmentTooLargeException,
+                     "the EXIF block has no room for the GPS directory (" + std::to_string(grownBy) +
+                         " more bytes needed) and would grow to " + std::to_string(size) +
+                         " bytes, more than a JPEG segment holds (65533)");
+}
+
+}  // namespace
+
 void editGPS(std::span<const std::uint8_t> payload, const GPSEdit& edit, Bytes& out) {
   const std::size_t original = out.size();
   try {
-    appendEdited(payload, edit, out);
+    const detail::PayloadEdit done = detail::appendEdited(payload, edit, out);
+    if (out.size() - original > kMaxSegmentPayload) noRoom(out.size() - original, done.grownBy);
   } catch (...) {
     out.resize(original);
     throw;
-  }
-  if (out.size() - original > kMaxSegmentPayload) {
-    const std::size_t size = out.size() - original;
-    out.resize(original);
-    throw EXFException(kSegmentTooLargeException,
-                       formatReason(reasons::kSegmentTooLarge, {std::to_string(size), "0xE1"}));
   }
 }
 
@@ -355,11 +419,114 @@ void freshGPSPayload(const GPSEdit& edit, bool big, Bytes& out) {
   out.resize(out.size() + 2 + 12 * n + 4, 0);
   put16(out.data() + start + 14, static_cast<std::uint32_t>(n), big);
   if (!withGps) return;
-  const std::size_t gpsOffset = 8 + 2 + 12 + 4;  // right after IFD0
-  const Entry pointer = gpsPointer(static_cast<std::uint32_t>(gpsOffset), big);
+  const std::uint32_t gpsOffset = 8 + 2 + 12 + 4;  // right after IFD0
+  const Entry pointer = gpsPointer(gpsOffset, big);
   std::copy(pointer.bytes.begin(), pointer.bytes.end(), out.begin() + static_cast<std::ptrdiff_t>(start + 16));
-  appendDirectory(out, start, {}, newValues(edit, {}), {0, 0, 0, 0}, big);
+  const Bytes gps = buildDirectory(gpsOffset, {}, newValues(edit, {}), {0, 0, 0, 0}, big);
+  out.insert(out.end(), gps.begin(), gps.end());
 }
+
+namespace {
+
+// The images a multi-picture index (an APP2 "MPF" segment) addresses after
+// the main image: their file ranges, each marked with whether the index
+// stands before `from` (then its positions, counted from its own header, do
+// not move with them).
+struct IndexedImage {
+  std::size_t begin, end;
+  bool indexBefore;
+};
+std::vector<IndexedImage> multiPictureImages(std::span<const std::uint8_t> jpeg, const JpegLayout& layout,
+                                             std::size_t from) {
+  std::vector<IndexedImage> images;
+  for (const JpegSegment& s : layout.segments) {
+    if (s.marker != 0xE2 || s.payload.size() < 12 || std::memcmp(s.payload.data(), "MPF", 4) != 0) continue;
+    const auto tiff = s.payload.subspan(4);
+    const ByteReader r(tiff);
+    const bool big = tiff[0] == 'M';
+    const std::size_t header = s.offset + 4 + 4;  // file position the index's positions count from
+    const std::uint64_t ifd = *r.u32(4, big);
+    const auto count = r.u16(ifd, big);
+    for (std::size_t i = 0; count && i < *count; ++i) {
+      const std::uint64_t e = ifd + 2 + 12 * i;
+      if (!r.has(e, 12) || *r.u16(e, big) != 0xB002) continue;  // MPEntry: 16 bytes per image
+      const std::uint64_t at = *r.u32(e + 8, big), entries = *r.u32(e + 4, big) / 16;
+      for (std::uint64_t k = 0; k < entries && r.has(at + 16 * k, 16); ++k) {
+        const std::uint64_t size = *r.u32(at + 16 * k + 4, big), offset = *r.u32(at + 16 * k + 8, big);
+        if (offset != 0 && header + offset + size <= jpeg.size())
+          images.push_back({header + offset, header + offset + size, s.offset < from});
+      }
+    }
+  }
+  return images;
+}
+
+// After `delta` bytes were put in at file position `from` (the EXIF segment
+// grew, or a fresh one went in), corrects what addressed the bytes that
+// moved: the EXIF block's own positions past its end (those of
+// `payloadEdit`, whose payload stands at `payloadAt` in the new file `out`
+// and stood at `oldPayloadAt` in `jpeg`) and an AFCP trailer. Refuses, throwing, when something that may
+// address them cannot be read.
+void followMovedBytes(std::span<const std::uint8_t> jpeg, const JpegLayout& layout, std::span<std::uint8_t> out,
+                      std::size_t from,
+                      std::size_t delta, const detail::PayloadEdit* payloadEdit, std::size_t payloadAt,
+                      std::size_t oldPayloadAt) {
+  if (delta == 0) return;
+  const std::size_t imageEnd = findImageEnd(jpeg, layout.imageDataOffset);
+  // Data after the image that something may address by position: what is
+  // not zero and not an image of a multi-picture index that moves with it.
+  const std::vector<IndexedImage> indexed = multiPictureImages(jpeg, layout, from);
+  bool dataAfterImage = false;
+  for (std::size_t i = imageEnd; i < jpeg.size() && !dataAfterImage; ++i) {
+    const auto image = std::find_if(indexed.begin(), indexed.end(),
+                                    [&](const IndexedImage& m) { return i >= m.begin && i < m.end; });
+    if (image != indexed.end() && !image->indexBefore)
+      i = image->end - 1;
+    else
+      dataAfterImage = jpeg[i] != 0;
+  }
+  auto refuse = [&](const std::string& why) {
+    throw EXFException(kUneditableExifException,
+                       "the EXIF block has no room for the GPS directory and must grow by " + std::to_string(delta) +
+                           " bytes, which moves the " + std::to_string(jpeg.size() - imageEnd) +
+                           " bytes stored after the image; " + why);
+  };
+  for (const IndexedImage& m : indexed)
+    if (m.indexBefore && m.begin >= from) refuse("a multi-picture index that stays in place addresses them");
+  if (payloadEdit) {
+    if (payloadEdit->unreadMakerNote && dataAfterImage)
+      refuse("its maker note, of a layout this library does not know, may address them");
+    for (const PositionField& f : payloadEdit->pastEnd) {
+      std::uint8_t* field = out.data() + payloadAt + f.at;
+      const std::uint32_t value = EXFUtils::read4Bytes(field, f.bigEndian);
+      const std::uint64_t target = f.base ? oldPayloadAt + *f.base + value : value;
+      if (target < from) continue;
+      if (std::uint64_t{value} + delta > UINT32_MAX) refuse("a position that addresses them would overflow");
+      put32(field, static_cast<std::uint32_t>(value + delta), f.bigEndian);
+    }
+  }
+  if (shiftAfcpTrailer(out, from, delta) == AfcpShift::Damaged)
+    refuse("they end with an AFCP trailer whose positions cannot be read");
+}
+
+// The segment [marker, length, payload] of what `appendPayload` appends.
+template <class AppendPayload>
+void appendSegment(Bytes& out, AppendPayload&& appendPayload) {
+  out.insert(out.end(), {0xFF, 0xE1, 0, 0});
+  const std::size_t lengthAt = out.size() - 2;
+  appendPayload();
+  const std::size_t length = out.size() - lengthAt;
+  out[lengthAt] = static_cast<std::uint8_t>(length >> 8);
+  out[lengthAt + 1] = static_cast<std::uint8_t>(length);
+}
+
+std::optional<std::size_t> exifSegment(const JpegLayout& layout) {
+  for (std::size_t i = 0; i < layout.segments.size(); ++i)
+    if (layout.segments[i].marker == 0xE1 && isExifPayload(layout.segments[i].payload)) return i;
+  return std::nullopt;
+}
+
+}  // namespace
 
 GPSEditOutcome editJpegGPS(std::span<const std::uint8_t> jpeg, const GPSEdit& edit, Bytes& out) {
   const JpegLayout layout = readJpegLayout(jpeg);
@@ -369,38 +536,59 @@ GPSEditOutcome editJpegGPS(std::span<const std::uint8_t> jpeg, const GPSEdit& ed
     out.insert(out.end(), jpeg.begin() + static_cast<std::ptrdiff_t>(from),
                jpeg.begin() + static_cast<std::ptrdiff_t>(to));
   };
-  // The edited or fresh payload as an APP1 segment: marker, length, payload.
-  auto segment = [&](auto&& appendPayload) {
-    out.insert(out.end(), {0xFF, 0xE1, 0, 0});
-    const std::size_t lengthAt = out.size() - 2;
-    appendPayload();
-    const std::size_t length = out.size() - lengthAt;
-    out[lengthAt] = static_cast<std::uint8_t>(length >> 8);
-    out[lengthAt + 1] = static_cast<std::uint8_t>(length);
-  };
   if (out.capacity() < original + jpeg.size() + 1024) out.reserve(original + jpeg.size() + 1024);
   try {
-    for (const JpegSegment& s : layout.segments) {
-      if (s.marker != 0xE1 || !isExifPayload(s.payload)) continue;
+    if (const auto index = exifSegment(layout)) {
+      const JpegSegment& s = layout.segments[*index];
       copy(0, s.offset);
-      segment([&] { editGPS(s.payload, edit, out); });
+      const std::size_t payloadAt = out.size() + 4;
+      detail::PayloadEdit done;
+      appendSegment(out, [&] {
+        done = detail::appendEdited(s.payload, edit, out);
+        if (out.size() - payloadAt > kMaxSegmentPayload) noRoom(out.size() - payloadAt, done.grownBy);
+      });
       copy(s.end(), jpeg.size());
+      followMovedBytes(jpeg, layout, std::span(out).subspan(original), s.end(), done.grownBy, &done,
+                       payloadAt - original, s.offset + 4);
       return GPSEditOutcome::EditedExistingBlock;
     }
-    // No EXIF block: a fresh one after SOI, or after a JFIF APP0 opening the file.
+    // No EXIF block: a fresh one after the APP0 segments that open the file
+    // (JFIF first, as readers expect; and data in other APP0 segments, such
+    // as a camera's own records, does not move).
     std::size_t insertAt = 2;
-    const auto& segs = layout.segments;
-    if (!segs.empty() && segs[0].marker == 0xE0 && segs[0].payload.size() >= 5 &&
-        std::memcmp(segs[0].payload.data(), "JFIF", 5) == 0)
-      insertAt = segs[0].end();
+    for (const JpegSegment& s : layout.segments) {
+      if (s.marker != 0xE0) break;
+      insertAt = s.end();
+    }
     copy(0, insertAt);
-    segment([&] { freshGPSPayload(edit, false, out); });
+    const std::size_t before = out.size();
+    appendSegment(out, [&] { freshGPSPayload(edit, false, out); });
+    const std::size_t added = out.size() - before;
     copy(insertAt, jpeg.size());
+    followMovedBytes(jpeg, layout, std::span(out).subspan(original), insertAt, added, nullptr, 0, 0);
     return GPSEditOutcome::AddedNewBlock;
   } catch (...) {
     out.resize(original);
     throw;
   }
+}
+
+GPSStripOutcome stripJpegGPS(std::span<const std::uint8_t> jpeg, Bytes& out) {
+  const JpegLayout layout = readJpegLayout(jpeg);
+  if (!layout.ok()) throw EXFException(kInvalidJpegException, layout.error);
+  const std::size_t original = out.size();
+  const auto index = exifSegment(layout);
+  if (!index || !mapExifBlock(layout.segments[*index].payload).gpsPointerEntry) {
+    out.insert(out.end(), jpeg.begin(), jpeg.end());
+    return GPSStripOutcome::NoPosition;
+  }
+  try {
+    editJpegGPS(jpeg, GPSEdit().removeAll(), out);
+  } catch (...) {
+    out.resize(original);
+    throw;
+  }
+  return GPSStripOutcome::Stripped;
 }
 
 }  // namespace exif

@@ -1,29 +1,41 @@
 #pragma once
 // Lossless GPS edit: sets, replaces or removes GPS values in an existing EXIF
-// APP1 payload without moving a byte of it.
+// APP1 payload without moving a byte of anything else in it.
 //
-// The original payload is kept as it is. A new GPS directory is appended
-// after it (at an even TIFF offset) and the one pointer that leads to it is
-// patched: IFD0's GPS pointer entry, or, where IFD0 has none, the header's
-// IFD0 offset, which then leads to a copy of IFD0 with the GPS pointer added,
-// appended after the block. GPS entries that the edit leaves alone are copied
-// as they stand (their values stay where they are), so offsets inside maker
-// notes, thumbnails, strips and every tag the library does not know stay
-// valid because nothing they point at moved. A GPS directory the edit creates
-// carries GPSVersionID 2.3.0.0; an existing one keeps its own.
+// The payload is mapped first (exif_block_map.h): what every directory,
+// value, thumbnail and known maker note addresses. The old GPS directory and
+// its values are zeroed, so no earlier position stays behind, and the new GPS
+// directory (with the values of the GPS entries kept) is written where the
+// old one was when it fits, else into other room nothing addresses (padding,
+// unused bytes), and past the payload's end only when there is none; the one
+// pointer that leads to it is patched. Where IFD0 has no GPS pointer, IFD0
+// gains one in place when the 12 bytes after it are room; otherwise a copy of
+// IFD0 with the pointer is written (into room, or past the end), and every
+// pointer that led to the old IFD0 (the header's, and any loop back to it)
+// leads to the copy. Offsets inside maker notes, thumbnails, strips and every
+// tag the library does not know stay valid because nothing they point at
+// moved. A GPS directory the edit creates carries GPSVersionID 2.3.0.0; an
+// existing one keeps its own.
+//
+// When the payload must grow, everything after the EXIF segment moves: the
+// file-level edit then corrects every position known to address those bytes
+// (IFD and maker-note preview offsets past the segment, an AFCP trailer) and
+// refuses where a position it cannot read may address them.
 //
 // Failures throw EXFException and leave `out` exactly as it was:
 //   "UneditableExifException"  the block cannot be edited safely; the reason
 //                              says why (not EXIF, a directory or the GPS
-//                              pointer outside the payload or malformed)
-//   "SegmentTooLargeException" the result would not fit a JPEG segment
-//                              (kMaxSegmentPayload bytes)
+//                              pointer outside the payload or malformed,
+//                              growth that would move data it cannot follow)
+//   "SegmentTooLargeException" there is no room, and the grown block would
+//                              not fit a JPEG segment (kMaxSegmentPayload)
 //   "InvalidJpegException"     (file level) the input is not a JPEG whose
 //                              segments lead to image data
 //   "InvalidGPSValueException" (setters) a value outside its range
 // Stateless apart from the GPSEdit value; safe to use from several threads on
 // distinct outputs.
 #include "exif/exf_gps_values.h"
+#include "exif/exif_block_map.h"
 #include "exif/exif_constants.h"
 
 #include <chrono>
@@ -89,9 +101,12 @@ class GPSEdit {
 };
 
 // Appends to `out` the EXIF APP1 payload `payload` with the edit applied.
-// Every byte of `payload` is copied unchanged except the 4 bytes of the one
-// patched pointer; the new directories follow it. An edit that changes
-// nothing appends the payload as it is.
+// Every byte of `payload` is copied unchanged except the old GPS bytes, the
+// room the new directories take and the one patched pointer (IFD0 itself
+// where it gains or loses its GPS pointer). An edit that changes nothing
+// appends the payload as it is. Positions past the payload are not
+// corrected: a caller that puts a grown payload into a file uses
+// editJpegGPS().
 void editGPS(std::span<const std::uint8_t> payload, const GPSEdit& edit, Bytes& out);
 
 // Appends a fresh minimal EXIF APP1 payload in the given byte order: the
@@ -108,11 +123,34 @@ enum class GPSEditOutcome {
 
 // Appends to `out` the JPEG file `jpeg` with the edit applied to its EXIF
 // APP1 (the first APP1 that holds EXIF). A file without one gets a fresh
-// block right after SOI, or after a JFIF APP0 that opens the file. Every
-// other byte of the file is copied as it stands, in the same order: the
-// output is one pass over the input plus the new directories. Throws
-// "InvalidJpegException" for input that is not such a JPEG, and the
-// exceptions of editGPS(); `out` is then as it was.
+// block after the APP0 segments that open it (right after SOI when there are
+// none). Every other byte of the file is copied as it stands, in the same
+// order, stray bytes between segments included. Throws "InvalidJpegException"
+// for input that is not such a JPEG, and the exceptions of editGPS(); `out`
+// is then as it was.
 GPSEditOutcome editJpegGPS(std::span<const std::uint8_t> jpeg, const GPSEdit& edit, Bytes& out);
+
+// What stripJpegGPS() did.
+enum class GPSStripOutcome {
+  Stripped,    // the GPS pointer and directory were removed
+  NoPosition,  // the file held none; it was copied as it is
+};
+
+// Appends to `out` the JPEG file `jpeg` without its GPS position: IFD0 loses
+// its GPS pointer where it stands, and the GPS directory and its values are
+// zeroed. Nothing grows or moves. Throws as editJpegGPS().
+GPSStripOutcome stripJpegGPS(std::span<const std::uint8_t> jpeg, Bytes& out);
+
+namespace detail {
+// The payload edit behind editGPS() and editJpegGPS(): how far the payload
+// grew past its old end, and the positions in it that address bytes past
+// that end (each a field of the appended payload).
+struct PayloadEdit {
+  std::size_t grownBy = 0;
+  std::vector<PositionField> pastEnd;
+  bool unreadMakerNote = false;
+};
+PayloadEdit appendEdited(std::span<const std::uint8_t> payload, const GPSEdit& edit, Bytes& out);
+}  // namespace detail
 
 }  // namespace exif

@@ -1,7 +1,7 @@
 // Arbitrary bytes as a JPEG file and as an EXIF payload: scan or parse,
 // rebuild, and scan or parse the rebuilt bytes again; then the lossless GPS
 // edit of the same payload, whose result must parse to the same values
-// outside GPS plus the new position.
+// outside GPS plus the new position; and the strip of the file.
 #include "exif/exf_exception.h"
 #include "exif/exf_jpeg.h"
 #include "exif/lossless_gps_edit.h"
@@ -76,6 +76,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     exif::editJpegGPS(input, exif::GPSEdit().setLatitude(1).setLongitude(2), file);
   } catch (const exif::EXFException&) {
     check(file.empty());
+  }
+  // Stripping moves nothing: the file keeps its size, and has no GPS left.
+  exif::Bytes stripped;
+  try {
+    exif::stripJpegGPS(input, stripped);
+    check(stripped.size() == input.size());
+    exif::EXFJpeg again;
+    again.scanImageDataBorrowed(stripped);
+    if (const auto* md = &again.exifMetaData(); again.exifSegmentIndex())
+      check(!md->keyedTagValues().group(exif::TAG_EXIF_GPS) || md->skippedEntryCount() != 0);
+  } catch (const exif::EXFException&) {
+    check(stripped.empty());
   }
   return 0;
 }

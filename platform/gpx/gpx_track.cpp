@@ -8,8 +8,8 @@
 #include <charconv>
 #include <chrono>
 #include <cmath>
+#include <cstdint>
 #include <fstream>
-#include <sstream>
 
 namespace platform {
 namespace {
@@ -44,23 +44,53 @@ std::optional<int> digits(std::string_view text, std::size_t pos, std::size_t wi
   return value;
 }
 
+// Line numbers of byte offsets, from an index of the text's line starts
+// made in one pass before the text is parsed (parsing in place changes the
+// bytes, and counting from the start for every point is quadratic).
+class LineIndex {
+ public:
+  explicit LineIndex(std::string_view text) {
+    for (std::size_t at = text.find('\n'); at != std::string_view::npos; at = text.find('\n', at + 1))
+      newlines_.push_back(static_cast<std::uint32_t>(at));
+  }
+  // 1 for the first line; 0 for an unknown offset.
+  int lineAt(std::ptrdiff_t offset) const {
+    if (offset < 0) return 0;
+    const auto before = std::lower_bound(newlines_.begin(), newlines_.end(), static_cast<std::uint64_t>(offset),
+                                         [](std::uint32_t n, std::uint64_t o) { return n < o; });
+    return 1 + static_cast<int>(before - newlines_.begin());
+  }
+
+ private:
+  std::vector<std::uint32_t> newlines_;  // offsets of the '\n' bytes (texts are at most 256 MiB)
+};
+
 class Reader {
  public:
-  Reader(std::string_view text, const std::string& source) : text_(text), source_(source) {}
+  // Parses `text` in place (it is changed); `source` names it in messages.
+  Reader(std::string& text, const std::string& source) : text_(text), lines_(text), source_(source) {}
 
   std::vector<GPXPoint> read() {
     pugi::xml_document document;
-    const auto result = document.load_buffer(text_.data(), text_.size());
+    // Element text kept in the element itself: a node fewer for each value.
+    const auto result =
+        document.load_buffer_inplace(text_.data(), text_.size(), pugi::parse_default | pugi::parse_embed_pcdata);
     if (!result) fail(result.offset, result.description());
     const auto root = document.document_element();
     if (std::string_view(root.name()) != "gpx" && !endsWith(root.name(), ":gpx"))
       fail(root.offset_debug(), "not a GPX document (root element <" + std::string(root.name()) + ">)");
 
+    // Every element below the root, in document order.
     std::vector<GPXPoint> points;
-    for (const auto& selected : root.select_nodes(".//*")) {
-      const auto node = selected.node();
-      const auto kind = kindOf(localName(node.name()));
-      if (kind) points.push_back(point(node, *kind));
+    for (pugi::xml_node node = root.first_child(); node;) {
+      if (node.type() == pugi::node_element)
+        if (const auto kind = kindOf(localName(node.name()))) points.push_back(point(node, *kind));
+      if (node.first_child()) {
+        node = node.first_child();
+        continue;
+      }
+      while (node != root && !node.next_sibling()) node = node.parent();
+      node = node == root ? pugi::xml_node() : node.next_sibling();
     }
     if (points.empty()) throw GPXError(source_ + ": no track, route or way points");
     return points;
@@ -90,7 +120,7 @@ class Reader {
   GPXPoint point(const pugi::xml_node& node, GPXPoint::Kind kind) {
     GPXPoint p;
     p.kind = kind;
-    p.line = lineAt(node.offset_debug());
+    p.line = lines_.lineAt(node.offset_debug());
     p.latitude = coordinate(node, "lat", 90);
     p.longitude = coordinate(node, "lon", 180);
     if (const auto ele = child(node, "ele")) {
@@ -117,18 +147,13 @@ class Reader {
     return *value;
   }
 
-  int lineAt(std::ptrdiff_t offset) const {
-    if (offset < 0) return 0;
-    const auto end = text_.begin() + std::min<std::size_t>(static_cast<std::size_t>(offset), text_.size());
-    return 1 + static_cast<int>(std::count(text_.begin(), end, '\n'));
-  }
-
   [[noreturn]] void fail(std::ptrdiff_t offset, const std::string& message) const {
-    const int line = lineAt(offset);
+    const int line = lines_.lineAt(offset);
     throw GPXError(source_ + (line > 0 ? ": line " + std::to_string(line) : std::string()) + ": " + message);
   }
 
-  std::string_view text_;
+  std::string& text_;
+  LineIndex lines_;
   const std::string& source_;
 };
 
@@ -171,7 +196,9 @@ std::optional<double> parseGPXTime(std::string_view text) {
 }
 
 GPXTrack GPXTrack::parse(std::string_view text, const std::string& source) {
-  return GPXTrack(Reader(text, source).read());
+  if (text.size() > kMaxFileBytes) throw GPXError(source + ": too large for a GPX track (over 256 MiB)");
+  std::string copy(text);
+  return GPXTrack(Reader(copy, source).read());
 }
 
 GPXTrack GPXTrack::load(const std::filesystem::path& path) {
@@ -184,7 +211,7 @@ GPXTrack GPXTrack::load(const std::filesystem::path& path) {
   std::string text(size, '\0');
   if (!in.read(text.data(), static_cast<std::streamsize>(size)))
     throw GPXError(path.string() + ": cannot read");
-  return parse(text, path.string());
+  return GPXTrack(Reader(text, path.string()).read());
 }
 
 std::vector<GPXPoint> GPXTrack::mainPath() const {

@@ -41,7 +41,8 @@ TEST(GpsHandlers, AltitudeIsAnUnsignedQuotientWrittenAsItsMagnitude) {
   EXFGPSAltitudeHandler h;
   Directory d;
   EXPECT_EQ(*decode(h, d, {0, 0, 1, 0x2C, 0, 0, 0, 0x0A}), TagValue(Number::fromDouble(30)));
-  EXPECT_EQ(*decode(h, d, {0, 0, 1, 0x2C, 0, 0, 0, 0}), TagValue(Number::fromDouble(0)));
+  // Over a zero denominator it is undefined, not sea level.
+  EXPECT_EQ(*decode(h, d, {0, 0, 1, 0x2C, 0, 0, 0, 0}), TagValue(EXFraction::fromUnsigned(300, 0)));
   EXPECT_EQ(*decode(h, d, {0xFF, 0xFF, 0xFF, 0xFF, 1, 0, 0, 0}, false), TagValue(Number::fromDouble(4294967295.0)));
   EXPECT_EQ(encode(h, Number::fromDouble(-12.5), false), (Bytes{25, 0, 0, 0, 2, 0, 0, 0}));
 }

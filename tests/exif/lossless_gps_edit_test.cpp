@@ -3,6 +3,8 @@
 // GPS values read back, and blocks that cannot be edited safely are refused
 // with the output untouched.
 #include "exif/exf_exception.h"
+#include "exif/exf_handlers.h"
+#include "exif/exf_jpeg.h"
 #include "exif/exf_meta_data.h"
 #include "exif/exf_utils.h"
 #include "exif/jpeg_segments.h"
@@ -13,6 +15,7 @@
 
 #include <cmath>
 #include <functional>
+#include <tuple>
 
 namespace exif {
 namespace {
@@ -57,42 +60,68 @@ class LosslessEdit : public ::testing::TestWithParam<bool> {
 INSTANTIATE_TEST_SUITE_P(BothOrders, LosslessEdit, ::testing::Bool(),
                          [](const auto& info) { return info.param ? "MM" : "II"; });
 
-TEST_P(LosslessEdit, ExistingGpsDirectoryIsReplacedThroughItsPointerAlone) {
+TEST_P(LosslessEdit, RepeatedEditsReuseTheOldPlaceAndLeaveNoEarlierPosition) {
   ExifBuilder b = camera();
   b.add(Ifd::Gps, Byte(0x0000, {2, 2, 0, 0}))
       .add(Ifd::Gps, Ascii(0x0012, "WGS-84"))
       .add(Ifd::Gps, Ascii(0x0001, "S"))
       .add(Ifd::Gps, Rational(0x0002, {{1, 1}, {2, 1}, {3, 1}}));
   const Bytes original = b.build();
-  Bytes out;
-  editGPS(original, GPSEdit().setLatitude(48.8583).setLongitude(-2.2945).setAltitude(-12.5), out);
-
-  ASSERT_GT(out.size(), original.size());
-  EXPECT_EQ((out.size() - original.size()) % 2, (original.size() % 2));  // new data at even offsets
-  // Only the GPS pointer's value field in IFD0 changed.
-  const std::size_t ifd0 = b.positions().at(Ifd::Ifd0);
-  std::size_t pointerField = 0;
-  for (std::size_t i = 0; i < EXFUtils::read2Bytes(original.data() + ifd0, big()); ++i)
-    if (EXFUtils::read2Bytes(original.data() + ifd0 + 2 + 12 * i, big()) == 0x8825)
-      pointerField = ifd0 + 2 + 12 * i + 8;
-  const auto changed = changedBytes(original, out);
-  ASSERT_FALSE(changed.empty());
-  for (std::size_t at : changed) EXPECT_TRUE(at >= pointerField && at < pointerField + 4) << at;
-  EXPECT_GE(u32(out, pointerField) + 6, original.size());
-
-  const EXFMetaData before = parse(original), after = parse(out);
+  const std::size_t gpsBegin = b.positions().at(Ifd::Gps), gpsEnd = b.positions().at(Ifd::Ifd1);
+  std::vector<Bytes> edits = {original};
+  const double latitudes[] = {48.8583, -33.5, 10.25, 0.125, 89.5};
+  for (double latitude : latitudes) {
+    Bytes out;
+    editGPS(edits.back(), GPSEdit().setLatitude(latitude).setLongitude(-2.2945).setAltitude(-12.5), out);
+    edits.push_back(out);
+  }
+  // The first edit outgrows the old directory and takes new room; the
+  // later ones fit where it went.
+  for (std::size_t i = 2; i < edits.size(); ++i) EXPECT_EQ(edits[i].size(), edits[1].size()) << i;
+  // Of the original, only the GPS bytes and the GPS pointer changed.
+  for (std::size_t at : changedBytes(original, edits[1]))
+    EXPECT_TRUE((at >= gpsBegin && at < gpsEnd) || (at >= 14 && at < b.positions().at(Ifd::Exif))) << at;
+  // No earlier latitude field is left anywhere in the last block.
+  const Bytes& last = edits.back();
+  for (std::size_t i = 0; i + 1 < edits.size(); ++i) {
+    Bytes field;
+    EXFGPSLocationHandler().encodeTag(field, *parse(edits[i]).tagValue(2), big());
+    EXPECT_EQ(std::search(last.begin(), last.end(), field.begin(), field.end()), last.end()) << i;
+  }
+  const EXFMetaData before = parse(original), after = parse(last);
   EXPECT_EQ(withoutGps(after), withoutGps(before));
   EXPECT_EQ(after.thumbnailBytes(), before.thumbnailBytes());
   const Directory& gps = *after.keyedTagValues().group(TAG_EXIF_GPS);
-  EXPECT_EQ(*gps.find(1), TagValue(std::string("N\0", 2)));
-  EXPECT_NEAR(gps.find(2)->get<EXFGPSLoc>()->descriptionAsDecimal(), 48.8583, 1e-7);
+  EXPECT_NEAR(gps.find(2)->get<EXFGPSLoc>()->descriptionAsDecimal(), 89.5, 1e-7);
   EXPECT_EQ(*gps.find(3), TagValue(std::string("W\0", 2)));
-  EXPECT_NEAR(gps.find(4)->get<EXFGPSLoc>()->descriptionAsDecimal(), 2.2945, 1e-7);
   EXPECT_EQ(*gps.find(5), TagValue(Number::fromUInt8(1)));  // below sea level
   EXPECT_EQ(*gps.find(6), TagValue(Number::fromDouble(12.5)));
   // Entries the edit did not touch keep their values, the version its own.
   EXPECT_EQ(*gps.find(0x12), TagValue(std::string("WGS-84\0", 7)));
   EXPECT_EQ(*before.keyedTagValues().group(TAG_EXIF_GPS)->find(0), *gps.find(0));
+}
+
+TEST_P(LosslessEdit, AFullBlockUsesItsPaddingAndIsRefusedOnlyWithoutRoom) {
+  Bytes padded = camera().build();
+  padded.resize(kMaxSegmentPayload - 10, 0);  // zero padding after the thumbnail
+  Bytes out;
+  editGPS(padded, GPSEdit().setLatitude(1).setLongitude(2), out);
+  EXPECT_EQ(out.size(), padded.size());
+  EXPECT_EQ(parse(out).thumbnailBytes(), parse(padded).thumbnailBytes());
+  EXPECT_NEAR(parse(out).tagValue(2)->get<EXFGPSLoc>()->descriptionAsDecimal(), 1, 1e-9);
+
+  // A maker note of unknown layout fills the block: no byte is free.
+  ExifBuilder full(big());
+  full.add(Ifd::Ifd0, Ascii(0x010F, "Camera")).add(Ifd::Exif, Undefined(0x927C, Bytes(kMaxSegmentPayload - 120, 0x5A)));
+  out = {7};
+  try {
+    editGPS(full.build(), GPSEdit().setLatitude(1).setLongitude(2), out);
+    ADD_FAILURE() << "no room, yet accepted";
+  } catch (const EXFException& e) {
+    EXPECT_EQ(e.name(), "SegmentTooLargeException");
+    EXPECT_NE(std::string(e.what()).find("no room"), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(out, Bytes{7});
 }
 
 TEST_P(LosslessEdit, WithoutGpsPointerAnIfd0CopyIsAppendedAndOnlyTheHeaderOffsetChanges) {
@@ -135,18 +164,14 @@ TEST_P(LosslessEdit, NewDirectoryEntriesAscendAndCarryDateAndTime) {
   EXPECT_TRUE(std::is_sorted(tags.begin(), tags.end()));
   EXPECT_EQ(tags.back(), 0x8825);
   const EXFMetaData md = parse(out);
-  // GPSDateStamp is not in the library's table: the parse lists it raw.
-  ASSERT_EQ(md.unkeptEntries().size(), 1u);
-  EXPECT_EQ(md.unkeptEntries()[0].tag, 29);
-  EXPECT_EQ(md.unkeptEntries()[0].type, kAscii);
-  const Bytes date = {'2', '0', '2', '4', ':', '0', '3', ':', '0', '9', 0};
-  EXPECT_EQ(md.unkeptEntries()[0].value, date);
+  EXPECT_EQ(*md.tagValue(29), TagValue(std::string("2024:03:09\0", 11)));
+  EXPECT_TRUE(md.unkeptEntries().empty());
   ASSERT_TRUE(md.tagValue(7));
   EXPECT_EQ(md.tagValue(7)->get<EXFGPSTimeStamp>()->seconds(), EXFraction(58750, 1000));
   EXPECT_EQ(md.tagValue(7)->get<EXFGPSTimeStamp>()->description(), "23:59:58");
 }
 
-TEST_P(LosslessEdit, RemovalDropsOneTagOrTheWholeGroup) {
+TEST_P(LosslessEdit, RemovalDropsOneTagOrTheWholeGroupWithoutATrace) {
   ExifBuilder b = camera();
   b.add(Ifd::Gps, Ascii(0x0001, "N")).add(Ifd::Gps, Rational(0x0002, {{1, 1}, {2, 1}, {3, 1}}));
   const Bytes original = b.build();
@@ -154,12 +179,37 @@ TEST_P(LosslessEdit, RemovalDropsOneTagOrTheWholeGroup) {
   editGPS(original, GPSEdit().remove(1), one);
   EXPECT_FALSE(parse(one).keyedTagValues().group(TAG_EXIF_GPS)->contains(1));
   EXPECT_TRUE(parse(one).keyedTagValues().group(TAG_EXIF_GPS)->contains(2));
+  // Removing all: IFD0 loses its pointer where it stands, nothing grows,
+  // and the old directory with its values is zeroed.
   editGPS(original, GPSEdit().removeAll(), all);
+  ASSERT_EQ(all.size(), original.size());
+  EXPECT_EQ(u32(all, 10), u32(original, 10));
   EXPECT_EQ(parse(all).keyedTagValues().group(TAG_EXIF_GPS), nullptr);
   EXPECT_EQ(withoutGps(parse(all)), withoutGps(parse(original)));
+  EXPECT_EQ(parse(all).thumbnailBytes(), parse(original).thumbnailBytes());
+  EXPECT_EQ(parse(all).skippedEntryCount(), 0u);
+  for (std::size_t at = b.positions().at(Ifd::Gps); at < b.positions().at(Ifd::Ifd1); ++at)
+    EXPECT_EQ(all[at], 0) << at;
   // An edit that changes nothing gives the block back as it is.
   editGPS(camera().build(), GPSEdit().removeAll(), none);
   EXPECT_EQ(none, camera().build());
+}
+
+TEST_P(LosslessEdit, PointersBackToIfd0LeadToItsCopy) {
+  // An Interop pointer that leads back to IFD0, as some cameras write.
+  ExifBuilder b = camera();
+  b.add(Ifd::Interop, Ascii(0x0001, "R98"));
+  Bytes original = b.build();
+  const std::size_t exif = b.positions().at(Ifd::Exif);
+  for (std::size_t i = 0; i < EXFUtils::read2Bytes(original.data() + exif, big()); ++i)
+    if (EXFUtils::read2Bytes(original.data() + exif + 2 + 12 * i, big()) == TAG_INTEROP_OFFSET)
+      putU32(original, exif + 2 + 12 * i + 8, u32(original, 10), big());
+  Bytes out;
+  editGPS(original, GPSEdit().setLatitude(1).setLongitude(2), out);
+  ASSERT_NE(u32(out, 10), u32(original, 10));  // IFD0 was copied
+  // Read again, the loop is the same loop: no Interop values appear.
+  EXPECT_EQ(withoutGps(parse(out)), withoutGps(parse(original)));
+  EXPECT_EQ(parse(out).unkeptEntries().size(), parse(original).unkeptEntries().size());
 }
 
 TEST_P(LosslessEdit, BlocksThatCannotBeEditedSafelyAreRefusedAndTheOutputKept) {
@@ -178,13 +228,13 @@ TEST_P(LosslessEdit, BlocksThatCannotBeEditedSafelyAreRefusedAndTheOutputKept) {
   putU16(gpsOutside, withGps.positions().at(Ifd::Gps), 0xFFFF, big());  // entries past the end
   Bytes notExif = good;
   notExif[0] = 'X';
-  Bytes tooLarge = good;
-  tooLarge.resize(kMaxSegmentPayload - 40, 0);  // padding after the thumbnail
+  Bytes mixedOrder = good;
+  mixedOrder[7] = big() ? 'I' : 'M';
 
   const std::pair<const char*, const Bytes*> cases[] = {
       {"UneditableExifException", &badPointer}, {"UneditableExifException", &ifd0Outside},
       {"UneditableExifException", &gpsOutside}, {"UneditableExifException", &notExif},
-      {"SegmentTooLargeException", &tooLarge}};
+      {"UneditableExifException", &mixedOrder}};
   for (const auto& [name, payload] : cases) {
     Bytes out = {1, 2, 3};
     try {
@@ -252,22 +302,207 @@ TEST(LosslessEditJpeg, OnlyTheExifSegmentChangesAndEverythingElseStaysInPlace) {
   EXPECT_TRUE(std::ranges::equal(after.segments[1].payload, expectedPayload));
 }
 
-TEST(LosslessEditJpeg, FileWithoutExifGetsFreshBlockAfterJfifOrSoi) {
+TEST(LosslessEditJpeg, FileWithoutExifGetsFreshBlockAfterItsApp0SegmentsOrSoi) {
   const Bytes withJfif = jpeg({segment(0xE0, jfifPayload()), segment(0xE2, {7})}, jpegTail());
   const Bytes bare = jpeg({segment(0xDB, Bytes(65, 1))}, jpegTail());
-  for (const Bytes* file : {&withJfif, &bare}) {
+  // A camera's own records in a second APP0 keep their place in the file.
+  const Bytes ciff = jpeg({segment(0xE0, jfifPayload()), segment(0xE0, bytesOf({'I', 'I', 0x1A, 0, 0, 0, 'H', 'E', 'A', 'P'}))},
+                          jpegTail());
+  for (const Bytes* file : {&withJfif, &bare, &ciff}) {
     Bytes out;
     EXPECT_EQ(editJpegGPS(*file, GPSEdit().setLatitude(1).setLongitude(2), out),
               GPSEditOutcome::AddedNewBlock);
     const auto layout = readJpegLayout(out);
     ASSERT_TRUE(layout.ok()) << layout.error;
-    const std::size_t exifAt = file == &withJfif ? 1 : 0;
+    const std::size_t exifAt = file == &withJfif ? 1 : file == &ciff ? 2 : 0;
+    EXPECT_TRUE(std::equal(file->begin(), file->begin() + static_cast<std::ptrdiff_t>(layout.segments[exifAt].offset),
+                           out.begin()));
     EXPECT_EQ(layout.segments[exifAt].marker, 0xE1);
     EXPECT_EQ(layout.segments.size(), readJpegLayout(*file).segments.size() + 1);
+    EXPECT_TRUE(isExifPayload(layout.segments[exifAt].payload));
     EXFMetaData md;
     md.parseExif(layout.segments[exifAt].payload);
     EXPECT_NEAR(md.tagValue(2)->get<EXFGPSLoc>()->descriptionAsDecimal(), 1, 1e-9);
   }
+}
+
+// A file whose maker note (of `make`'s layout) addresses a preview stored
+// after the image, in the given byte order; `previewStart` reads the
+// preview's file position back from an edited file.
+struct PreviewAfterImage {
+  Bytes file, preview = bytesOf({0xFF, 0xD8, 0xFF, 0xD9, 1, 2, 3, 4});
+  std::size_t notePosition = 0;  // payload position of the maker note
+
+  PreviewAfterImage(const std::string& make, bool big) {
+    auto build = [&](const Bytes& note) {
+      ExifBuilder b(big);
+      b.add(Ifd::Ifd0, Ascii(0x010F, make)).add(Ifd::Exif, Undefined(0x927C, note));
+      return b.add(Ifd::Ifd1, Short(0x0103, {6})).build();
+    };
+    const Bytes placeholder(noteSize(make), 0xA5);
+    Bytes payload = build(placeholder);
+    notePosition = static_cast<std::size_t>(
+        std::search(payload.begin(), payload.end(), placeholder.begin(), placeholder.end()) - payload.begin());
+    const Bytes tail = jpegTail();
+    const auto previewAt = static_cast<std::uint32_t>(2 + 4 + payload.size() + tail.size());
+    payload = build(note(make, previewAt, big));
+    file = jpeg({segment(0xE1, payload)}, tail);
+    file.insert(file.end(), preview.begin(), preview.end());
+  }
+  static std::size_t noteSize(const std::string& make) {
+    return make == "SAMSUNG" ? 16 : make == "Minolta" ? 30 : make == "NIKON" ? 66 : 42;
+  }
+  Bytes note(const std::string& make, std::uint32_t previewAt, bool big) const {
+    const std::uint32_t tiff = previewAt - 12;  // the payload starts at file offset 6
+    const auto length = static_cast<std::uint32_t>(preview.size());
+    Bytes n(noteSize(make), 0);
+    auto entry = [&](std::size_t i, std::uint16_t tag, std::uint32_t count, std::uint32_t value) {
+      putU16(n, 2 + 12 * i, tag, big), putU16(n, 4 + 12 * i, kLong, big);
+      putU32(n, 6 + 12 * i, count, big), putU32(n, 10 + 12 * i, value, big);
+    };
+    if (make == "NIKON") {  // its own big-endian TIFF header at +10; a PreviewIFD
+      std::copy_n("Nikon\0\x02\x10\0\0MM\0\x2A\0\0\0\x08", 18, n.begin());
+      const auto own = static_cast<std::uint32_t>(previewAt - (6 + notePosition + 10));
+      putU16(n, 18, 1, true), putU16(n, 20, 0x0011, true), putU16(n, 22, kLong, true);
+      putU32(n, 24, 1, true), putU32(n, 28, 26, true);
+      putU16(n, 36, 2, true);
+      for (auto [i, tag, value] : {std::tuple{0, 0x0201, own}, std::tuple{1, 0x0202, length}})
+        putU16(n, 38 + 12 * i, static_cast<std::uint16_t>(tag), true), putU16(n, 40 + 12 * i, kLong, true),
+            putU32(n, 42 + 12 * i, 1, true), putU32(n, 46 + 12 * i, value, true);
+    } else if (make == "SAMSUNG") {  // binary words; the start is a file position
+      std::copy_n("STMN100", 7, n.begin());
+      putU32(n, 8, previewAt, big);
+      putU32(n, 12, length, big);
+    } else if (make == "Minolta") {  // PreviewImageStart and its length
+      putU16(n, 0, 2, big);
+      entry(0, 0x0088, 1, tiff);
+      entry(1, 0x0089, 1, length);
+    } else {  // Canon: an array whose third word is the length, sixth the start
+      putU16(n, 0, 1, big);
+      entry(0, 0x00B6, 6, static_cast<std::uint32_t>(notePosition + 18 - 6));
+      putU32(n, 18 + 8, length, big);
+      putU32(n, 18 + 20, tiff, big);
+    }
+    return n;
+  }
+  // The preview's file position as the edited file's maker note gives it.
+  std::size_t previewStart(const Bytes& edited, const std::string& make, bool big) const {
+    const std::uint8_t* note = edited.data() + 6 + notePosition;  // the payload does not move
+    if (make == "NIKON") return 6 + notePosition + 10 + EXFUtils::read4Bytes(note + 46, true);
+    if (make == "SAMSUNG") return EXFUtils::read4Bytes(note + 8, big);
+    if (make == "Minolta") return 12 + EXFUtils::read4Bytes(note + 10, big);
+    return 12 + EXFUtils::read4Bytes(note + 18 + 20, big);
+  }
+};
+
+class LosslessEditFile : public ::testing::TestWithParam<bool> {};
+INSTANTIATE_TEST_SUITE_P(BothOrders, LosslessEditFile, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "MM" : "II"; });
+
+TEST_P(LosslessEditFile, PreviewsAfterTheImageAreStillFoundWhenTheBlockGrows) {
+  for (const std::string make : {"Minolta", "Canon", "SAMSUNG", "NIKON"}) {
+    const PreviewAfterImage f(make, GetParam());
+    ASSERT_EQ(f.previewStart(f.file, make, GetParam()), f.file.size() - f.preview.size()) << make;
+    Bytes out;
+    editJpegGPS(f.file, GPSEdit().setLatitude(1).setLongitude(2), out);
+    ASSERT_GT(out.size(), f.file.size()) << make;  // no room: the block grew
+    const std::size_t start = f.previewStart(out, make, GetParam());
+    ASSERT_LE(start + f.preview.size(), out.size()) << make;
+    EXPECT_TRUE(std::equal(f.preview.begin(), f.preview.end(), out.begin() + static_cast<std::ptrdiff_t>(start)))
+        << make;
+  }
+}
+
+TEST_P(LosslessEditFile, GrowthIsRefusedWhereAnUnreadableMakerNoteMayAddressDataAfterTheImage) {
+  const PreviewAfterImage f("Unknown", GetParam());  // a maker note of no known layout
+  Bytes out = {1};
+  try {
+    editJpegGPS(f.file, GPSEdit().setLatitude(1).setLongitude(2), out);
+    ADD_FAILURE() << "accepted";
+  } catch (const EXFException& e) {
+    EXPECT_EQ(e.name(), "UneditableExifException");
+    EXPECT_NE(std::string(e.what()).find("maker note"), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(out, Bytes{1});
+  // Without data after the image, nothing can be addressed there.
+  const Bytes bare(f.file.begin(), f.file.end() - static_cast<std::ptrdiff_t>(f.preview.size()));
+  EXPECT_EQ(editJpegGPS(bare, GPSEdit().setLatitude(1), out), GPSEditOutcome::EditedExistingBlock);
+
+  // Data a multi-picture index (APP2) claims belongs to it: after the EXIF
+  // segment, the index moves with it; before, it would be left pointing
+  // at old places.
+  auto withIndex = [&](std::size_t at) {
+    Bytes mpf = bytesOf({'M', 'P', 'F', 0, 'M', 'M', 0, 0x2A, 0, 0, 0, 8, 0, 1, 0xB0, 2, 0, 7, 0, 0, 0, 32, 0, 0, 0, 26});
+    mpf.resize(62, 0);
+    const std::size_t previewAt = f.file.size() - f.preview.size() + mpf.size() + 4;
+    putU32(mpf, 50, static_cast<std::uint32_t>(f.preview.size()), true);
+    putU32(mpf, 54, static_cast<std::uint32_t>(previewAt - (at + 8)), true);
+    Bytes file(f.file.begin(), f.file.begin() + static_cast<std::ptrdiff_t>(at));
+    const Bytes app2 = segment(0xE2, mpf);
+    file.insert(file.end(), app2.begin(), app2.end());
+    file.insert(file.end(), f.file.begin() + static_cast<std::ptrdiff_t>(at), f.file.end());
+    return file;
+  };
+  const std::size_t app1End = readJpegLayout(f.file).segments[0].end();
+  out.clear();
+  EXPECT_EQ(editJpegGPS(withIndex(app1End), GPSEdit().setLatitude(1), out), GPSEditOutcome::EditedExistingBlock);
+  const JpegSegment index = readJpegLayout(out).segments[1];
+  const std::size_t previewAt = index.offset + 8 + EXFUtils::read4Bytes(index.payload.data() + 54, true);
+  EXPECT_TRUE(std::equal(f.preview.begin(), f.preview.end(), out.begin() + static_cast<std::ptrdiff_t>(previewAt)));
+  EXPECT_THROW(editJpegGPS(withIndex(2), GPSEdit().setLatitude(1), out), EXFException);
+}
+
+TEST_P(LosslessEditFile, AfcpTrailerPositionsFollowTheGrowth) {
+  const bool big = GetParam();
+  const Bytes payload = ExifBuilder(big).add(Ifd::Ifd0, Ascii(0x010F, "Cam")).build();
+  Bytes file = jpeg({segment(0xE1, payload)}, jpegTail());
+  const auto header = static_cast<std::uint32_t>(file.size());
+  const Bytes item = bytesOf({'T', 'E', 'X', 'T', 0, 0, 0, 3, 0, 0, 0, 0});
+  Bytes afcp = bytesOf({'A', 'X', 'S', big ? '!' : '*', 0, 1, 0, 1, 0, 0, 0, 0});
+  afcp.insert(afcp.end(), item.begin(), item.end());
+  putU16(afcp, 6, 1, big);
+  putU32(afcp, 16, 3, big);
+  putU32(afcp, 20, header + 24, big);
+  afcp.insert(afcp.end(), {'a', 'b', 'c', 'A', 'X', 'S', afcp[3], 0, 0, 0, 0, 0, 0, 0, 0});
+  putU32(afcp, 31, header, big);
+  file.insert(file.end(), afcp.begin(), afcp.end());
+  Bytes out;
+  editJpegGPS(file, GPSEdit().setLatitude(1).setLongitude(2), out);
+  const std::size_t moved = out.size() - file.size();
+  ASSERT_GT(moved, 0u);
+  const std::uint32_t newHeader = EXFUtils::read4Bytes(out.data() + out.size() - 8, big);
+  EXPECT_EQ(newHeader, header + moved);
+  EXPECT_EQ(EXFUtils::read4Bytes(out.data() + newHeader + 20, big), header + moved + 24);
+  EXPECT_EQ(out[header + moved + 24], 'a');
+}
+
+TEST(LosslessEditJpeg, StrayBytesBetweenSegmentsStayWhereTheyWere) {
+  const Bytes payload = ExifBuilder(false).add(Ifd::Ifd0, Ascii(0x010F, "Cam")).build();
+  Bytes file = jpeg({segment(0xE1, payload)}, {});
+  const std::size_t strayAt = file.size();
+  file.insert(file.end(), {0x00, 0x17, 0xFF, 0x00});  // FF 00 is no marker
+  const Bytes app2 = segment(0xE2, {9, 9});
+  file.insert(file.end(), app2.begin(), app2.end());
+  const Bytes tail = jpegTail();
+  file.insert(file.end(), tail.begin(), tail.end());
+  const JpegLayout layout = readJpegLayout(file);
+  ASSERT_TRUE(layout.ok()) << layout.error;
+  ASSERT_EQ(layout.strays.size(), 1u);
+  EXPECT_EQ(layout.strays[0].offset, strayAt);
+  EXPECT_EQ(layout.strays[0].length, 4u);
+  Bytes out;
+  editJpegGPS(file, GPSEdit().setLatitude(1).setLongitude(2), out);
+  const std::size_t grown = out.size() - file.size();
+  EXPECT_TRUE(std::equal(file.begin() + static_cast<std::ptrdiff_t>(strayAt), file.end(),
+                         out.begin() + static_cast<std::ptrdiff_t>(strayAt + grown)));
+  // The full rewrite keeps them too.
+  EXFJpeg scanned;
+  scanned.scanImageData(file);
+  Bytes rebuilt;
+  scanned.populateImageData(rebuilt);
+  EXPECT_NE(std::search(rebuilt.begin(), rebuilt.end(), file.begin() + static_cast<std::ptrdiff_t>(strayAt),
+                        file.begin() + static_cast<std::ptrdiff_t>(strayAt) + 4 + 6),
+            rebuilt.end());
 }
 
 TEST(LosslessEditJpeg, InputThatIsNoJpegIsRefused) {

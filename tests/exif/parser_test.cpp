@@ -1,6 +1,7 @@
 // The EXIF payload parser, in both byte orders, on blocks written by the test
 // builder with one field changed per test.
 #include "exif/exf_meta_data.h"
+#include "exif/exf_utils.h"
 #include "tests/exif/support/exif_builder.h"
 
 #include <gtest/gtest.h>
@@ -109,14 +110,21 @@ TEST_P(Parse, TagZeroEntriesAreKeptUnlessTheyAreZeroedPadding) {
 
 TEST_P(Parse, ThumbnailTakenWhereverItLiesInsideThePayload) {
   const Bytes thumb = {0xFF, 0xD8, 1, 2, 3, 0xFF, 0xD9};
-  Bytes payload = builder().add(Ifd::Ifd0, Short(0x0112, {1})).thumbnail(thumb).build();
+  ExifBuilder b = builder();
+  Bytes payload = b.add(Ifd::Ifd0, Short(0x0112, {1})).thumbnail(thumb).build();
   EXFMetaData md = parse(payload);
   EXPECT_EQ(md.thumbnailBytes(), thumb);
   EXPECT_FALSE(md.thumbnailLeftBehind());
   payload.insert(payload.end(), 100, 0);  // padding after it, as many cameras leave
   md = parse(payload);
   EXPECT_EQ(md.thumbnailBytes(), thumb);
-  payload.resize(payload.size() - 100 - 1);  // its last byte outside
+  payload.resize(payload.size() - 100);
+  // Declared a byte longer than the payload holds, with its end marker inside: taken.
+  const std::size_t lengthEntry = b.positions().at(Ifd::Ifd1) + 2 + 12;  // after JPEGInterchangeFormat
+  ASSERT_EQ(EXFUtils::read2Bytes(payload.data() + lengthEntry, big()), 0x0202);
+  putU32(payload, lengthEntry + 8, static_cast<std::uint32_t>(thumb.size() + 1), big());
+  EXPECT_EQ(parse(payload).thumbnailBytes(), thumb);
+  payload.resize(payload.size() - 1);  // its last byte outside
   md = parse(payload);
   EXPECT_FALSE(md.thumbnailBytes());
   EXPECT_TRUE(md.thumbnailLeftBehind());

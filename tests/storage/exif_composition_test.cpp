@@ -150,6 +150,7 @@ TEST(Composition, WithoutAPictureTheGivenJpegIsTagged) {
   const auto jpeg = scan(*composed);
   EXPECT_EQ(text(jpeg.exifMetaData().tagValue(271)), "Apple");
   EXPECT_EQ(jpeg.exifMetaData().tagValue(40962), nullptr) << "no picture, no pixel size";
+  EXPECT_EQ(number(jpeg.exifMetaData().tagValue(274)), 1) << "nor anything to turn";
   EXPECT_FALSE(addEXIF(nullptr, {}, true, knownPhone())) << "nothing to compose";
 }
 
@@ -254,6 +255,7 @@ TEST_P(ComposedFile, ReadsBackInExiftoolAndShowsUprightWithItsThumbnail) {
   EXPECT_EQ(all.at("GPS:GPSAltitudeRef"), 1);
   EXPECT_NEAR(all.at("GPS:GPSAltitude").get<double>(), 12.5, 1e-9);
   EXPECT_EQ(all.at("IFD1:ThumbnailLength"), thumbnail.size());
+  EXPECT_EQ(all.at("IFD1:Compression"), 6) << "a JPEG thumbnail";
 
   // Validation may warn about tags the composition does not write, but finds no error.
   const auto findings = exif_testing::runCommand({"exiftool", "-validate", "-error", "-warning", "-a", "-s", path});

@@ -365,23 +365,10 @@ TEST_F(SavePipeline, ACompositionThatFailsLeavesTheAlbumsFileAsThePicture) {
   ASSERT_EQ(roll.size(), 1u);
   EXPECT_EQ(roll.begin()->first, kRoll + "IMG_0001.JPG");
   EXPECT_FALSE(ours(roll.begin()->second)) << "the album's own file, without GPS";
-  EXPECT_TRUE(decodeImage(roll.begin()->second));
   const auto records = saveRecords();
   ASSERT_EQ(records.size(), 1u);
   EXPECT_EQ(records[0].path, kRoll + "IMG_0001.JPG");
   EXPECT_EQ(records[0].why.rfind("the picture could not be composed with its position (", 0), 0u) << records[0].why;
-}
-
-TEST_F(SavePipeline, WithoutTheApplicationThumbnailPicturesKeepTheirPosition) {
-  std::filesystem::remove(bundle_ / "appthumb.png");
-  useDevice({}, bundle_);
-  auto root = screen(true);
-  EXPECT_EQ(_processedThumb.get(), nullptr);
-  root->newGPSPoint(fix());
-  takeAndWait(root);
-  const auto saved = files().at(kRoll + "IMG_0001.JPG");
-  EXPECT_NEAR(latitudeOf(saved).value_or(0), 47.3769, 1e-6);
-  EXPECT_TRUE(decodeImage(scan(saved).exifMetaData().thumbnailBytes().value_or(exif::Bytes{})));
 }
 
 // However the phone is held, the saved picture (the album's own or the

@@ -1,5 +1,6 @@
 // exf as a user runs it: each test records the command, its output and its
 // exit status.
+#include "exif/exf_handlers.h"
 #include "exif/exf_jpeg.h"
 #include "tests/exif/support/exif_builder.h"
 #include "tests/tools/exf_picture.h"
@@ -62,12 +63,19 @@ TEST_F(Exf, JpegWithoutExifIsANormalResult) {
 }
 
 TEST_F(Exf, UnreadableAndNonJpegFilesFailWithOneLine) {
-  const std::string missing = path("missing.jpg"), text = path("notes.txt");
+  const std::string missing = path("missing.jpg"), text = path("notes.txt"), huge = path("huge.jpg");
   writeFile(text, {'h', 'i'});
+  writeFile(huge, {0xFF, 0xD8});
+  std::filesystem::resize_file(huge, (std::uintmax_t{1} << 30) + 1);  // sparse: nothing is written
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
       {{"dump", missing}, "exf: " + missing + ": No such file or directory\n"},
       {{"dump", "--json", text}, "exf: " + text + ": not a JPEG file (no start-of-image marker)\n"},
-      {{"dump", dir_}, "exf: " + dir_ + ": is a directory\n"},
+      {{"thumbnail", "-o", path("t.jpg"), dir_}, "exf: " + dir_ + ": is a directory\n"},
+      // Endless input ends at once: its first bytes are no JPEG start.
+      {{"dump", "/dev/zero"}, "exf: /dev/zero: not a JPEG file (no start-of-image marker)\n"},
+      {{"geotag", "--lat", "1", "--lon", "2", "-o", path("out.jpg"), "/dev/zero"},
+       "exf: /dev/zero: not a JPEG file (no start-of-image marker)\n"},
+      {{"dump", huge}, "exf: " + huge + ": larger than 1 GiB, more than any camera picture; not read\n"},
       {{"geotag", text, "--lat", "1", "--lon", "2", "-o", path("out.jpg")},
        "exf: " + text + ": not a JPEG file (no start-of-image marker)\n"},
   };
@@ -81,7 +89,7 @@ TEST_F(Exf, UnreadableAndNonJpegFilesFailWithOneLine) {
 
 TEST_F(Exf, WrongUsageExitsTwo) {
   for (auto args : std::vector<std::vector<std::string>>{
-           {}, {"dump"}, {"dump", "--yaml", "x.jpg"}, {"dump", "a.jpg", "b.jpg"}, {"frobnicate"},
+           {}, {"dump"}, {"dump", "--yaml", "x.jpg"}, {"dump", "-j", "0", "x.jpg"}, {"frobnicate"},
            {"geotag", "in.jpg", "--lat", "1"}, {"geotag", "in.jpg", "--lat", "north", "--lon", "1", "-o", "o.jpg"},
            {"geotag", "in.jpg", "--lat", "1", "--lon", "1", "-o"},
            {"geotag", "in.jpg", "--lat", "1", "--lon", "1"},
@@ -93,7 +101,7 @@ TEST_F(Exf, WrongUsageExitsTwo) {
     CommandResult r = exf(args);
     EXPECT_EQ(r.status, 2) << r.command;
     EXPECT_NE(r.err, "") << r.command;
-    if (!args.empty() && args[0] != "dump") {
+    if (!args.empty()) {
       EXPECT_NE(r.err.find("usage: exf"), std::string::npos) << r.command << "\n" << r.err;
     }
     EXPECT_EQ(r.out, "") << r.command;
@@ -169,6 +177,34 @@ TEST_F(Exf, GeotagKeepsEveryByteTheFileHeld) {
                            input.begin() + static_cast<std::ptrdiff_t>(2 + app1.size()), input.end()));
     EXPECT_EQ(exfJson(out)["gps"]["1"], "N");
   }
+}
+
+TEST_F(Exf, StripGpsRemovesThePositionWithoutATraceAndNothingElse) {
+  const std::string in = sample(), dir = path("stripped"), out = dir + "/sample-mm.jpg";
+  std::filesystem::create_directory(dir);
+  CommandResult r = exf({"strip-gps", "-o", dir, in});
+  ASSERT_EQ(r.status, 0) << r.command << "\n" << r.err;
+  EXPECT_NE(r.out.find("position removed"), std::string::npos) << r.out;
+  const Bytes before = readFile(in), after = readFile(out);
+  EXPECT_EQ(after.size(), before.size());
+  EXPECT_FALSE(exfJson(out).contains("gps"));
+  exif::EXFJpeg jpeg;
+  jpeg.scanImageData(before);
+  Bytes latitude;
+  exif::EXFGPSLocationHandler().encodeTag(latitude, *jpeg.exifMetaData().tagValue(2), true);
+  EXPECT_EQ(std::search(after.begin(), after.end(), latitude.begin(), latitude.end()), after.end());
+  if (onPath("exiftool")) {
+    EXPECT_EQ(exiftoolAll(out, {"System", "GPS", "Composite"}), exiftoolAll(in, {"System", "GPS", "Composite"}));
+  }
+  expectDecodes(out);
+
+  // A picture without a position is left as it is.
+  r = exf({"strip-gps", "--in-place", out});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("no position"), std::string::npos) << r.out;
+  EXPECT_EQ(readFile(out), after);
+  EXPECT_EQ(exf({"strip-gps", in}).status, 2);
+  EXPECT_EQ(exf({"strip-gps", "-o", in, in}).status, 1);  // -o names a folder
 }
 
 // A block whose GPS pointer leads outside it cannot be edited without

@@ -2,6 +2,7 @@
 // decimals, UTC offsets, and EXIF local times.
 #include "tools/exf/arguments.h"
 #include "tools/exf/capture_time.h"
+#include "tools/exf/file_io.h"
 
 #include <gtest/gtest.h>
 
@@ -23,12 +24,22 @@ TEST(PlainDecimal, AcceptsSignDigitsAndFractionOnly) {
 
 TEST(Arguments, OptionsAndOperandsInAnyOrderUntilDoubleDash) {
   std::string error;
-  const auto a = parseArguments({"a.jpg", "--in-place", "--lat", "-33.5", "--", "-x.jpg", "--in-place", "-"},
-                                {"--in-place"}, {"--lat"}, error);
+  const auto a = parseArguments({"a.jpg", "--in-place", "--lat", "-33.5", "-j4", "--gpx", "1.gpx", "--gpx", "2.gpx",
+                                 "--", "-x.jpg", "--in-place", "-"},
+                                {"--in-place"}, {"--lat", "-j", "--gpx"}, error, {"--gpx"});
   ASSERT_TRUE(a) << error;
   EXPECT_TRUE(a->has("--in-place"));
   EXPECT_EQ(*a->value("--lat"), "-33.5");  // a value may look like an option
+  EXPECT_EQ(*a->value("-j"), "4");
+  EXPECT_EQ(a->values.at("--gpx"), (std::vector<std::string>{"1.gpx", "2.gpx"}));
   EXPECT_EQ(a->operands, (std::vector<std::string>{"a.jpg", "-x.jpg", "--in-place", "-"}));
+}
+
+TEST(Arguments, JobsArePlainCountsFromOneTo1024) {
+  for (const auto& [text, expected] : std::vector<std::pair<std::string, std::optional<unsigned>>>{
+           {"1", 1}, {"4", 4}, {"1024", 1024}, {"0", {}}, {"1025", {}}, {"-1", {}}, {"+2", {}}, {"2x", {}}, {"", {}}})
+    EXPECT_EQ(parseJobs(&text), expected) << text;
+  EXPECT_GE(parseJobs(nullptr).value_or(0), 1u);
 }
 
 TEST(Arguments, RefusesUnknownRepeatedAndValuelessOptions) {
@@ -37,10 +48,12 @@ TEST(Arguments, RefusesUnknownRepeatedAndValuelessOptions) {
       {{"--lat", "1", "--lat", "2"}, "--lat given twice"},
       {{"--in-place", "--in-place"}, "--in-place given twice"},
       {{"a.jpg", "--lat"}, "--lat needs a value"},
+      {{"-j2", "-j", "3"}, "-j given twice"},
+      {{"-x1"}, "unknown option -x1"},
   };
   for (const auto& [args, message] : cases) {
     std::string error;
-    EXPECT_FALSE(parseArguments(args, {"--in-place"}, {"--lat"}, error));
+    EXPECT_FALSE(parseArguments(args, {"--in-place"}, {"--lat", "-j"}, error));
     EXPECT_EQ(error, message);
   }
 }
@@ -68,6 +81,16 @@ TEST(CaptureTime, LocalExifTimeBecomesUtc) {
                           "2024:05:01 10:00:00 "})
     EXPECT_FALSE(localTimeToUtc(bad, minutes(0))) << bad;
   EXPECT_EQ(formatUtc(at(2024, 1, 1, 3, 15, 7)), "2024-01-01 03:15:07 UTC");
+}
+
+// Input without end (a device, a pipe) is read up to the bound and refused.
+TEST(ReadWholeFile, EndsAtTheBoundWithAClearError) {
+  exif::Bytes out{1, 2};
+  std::string error;
+  EXPECT_FALSE(readWholeFile("/dev/zero", out, error, std::size_t{1} << 20));
+  EXPECT_EQ(error, "larger than 1 MiB, more than any camera picture; not read");
+  EXPECT_TRUE(out.empty());
+  EXPECT_TRUE(readWholeFile("/dev/null", out, error, 1));
 }
 
 }  // namespace

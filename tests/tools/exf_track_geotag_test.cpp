@@ -167,7 +167,7 @@ TEST_F(ExfTrack, OutputFolderNeverReceivesAFileOverAnInput) {
   EXPECT_EQ(r.status, 1) << r.command;
   EXPECT_EQ(r.out, a + ": tagged 48.050000, 11.100000, 550.0 m, taken 2024-05-01 09:05:00 UTC\n"
                        "1 tagged, 0 skipped, 1 failed\n");
-  EXPECT_EQ(r.err, "exf: " + sameName + ": " + out + "/a.jpg already holds the tagged " + a + "; nothing written\n");
+  EXPECT_EQ(r.err, "exf: " + sameName + ": " + out + "/a.jpg is where " + a + " goes too; nothing written\n");
   EXPECT_EQ(readFile(a), original);
   expectPosition(gpsOf(out + "/a.jpg"), 48.05, 11.1);
 
@@ -182,6 +182,77 @@ TEST_F(ExfTrack, OutputFolderNeverReceivesAFileOverAnInput) {
   EXPECT_EQ(r.status, 1) << r.command;
   EXPECT_NE(r.err.find("not a directory"), std::string::npos) << r.err;
   EXPECT_EQ(readFile(a), original);
+}
+
+// A trip as folders, one track a day: the pictures found in the folders
+// (JPEG names only, hidden ones left out, subfolders with -r) are tagged into
+// the same layout below -o, and the lines, their order, the counts and the
+// files written are the same whatever -j is.
+TEST_F(ExfTrack, FoldersOfADayEachGiveTheSameResultWhateverTheJobs) {
+  const std::string secondDay = path("day2.gpx");
+  std::ofstream(secondDay) << R"(<gpx version="1.1"><trk><trkseg>
+  <trkpt lat="10.0" lon="20.0"><time>2024-05-02T10:00:00Z</time></trkpt>
+  <trkpt lat="10.1" lon="20.1"><time>2024-05-02T10:10:00Z</time></trkpt></trkseg></trk></gpx>)";
+  for (const char* folder : {"trip/day1", "trip/day2/sub", "trip/.cache"}) fs::create_directories(path(folder));
+  std::vector<std::string> lines;
+  for (int i = 0; i < 6; ++i) {
+    const std::string name = "trip/day1/a" + std::to_string(i) + ".jpg", minute = std::to_string(10 + i);
+    picture(name, "2024:05:01 09:" + minute + ":00");
+    lines.push_back(path(name) + ": tagged 48." + std::to_string(10 + i) + "0000, 11.200000, " +
+                    (i == 0 ? "600.0 m, " : "") + "taken 2024-05-01 09:" + minute + ":00 UTC\n");
+  }
+  picture("trip/day1/b.jpg", "2024:05:01 10:00:00");
+  picture("trip/day2/sub/d.JPEG", "2024:05:02 10:05:00");
+  picture("trip/.cache/hidden.jpg", "2024:05:01 09:05:00");
+  writeFile(path("trip/notes.txt"), {'h', 'i'});
+  writeFile(path("trip/bad.jpg"), {'h', 'i'});
+  fs::create_directory_symlink(path("trip/day1"), path("trip/zlink"));  // not followed
+  const std::string expected =
+      lines[0] + lines[1] + lines[2] + lines[3] + lines[4] + lines[5] + path("trip/day1/b.jpg") +
+      ": skipped: taken 2024-05-01 10:00:00 UTC, in a gap of 6000 s in the track (2024-05-01 09:20:00 UTC to "
+      "2024-05-01 11:00:00 UTC), longer than --max-gap 1800 s\n" +
+      path("trip/day2/sub/d.JPEG") + ": tagged 10.050000, 20.050000, taken 2024-05-02 10:05:00 UTC\n" +
+      "7 tagged, 1 skipped, 1 failed\n";
+
+  std::map<std::string, Bytes> firstRun;
+  std::string tagged;
+  for (const char* jobs : {"1", "4"}) {
+    const std::string out = freshDirectory(std::string("out-j") + jobs);
+    if (tagged.empty()) tagged = out;
+    CommandResult r = exf({"geotag", "--gpx", track_, "--gpx", secondDay, "-r", "-j", jobs, "-o", out, path("trip")});
+    EXPECT_EQ(r.status, 1) << r.command;
+    EXPECT_EQ(r.out, expected) << r.command;
+    // Standard error is no terminal here: no progress line.
+    EXPECT_EQ(r.err, "exf: " + path("trip/bad.jpg") + ": not a JPEG file (no start-of-image marker)\n") << r.command;
+    std::map<std::string, Bytes> written;
+    for (const auto& entry : fs::recursive_directory_iterator(out))
+      if (entry.is_regular_file()) written[fs::relative(entry.path(), out).string()] = readFile(entry.path().string());
+    EXPECT_EQ(written.size(), 7u);
+    EXPECT_TRUE(written.count("day2/sub/d.JPEG"));
+    if (firstRun.empty()) firstRun = written;
+    EXPECT_EQ(written, firstRun) << "-j " << jobs;
+  }
+  // strip-gps takes the tagged folder the same way.
+  const std::string strippedDir = freshDirectory("stripped");
+  std::string stripped;
+  for (const char* jobs : {"1", "4"}) {
+    const CommandResult r = exf({"strip-gps", "-r", "-j", jobs, "-o", strippedDir, tagged});
+    EXPECT_EQ(r.status, 0) << r.command << "\n" << r.err;
+    EXPECT_NE(r.out.find("\n7 stripped, 0 without a position, 0 failed\n"), std::string::npos) << r.out;
+    if (stripped.empty()) stripped = r.out;
+    EXPECT_EQ(r.out, stripped) << r.command;
+  }
+  // The output folder inside the one given: a second run does not take the
+  // first one's copies for pictures.
+  fs::create_directory(path("trip/tagged"));
+  for (int run = 0; run < 2; ++run) {
+    const CommandResult r =
+        exf({"geotag", "--gpx", track_, "--gpx", secondDay, "-r", "-o", path("trip/tagged"), path("trip")});
+    EXPECT_EQ(r.out, expected) << r.command;
+  }
+  // Without -r, a folder's subfolders are left alone.
+  const CommandResult top = exf({"geotag", "--gpx", track_, "--in-place", path("trip")});
+  EXPECT_EQ(top.out, "0 tagged, 0 skipped, 1 failed\n");
 }
 
 TEST_F(ExfTrack, UnusableTracksAndOptionsAreRefusedBeforeAnyPicture) {

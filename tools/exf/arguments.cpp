@@ -1,19 +1,22 @@
 #include "tools/exf/arguments.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <thread>
 
 namespace exf {
 
 const std::string* ParsedArguments::value(const std::string& option) const {
   auto it = values.find(option);
-  return it == values.end() ? nullptr : &it->second;
+  return it == values.end() ? nullptr : &it->second.front();
 }
 
 std::optional<ParsedArguments> parseArguments(const std::vector<std::string>& args,
                                               const std::set<std::string>& flags,
                                               const std::set<std::string>& valued,
-                                              std::string& error) {
+                                              std::string& error,
+                                              const std::set<std::string>& repeatable) {
   ParsedArguments parsed;
   bool optionsEnded = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -27,15 +30,19 @@ std::optional<ParsedArguments> parseArguments(const std::vector<std::string>& ar
         error = a + " given twice";
         return std::nullopt;
       }
-    } else if (valued.count(a)) {
-      if (i + 1 >= args.size()) {
+    } else if (valued.count(a) || (a[1] != '-' && valued.count(a.substr(0, 2)))) {
+      // A one-letter option may carry its value in the same word ("-j4").
+      const std::string option = valued.count(a) ? a : a.substr(0, 2);
+      if (option == a && i + 1 >= args.size()) {
         error = a + " needs a value";
         return std::nullopt;
       }
-      if (!parsed.values.emplace(a, args[++i]).second) {
-        error = a + " given twice";
+      std::vector<std::string>& given = parsed.values[option];
+      if (!given.empty() && !repeatable.count(option)) {
+        error = option + " given twice";
         return std::nullopt;
       }
+      given.push_back(option == a ? args[++i] : a.substr(2));
     } else {
       error = "unknown option " + a;
       return std::nullopt;
@@ -64,6 +71,16 @@ std::optional<double> parseDecimal(std::string_view text) {
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
   if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
   return v;
+}
+
+std::optional<unsigned> parseJobs(const std::string* text) {
+  if (!text) return std::max(1u, std::thread::hardware_concurrency());
+  unsigned n = 0;
+  const auto [end, ec] = std::from_chars(text->data(), text->data() + text->size(), n);
+  if (ec != std::errc() || end != text->data() + text->size() || n < 1 ||
+      n > 1024)
+    return std::nullopt;
+  return n;
 }
 
 }  // namespace exf

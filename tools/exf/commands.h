@@ -10,17 +10,24 @@
 
 namespace exf {
 
-// exf dump [--json] [segments] FILE
+// exf dump [--json] [segments] [-r] [-j N] PATH...: status 1 also when a
+// file is damaged (its dump says how).
 int runDump(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+extern const char* const kDumpUsage;
 
 // exf geotag ... (see kGeotagUsage): one picture from --lat/--lon, or many
-// from a GPX track; -o writes a copy, --in-place replaces the picture.
+// (files and folders) from GPX tracks; -o writes a copy, --in-place
+// replaces the picture.
 int runGeotag(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 extern const char* const kGeotagUsage;
 
 // exf thumbnail -o OUT.jpg FILE
 int runThumbnail(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 extern const char* const kThumbnailUsage;
+
+// exf strip-gps [-r] [-j N] (-o DIR | --in-place) PATH...: removes the GPS position.
+int runStripGps(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+extern const char* const kStripGpsUsage;
 
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailure = 1;

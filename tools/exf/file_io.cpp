@@ -1,5 +1,7 @@
 #include "tools/exf/file_io.h"
 
+#include "exif/jpeg_segments.h"
+
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -7,74 +9,125 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ostream>
 #include <vector>
 
 namespace exf {
 
-bool readWholeFile(const std::string& path, exif::Bytes& out, std::string& error) {
-  out.clear();
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    error = std::strerror(errno);
-    return false;
-  }
-  auto fail = [&](const std::string& reason) {
-    error = reason;
-    out.clear();
-    ::close(fd);
-    return false;
-  };
-  struct stat st;
-  if (::fstat(fd, &st) != 0) return fail(std::strerror(errno));
-  if (S_ISDIR(st.st_mode)) return fail("is a directory");
+namespace {
+
+constexpr const char* kNotJpeg = "not a JPEG file (no start-of-image marker)";
+
+std::string tooLarge(std::size_t limit) {
+  const std::string size = limit % (std::size_t{1} << 30) == 0 ? std::to_string(limit >> 30) + " GiB"
+                                                               : std::to_string(limit >> 20) + " MiB";
+  return "larger than " + size + ", more than any camera picture; not read";
+}
+
+// Reads from `fd` into `out` after its first `done` bytes until the end,
+// or fails once more than `limit` bytes in all have come.
+bool readRest(int fd, exif::Bytes& out, std::size_t done, std::size_t expected, std::size_t limit,
+              std::string& error) {
   // Regular files come in one read of their known size; anything else (a
   // pipe, a file that grows meanwhile) is read on in blocks until its end.
-  std::size_t expected = S_ISREG(st.st_mode) ? static_cast<std::size_t>(st.st_size) : 0;
-  out.resize(expected + 1);
-  std::size_t done = 0;
+  out.resize(std::min(limit, expected) + 1);
   for (;;) {
-    if (done == out.size()) out.resize(out.size() + std::max<std::size_t>(out.size(), 65536));
+    if (done == out.size()) {
+      if (done > limit) {
+        error = tooLarge(limit);
+        return false;
+      }
+      out.resize(std::min(limit + 1, out.size() + std::max<std::size_t>(out.size(), 65536)));
+    }
     const ssize_t n = ::read(fd, out.data() + done, out.size() - done);
     if (n < 0) {
       if (errno == EINTR) continue;
-      return fail(std::strerror(errno));
+      error = std::strerror(errno);
+      return false;
     }
     if (n == 0) break;
     done += static_cast<std::size_t>(n);
   }
+  if (done > limit) {
+    error = tooLarge(limit);
+    return false;
+  }
   out.resize(done);
-  ::close(fd);
   return true;
 }
 
-std::optional<FileBytes> FileBytes::open(const std::string& path, std::string& error) {
+// Opens `path` for reading; refuses a folder.
+int openFile(const std::string& path, struct stat& st, std::string& error) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     error = std::strerror(errno);
-    return std::nullopt;
+    return -1;
   }
-  struct stat st;
   if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
     error = S_ISDIR(st.st_mode) ? "is a directory" : std::strerror(errno);
     ::close(fd);
-    return std::nullopt;
+    return -1;
   }
+  return fd;
+}
+
+}  // namespace
+
+bool readWholeFile(const std::string& path, exif::Bytes& out, std::string& error, std::size_t limit) {
+  out.clear();
+  struct stat st;
+  const int fd = openFile(path, st, error);
+  if (fd < 0) return false;
+  const std::size_t expected = S_ISREG(st.st_mode) ? static_cast<std::size_t>(st.st_size) : 0;
+  const bool ok = expected <= limit ? readRest(fd, out, 0, expected, limit, error) : (error = tooLarge(limit), false);
+  ::close(fd);
+  if (!ok) out.clear();
+  return ok;
+}
+
+std::optional<FileBytes> FileBytes::openJpeg(const std::string& path, std::string& error, bool whole) {
+  struct stat st;
+  const int fd = openFile(path, st, error);
+  if (fd < 0) return std::nullopt;
+  auto fail = [&](const std::string& reason) {
+    error = reason;
+    ::close(fd);
+    return std::nullopt;
+  };
+  // The start marker first: whatever else the file is, if it is no JPEG
+  // nothing more of it is read.
+  std::uint8_t start[2];
+  std::size_t got = 0;
+  while (got < 2) {
+    const ssize_t n = ::read(fd, start + got, 2 - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return fail(std::strerror(errno));
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  if (got < 2 || start[0] != 0xFF || start[1] != 0xD8) return fail(kNotJpeg);
+  const bool regular = S_ISREG(st.st_mode);
+  if (regular && static_cast<std::uint64_t>(st.st_size) > kMaxPictureBytes) return fail(tooLarge(kMaxPictureBytes));
+
   FileBytes file;
-  if (S_ISREG(st.st_mode) && st.st_size > 0) {
-    void* p = ::mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+  if (regular) {
+    void* p = ::mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_PRIVATE | (whole ? MAP_POPULATE : 0), fd, 0);
     if (p != MAP_FAILED) {
       file.data_ = static_cast<const std::uint8_t*>(p);
       file.size_ = static_cast<std::size_t>(st.st_size);
       file.mapped_ = true;
-      ::close(fd);
+      file.fd_ = fd;
       return file;
     }
   }
+  // Not a regular file or not mappable: read on after the start marker.
+  file.read_.assign(start, start + 2);
+  if (!readRest(fd, file.read_, 2, regular ? static_cast<std::size_t>(st.st_size) : 2, kMaxPictureBytes, error))
+    return fail(error);
   ::close(fd);
-  // Not a regular file, empty, or not mappable: read it.
-  if (!readWholeFile(path, file.read_, error)) return std::nullopt;
   file.data_ = file.read_.data();
   file.size_ = file.read_.size();
   return file;
@@ -88,10 +141,12 @@ FileBytes& FileBytes::operator=(FileBytes&& other) noexcept {
     read_ = std::move(other.read_);
     mapped_ = other.mapped_;
     size_ = other.size_;
+    fd_ = other.fd_;
     data_ = mapped_ ? other.data_ : read_.data();
     other.data_ = nullptr;
     other.size_ = 0;
     other.mapped_ = false;
+    other.fd_ = -1;
   }
   return *this;
 }
@@ -100,6 +155,8 @@ FileBytes::~FileBytes() { release(); }
 
 void FileBytes::release() {
   if (mapped_) ::munmap(const_cast<std::uint8_t*>(data_), size_);
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
   data_ = nullptr;
   size_ = 0;
   mapped_ = false;
@@ -110,21 +167,63 @@ ScannedJpeg::ScannedJpeg(FileBytes file) : file_(std::move(file)) { scanImageDat
 
 std::optional<ScannedJpeg> scanJpegFile(const std::string& path, std::ostream& err) {
   std::string error;
-  auto file = FileBytes::open(path, error);
+  auto file = FileBytes::openJpeg(path, error);
   if (!file) {
     err << "exf: " << path << ": " << error << "\n";
-    return std::nullopt;
-  }
-  const auto bytes = file->bytes();
-  if (bytes.size() < 2 || bytes[0] != 0xFF || bytes[1] != 0xD8) {
-    err << "exf: " << path << ": not a JPEG file (no start-of-image marker)\n";
     return std::nullopt;
   }
   return std::optional<ScannedJpeg>(std::in_place, std::move(*file));
 }
 
-bool writeFileAtomically(const std::string& path, std::span<const std::span<const std::uint8_t>> pieces,
-                         std::string& error) {
+namespace {
+
+// The permissions of a new file: 0666 less the process's umask, read without
+// changing it (umask() would, for every thread at once).
+mode_t newFileMode() {
+  static const mode_t mode = [] {
+    mode_t mask = 022;
+    std::FILE* status = std::fopen("/proc/self/status", "r");
+    char line[128];
+    while (status && std::fgets(line, sizeof line, status))
+      if (std::strncmp(line, "Umask:", 6) == 0) mask = static_cast<mode_t>(std::strtoul(line + 6, nullptr, 8));
+    if (status) std::fclose(status);
+    return 0666 & ~mask;
+  }();
+  return mode;
+}
+
+// 0, or the errno of a failed write.
+int writeAll(int fd, std::span<const std::uint8_t> bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    bytes = bytes.subspan(static_cast<std::size_t>(n));
+  }
+  return 0;
+}
+
+// 0, or the errno of a failed copy; a system that cannot copy between the
+// two files has the bytes written from memory instead.
+int copyRange(int fd, const FileRange& range) {
+  loff_t from = static_cast<loff_t>(range.offset);
+  std::size_t done = 0;
+  while (range.fd >= 0 && done < range.bytes.size()) {
+    const ssize_t n = ::copy_file_range(range.fd, &from, fd, nullptr, range.bytes.size() - done, 0);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return errno;
+    if (n <= 0) break;  // not possible here (or the file shrank): write the rest from memory
+    done += static_cast<std::size_t>(n);
+  }
+  return writeAll(fd, range.bytes.subspan(done));
+}
+
+// Writes a new file beside `path` with `body` (which returns 0 or an errno)
+// and renames it over `path`.
+template <class Body>
+bool replaceAtomically(const std::string& path, std::string& error, Flush flush, Body body) {
   std::vector<char> temp(path.begin(), path.end());
   const char suffix[] = ".exf-XXXXXX";
   temp.insert(temp.end(), suffix, suffix + sizeof suffix);
@@ -141,26 +240,12 @@ bool writeFileAtomically(const std::string& path, std::span<const std::span<cons
   };
   // A file that is replaced keeps its permissions; a new one gets the usual.
   struct stat existing;
-  mode_t mode;
-  if (::stat(path.c_str(), &existing) == 0) {
-    mode = existing.st_mode & 0777;
-  } else {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    mode = 0666 & ~mask;
-  }
+  const mode_t mode = ::stat(path.c_str(), &existing) == 0 ? existing.st_mode & 0777 : newFileMode();
   if (::fchmod(fd, mode) != 0) return fail(errno);
-  for (std::span<const std::uint8_t> piece : pieces) {
-    while (!piece.empty()) {
-      const ssize_t n = ::write(fd, piece.data(), piece.size());
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        return fail(errno);
-      }
-      piece = piece.subspan(static_cast<std::size_t>(n));
-    }
-  }
-  if (::fsync(fd) != 0) return fail(errno);
+  if (const int err = body(fd)) return fail(err);
+  if (flush == Flush::BeforeRename ? ::fsync(fd) != 0
+                                    : ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE) != 0)
+    return fail(errno);
   if (::close(fd) != 0) {
     error = std::strerror(errno);
     ::unlink(temp.data());
@@ -172,6 +257,63 @@ bool writeFileAtomically(const std::string& path, std::span<const std::span<cons
     return false;
   }
   return true;
+}
+
+}  // namespace
+
+bool writeFileAtomically(const std::string& path, std::span<const std::span<const std::uint8_t>> pieces,
+                         std::string& error, Flush flush) {
+  return replaceAtomically(path, error, flush, [&](int fd) {
+    for (std::span<const std::uint8_t> piece : pieces)
+      if (const int err = writeAll(fd, piece)) return err;
+    return 0;
+  });
+}
+
+bool writeFileAtomically(const std::string& path, std::span<const std::uint8_t> head, const FileRange& tail,
+                         std::string& error, Flush flush) {
+  return replaceAtomically(path, error, flush, [&](int fd) {
+    const int err = writeAll(fd, head);
+    return err ? err : copyRange(fd, tail);
+  });
+}
+
+bool writeEdited(const std::string& path, const FileBytes& original, std::span<const std::uint8_t> edited,
+                 std::string& error, Flush flush) {
+  const std::span<const std::uint8_t> in = original.bytes();
+  const std::size_t tail = in.size() - exif::readJpegLayout(in).imageDataOffset;
+  if (tail > edited.size() || std::memcmp(edited.data() + edited.size() - tail, in.data() + in.size() - tail, tail) != 0)
+    return writeFileAtomically(path, edited, error, flush);
+  return writeFileAtomically(path, edited.first(edited.size() - tail),
+                             FileRange{original.fd(), in.size() - tail, in.last(tail)}, error, flush);
+}
+
+bool syncFile(const std::string& path, std::string& error) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0 || ::fsync(fd) != 0) {
+    error = std::string("cannot sync the file to the disk: ") + std::strerror(errno);
+    if (fd >= 0) ::close(fd);
+    return false;
+  }
+  ::close(fd);
+  return true;
+}
+
+bool syncFolder(const std::string& folder, std::string& error) {
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0 || ::fsync(fd) != 0) {
+    error = std::string("cannot sync the folder to the disk: ") + std::strerror(errno);
+    if (fd >= 0) ::close(fd);
+    return false;
+  }
+  ::close(fd);
+  return true;
+}
+
+std::string folderOf(const std::string& path) {
+  const auto slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 }  // namespace exf

@@ -2,6 +2,7 @@
 // taken from a GPX track by the time each picture was taken.
 #include "exif/exf_gps_values.h"
 #include "tools/exf/arguments.h"
+#include "tools/exf/batch.h"
 #include "tools/exf/commands.h"
 #include "tools/exf/geotag_track.h"
 #include "tools/exf/output_path.h"
@@ -70,7 +71,7 @@ int geotagOne(const std::string& in, const std::optional<std::string>& outName, 
     err << "exf: " << in << ": " << error << "\n";
     return kExitFailure;
   }
-  if (!tagger.write(*target, error)) {
+  if (!tagger.write(*target, error) || !syncFolder(folderOf(*target), error)) {
     err << "exf: " << (outName ? *outName : in) << ": " << error << "\n";
     return kExitFailure;
   }
@@ -83,13 +84,14 @@ int geotagOne(const std::string& in, const std::optional<std::string>& outName, 
 
 const char* const kGeotagUsage =
     "usage: exf geotag [--allow-loss] --lat DEG --lon DEG [--alt M] (-o OUT.jpg | --in-place) [--] IN.jpg\n"
-    "       exf geotag [--allow-loss] --gpx TRACK.gpx [--offset +HH:MM] [--max-gap SECONDS]\n"
-    "                  (-o DIR | --in-place) [--] FILE.jpg...\n";
+    "       exf geotag [--allow-loss] --gpx TRACK.gpx [--gpx TRACK.gpx...] [--offset +HH:MM]\n"
+    "                  [--max-gap SECONDS] [-r] [-j N] (-o DIR | --in-place) [--] PATH...\n";
 
 int runGeotag(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   std::string error;
-  const auto parsed = parseArguments(args, {"--allow-loss", "--in-place", "--help"},
-                                     {"--lat", "--lon", "--alt", "-o", "--gpx", "--offset", "--max-gap"}, error);
+  const auto parsed = parseArguments(args, {"--allow-loss", "--in-place", "--help", "-r"},
+                                     {"--lat", "--lon", "--alt", "-o", "--gpx", "--offset", "--max-gap", "-j"}, error,
+                                     {"--gpx"});
   auto usage = [&](const std::string& message) {
     err << "exf geotag: " << message << "\n" << kGeotagUsage;
     return kExitUsage;
@@ -104,13 +106,18 @@ int runGeotag(const std::vector<std::string>& args, std::ostream& out, std::ostr
   if ((outName != nullptr) == a.has("--in-place")) return usage("give one of -o and --in-place");
   if (a.operands.empty()) return usage("no picture given");
 
-  if (const std::string* track = a.value("--gpx")) {
+  if (a.value("--gpx")) {
     for (const char* option : {"--lat", "--lon", "--alt"})
       if (a.value(option)) return usage(std::string(option) + " does not go with --gpx");
     TrackGeotagRequest request;
-    request.track = *track;
-    request.pictures = a.operands;
+    request.tracks = a.values.at("--gpx");
+    request.paths = a.operands;
+    request.recursive = a.has("-r");
     request.allowLoss = a.has("--allow-loss");
+    const auto jobs = parseJobs(a.value("-j"));
+    if (!jobs) return usage("-j takes a number of files at once, 1 to 1024");
+    request.jobs = *jobs;
+    request.progress = isTerminal(err);
     if (outName) request.outDir = *outName;
     if (const std::string* offset = a.value("--offset")) {
       const auto minutes = parseUtcOffset(*offset);
@@ -125,8 +132,9 @@ int runGeotag(const std::vector<std::string>& args, std::ostream& out, std::ostr
     return geotagFromTrack(request, out, err);
   }
 
-  for (const char* option : {"--offset", "--max-gap"})
+  for (const char* option : {"--offset", "--max-gap", "-j"})
     if (a.value(option)) return usage(std::string(option) + " goes with --gpx only");
+  if (a.has("-r")) return usage("-r goes with --gpx only");
   if (a.operands.size() != 1) return usage("one picture at a time (or --gpx for several)");
   if (!a.value("--lat") || !a.value("--lon")) return usage("--lat and --lon are needed");
   GeoFix fix;

@@ -1,8 +1,12 @@
 #include "tools/exf/geotag_track.h"
 
 #include "exif/exf_jpeg.h"
+#include "tools/exf/batch.h"
 #include "tools/exf/commands.h"
+#include "tools/exf/file_io.h"
+#include "tools/exf/input_files.h"
 #include "tools/exf/output_path.h"
+#include "tools/exf/output_plan.h"
 #include "tools/exf/picture_geotagger.h"
 #include "tools/exf/track_timeline.h"
 
@@ -14,6 +18,7 @@
 #include <filesystem>
 #include <map>
 #include <ostream>
+#include <set>
 
 namespace exf {
 namespace {
@@ -50,20 +55,31 @@ std::optional<UtcSeconds> takenAt(std::span<const std::uint8_t> picture, std::ch
   return utc;
 }
 
+// The track: every file's main path, as one timeline. Nothing, with the
+// reason on `err`, when a file cannot be used.
+std::optional<TrackTimeline> loadTracks(const std::vector<std::string>& tracks, std::ostream& err) {
+  std::vector<platform::GPXPoint> points;
+  for (const std::string& track : tracks) {
+    try {
+      const std::vector<platform::GPXPoint> path = platform::GPXTrack::load(track).mainPath();
+      if (std::none_of(path.begin(), path.end(), [](const platform::GPXPoint& p) { return p.time.has_value(); })) {
+        err << "exf: " << track << ": no point of the track has a time\n";
+        return std::nullopt;
+      }
+      points.insert(points.end(), path.begin(), path.end());
+    } catch (const platform::GPXError& e) {
+      err << "exf: " << e.what() << "\n";
+      return std::nullopt;
+    }
+  }
+  return TrackTimeline(points);
+}
+
 }  // namespace
 
 int geotagFromTrack(const TrackGeotagRequest& request, std::ostream& out, std::ostream& err) {
-  std::optional<TrackTimeline> timeline;
-  try {
-    timeline.emplace(platform::GPXTrack::load(request.track).mainPath());
-  } catch (const platform::GPXError& e) {
-    err << "exf: " << e.what() << "\n";
-    return kExitFailure;
-  }
-  if (timeline->empty()) {
-    err << "exf: " << request.track << ": no point of the track has a time\n";
-    return kExitFailure;
-  }
+  const std::optional<TrackTimeline> timeline = loadTracks(request.tracks, err);
+  if (!timeline) return kExitFailure;
   if (request.outDir) {
     struct stat st;
     if (::stat(request.outDir->c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
@@ -72,95 +88,53 @@ int geotagFromTrack(const TrackGeotagRequest& request, std::ostream& out, std::o
       return kExitFailure;
     }
   }
+  const std::vector<InputFile> files =
+      expandInputs(request.paths, request.recursive, request.outDir ? identityOf(*request.outDir) : std::nullopt);
+  const std::vector<OutputPlan> plans = planOutputs(files, request.outDir);
 
-  // Every input's identity, so that no output lands on any of them.
-  std::vector<FileIdentity> inputs;
-  for (const std::string& picture : request.pictures)
-    if (auto id = identityOf(picture)) inputs.push_back(*id);
-
-  PictureGeotagger tagger(request.allowLoss);
-  std::map<std::string, std::string> outputsWritten;  // output name -> the picture it came from
-  std::vector<FileIdentity> seen;
-  std::size_t tagged = 0, skipped = 0, failed = 0;
-  for (const std::string& picture : request.pictures) {
+  std::vector<PictureGeotagger> taggers;  // one per worker, each reusing its output buffer
+  for (unsigned i = 0; i < std::max(1u, request.jobs); ++i) taggers.emplace_back(request.allowLoss);
+  std::vector<std::string> written(files.size());  // what each picture's worker wrote
+  auto work = [&](std::size_t index, unsigned worker) {
+    const std::string& picture = files[index].path;
+    const OutputPlan& plan = plans[index];
+    FileReport report;
     auto skip = [&](const std::string& why) {
-      out << picture << ": skipped: " << why << "\n";
-      ++skipped;
+      report.out = picture + ": skipped: " + why + "\n";
+      report.outcome = FileReport::Outcome::Skipped;
+      return report;
     };
     auto fail = [&](const std::string& where, const std::string& why) {
-      err << "exf: " << where << ": " << why << "\n";
-      ++failed;
+      report.err = "exf: " + where + ": " + why + "\n";
+      report.outcome = FileReport::Outcome::Failed;
+      return report;
     };
+    if (!files[index].error.empty()) return fail(picture, files[index].error);
+    PictureGeotagger& tagger = taggers[worker];
     std::string error;
-    if (!tagger.load(picture, error)) {
-      fail(picture, error);
-      continue;
-    }
-    if (const auto id = identityOf(picture)) {
-      if (std::find(seen.begin(), seen.end(), *id) != seen.end()) {
-        skip("given before (the same file)");
-        continue;
-      }
-      seen.push_back(*id);
-    }
+    if (!tagger.load(picture, error)) return fail(picture, error);
+    if (!plan.skip.empty()) return skip(plan.skip);
+    if (!plan.failure.empty()) return fail(picture, plan.failure);
+    const auto target = request.outDir ? resolveOutput(plan.target, error) : resolveInPlace(picture, error);
+    if (!target) return fail(request.outDir ? plan.target : picture, error);
 
-    // Where the picture goes, decided before any work on it.
-    std::string target;
-    std::string shownTarget = picture;
-    if (request.outDir) {
-      const std::string name = std::filesystem::path(picture).filename().string();
-      shownTarget = (std::filesystem::path(*request.outDir) / name).string();
-      if (auto other = outputsWritten.find(shownTarget); other != outputsWritten.end()) {
-        fail(picture, shownTarget + " already holds the tagged " + other->second + "; nothing written");
-        continue;
-      }
-      if (isOneOf(shownTarget, inputs)) {
-        fail(picture, shownTarget + " is one of the input files; nothing written");
-        continue;
-      }
-      const auto resolved = resolveOutput(shownTarget, error);
-      if (!resolved) {
-        fail(shownTarget, error);
-        continue;
-      }
-      target = *resolved;
-    } else {
-      const auto resolved = resolveInPlace(picture, error);
-      if (!resolved) {
-        fail(picture, error);
-        continue;
-      }
-      target = *resolved;
-    }
-
-    const std::span<const std::uint8_t> bytes = tagger.input();
-    if (bytes.size() < 2 || bytes[0] != 0xFF || bytes[1] != 0xD8) {
-      fail(picture, "not a JPEG file (no start-of-image marker)");  // before its time is looked for
-      continue;
-    }
     std::string why;
-    const auto utc = takenAt(bytes, request.offset, why);
-    if (!utc) {
-      skip(why);
-      continue;
-    }
+    const auto utc = takenAt(tagger.input(), request.offset, why);
+    if (!utc) return skip(why);
     const double t = static_cast<double>(utc->time_since_epoch().count());
     const Placement place = timeline->place(t, request.maxGap);
     const std::string taken = "taken " + formatUtc(*utc);
     switch (place.kind) {
       case Placement::Kind::BeforeTrack:
-        skip(taken + ", before the track (it starts " + utcText(place.from) + ")");
-        continue;
+        return skip(taken + ", before the track (it starts " + utcText(place.from) + ")");
       case Placement::Kind::AfterTrack:
-        skip(taken + ", after the track (it ends " + utcText(place.to) + ")");
-        continue;
+        return skip(taken + ", after the track (it ends " + utcText(place.to) + ")");
       case Placement::Kind::InGap: {
         char gap[192];
         std::snprintf(gap, sizeof gap, "%.0f s in the track (%s to %s), longer than --max-gap %g s",
                       place.to - place.from, utcText(place.from).c_str(), utcText(place.to).c_str(),
                       request.maxGap);
-        skip(taken + ", in a gap of " + gap);
-        continue;
+        return skip(taken + ", in a gap of " + gap);
       }
       case Placement::Kind::OnTrack:
         break;
@@ -173,21 +147,25 @@ int geotagFromTrack(const TrackGeotagRequest& request, std::ostream& out, std::o
     fix.dropAltitude = true;  // an altitude from an earlier fix would not belong to this position
     fix.utc = *utc;
     std::string note;
-    if (!tagger.apply(fix, error, note)) {
-      fail(picture, error);
-      continue;
+    if (!tagger.apply(fix, error, note)) return fail(picture, error);
+    if (request.outDir) {
+      std::error_code ec;
+      std::filesystem::create_directories(std::filesystem::path(*target).parent_path(), ec);
     }
-    if (!tagger.write(target, error)) {
-      fail(shownTarget, error);
-      continue;
-    }
-    if (request.outDir) outputsWritten[shownTarget] = picture;
-    if (!note.empty()) err << "exf: " << picture << ": " << note << "\n";
-    out << picture << ": tagged " << positionText(place.fix) << ", " << taken << "\n";
-    ++tagged;
-  }
-  out << tagged << " tagged, " << skipped << " skipped, " << failed << " failed\n";
-  return failed == 0 ? kExitOk : kExitFailure;
+    // New copies go to the disk together at the end; a picture replaced in
+    // place is on it before its name is given over.
+    if (!tagger.write(*target, error, request.outDir ? Flush::Later : Flush::BeforeRename))
+      return fail(plan.target, error);
+    written[index] = *target;
+    if (!note.empty()) report.err = "exf: " + picture + ": " + note + "\n";
+    report.out = picture + ": tagged " + positionText(place.fix) + ", " + taken + "\n";
+    return report;
+  };
+  const BatchCounts counts = runBatch(files.size(), request.jobs, work, out, err, request.progress);
+
+  const bool synced = syncWritten(written, request.outDir, err);
+  out << counts.done << " tagged, " << counts.skipped << " skipped, " << counts.failed << " failed\n";
+  return counts.failed == 0 && synced ? kExitOk : kExitFailure;
 }
 
 }  // namespace exf

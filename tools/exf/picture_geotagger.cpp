@@ -75,7 +75,7 @@ exif::GPSEdit gpsEditFor(const GeoFix& fix) {
 
 bool PictureGeotagger::load(const std::string& path, std::string& error) {
   input_.reset();
-  input_ = FileBytes::open(path, error);
+  input_ = FileBytes::openJpeg(path, error, true);
   return input_.has_value();
 }
 
@@ -129,8 +129,8 @@ bool PictureGeotagger::rewriteWholeBlock(const GeoFix& fix, std::string& error, 
   return true;
 }
 
-bool PictureGeotagger::write(const std::string& path, std::string& error) const {
-  return writeFileAtomically(path, output_, error);
+bool PictureGeotagger::write(const std::string& path, std::string& error, Flush flush) const {
+  return input_ ? writeEdited(path, *input_, output_, error, flush) : writeFileAtomically(path, output_, error, flush);
 }
 
 }  // namespace exf

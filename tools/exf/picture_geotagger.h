@@ -29,7 +29,8 @@ class PictureGeotagger {
   // whole from what the library reads of it; without, such a picture fails.
   explicit PictureGeotagger(bool allowLoss) : allowLoss_(allowLoss) {}
 
-  // Reads the picture at `path`. False with the reason when it cannot.
+  // Reads the picture at `path` (see FileBytes::openJpeg). False with the
+  // reason when it cannot or it is no JPEG.
   bool load(const std::string& path, std::string& error);
   // The loaded picture's bytes (empty before a load succeeded).
   std::span<const std::uint8_t> input() const;
@@ -42,8 +43,9 @@ class PictureGeotagger {
   bool apply(const GeoFix& fix, std::string& error, std::string& note);
   const exif::Bytes& output() const { return output_; }
 
-  // Atomically replaces `path` (no symbolic link) with the built picture.
-  bool write(const std::string& path, std::string& error) const;
+  // Atomically replaces `path` (no symbolic link) with the built picture;
+  // needs the loaded picture still loaded.
+  bool write(const std::string& path, std::string& error, Flush flush = Flush::BeforeRename) const;
 
  private:
   bool rewriteWholeBlock(const GeoFix& fix, std::string& error, std::string& note);
@@ -51,6 +53,7 @@ class PictureGeotagger {
   bool allowLoss_;
   std::optional<FileBytes> input_;
   exif::Bytes output_;
+  std::string loadedPath_;
 };
 
 }  // namespace exf

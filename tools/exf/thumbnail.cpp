@@ -47,7 +47,7 @@ int runThumbnail(const std::vector<std::string>& args, std::ostream& out, std::o
     err << "exf: " << in << ": the embedded thumbnail is not a JPEG (no start-of-image marker); nothing written\n";
     return kExitFailure;
   }
-  if (!writeFileAtomically(*target, *thumbnail, error)) {
+  if (!writeFileAtomically(*target, *thumbnail, error) || !syncFolder(folderOf(*target), error)) {
     err << "exf: " << *outName << ": " << error << "\n";
     return kExitFailure;
   }

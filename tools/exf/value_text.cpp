@@ -4,6 +4,7 @@
 #include "exif/exf_utils.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -14,6 +15,9 @@ std::string fractionText(const std::optional<exif::EXFraction>& f) {
   if (!f) return "0/0";
   return std::to_string(f->numeratorValue()) + "/" + std::to_string(f->denominatorValue());
 }
+
+// A decimal, or "undefined" where there is none (a zero denominator).
+std::string decimalText(double v) { return std::isfinite(v) ? exif::shortestText(v) : "undefined"; }
 
 std::string hex(const exif::Bytes& bytes, std::size_t limit) {
   static constexpr char kDigits[] = "0123456789abcdef";
@@ -87,9 +91,10 @@ std::string valueText(const exif::TagValue& value) {
     for (std::size_t i = 0; i < array->size(); ++i) out += (i ? ", " : "") + valueText((*array)[i]);
     return out;
   }
-  if (const auto* f = value.get<EXFraction>()) return fractionText(*f);
+  if (const auto* f = value.get<EXFraction>())
+    return fractionText(*f) + (f->denominator() == 0 ? " (undefined)" : "");
   if (const auto* loc = value.get<EXFGPSLoc>())
-    return loc->description() + " (" + shortestText(loc->descriptionAsDecimal()) + ")";
+    return loc->description() + " (" + decimalText(loc->descriptionAsDecimal()) + ")";
   if (const auto* t = value.get<EXFGPSTimeStamp>()) return t->description();
   return "(directory)";
 }
@@ -98,7 +103,7 @@ nlohmann::ordered_json valueJson(const exif::TagValue& value) {
   using namespace exif;
   using json = nlohmann::ordered_json;
   if (const auto* n = value.get<Number>()) {
-    if (n->isFloating()) return n->doubleValue();
+    if (n->isFloating()) return std::isfinite(n->doubleValue()) ? json(n->doubleValue()) : json("undefined");
     if (n->code() == 'Q') return static_cast<std::uint64_t>(n->int64Value());
     return n->int64Value();
   }
@@ -113,7 +118,8 @@ nlohmann::ordered_json valueJson(const exif::TagValue& value) {
   if (const auto* loc = value.get<EXFGPSLoc>())
     return json{{"dms", {fractionText(loc->degrees()), fractionText(loc->minutes()),
                          fractionText(loc->seconds())}},
-                {"decimal", loc->descriptionAsDecimal()}};
+                {"decimal", std::isfinite(loc->descriptionAsDecimal()) ? json(loc->descriptionAsDecimal())
+                                                                       : json("undefined")}};
   if (const auto* t = value.get<EXFGPSTimeStamp>())
     return json{{"hms", {fractionText(t->hours()), fractionText(t->minutes()),
                          fractionText(t->seconds())}},
