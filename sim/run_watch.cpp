@@ -266,8 +266,7 @@ void RunWatch::checkSaves() {
     }
     std::string what = r.result == SaveRecord::Result::Rescued ? "picture rescued" : "picture saved";
     if (!r.path.empty()) what += ": " + pictureName(r.path);
-    const auto position =
-        r.geotagged && !r.path.empty() ? gpsPositionOf(Device::current()->hostPath(r.path)) : std::nullopt;
+    const auto position = r.path.empty() ? std::nullopt : gpsPositionOf(Device::current()->hostPath(r.path));
     what += position ? " at " + *position : " without GPS position";
     if (!r.why.empty()) what += "; " + r.why;
     line(what);

@@ -53,6 +53,8 @@ TEST(RunCommand, AScenarioThatCannotBeReadGetsOneLineNamingTheFileAndTheField) {
       {"gpx.json", R"({"gps": {"gpx": "none.gpx"}})", "gps.gpx: no such file: " + dir + "/none.gpx"},
       {"lat.json", R"({"gps": {"fixes": [{"at": 1, "lat": 91, "lon": 0}]}})",
        "gps.fixes[0].lat: expected a number from -90 to 90"},
+      {"alt.json", R"({"gps": {"fixes": [{"at": 1, "lat": 0, "lon": 0, "alt": -12000.5}]}})",
+       "gps.fixes[0].alt: expected a number from -12000 to 100000"},
       {"album.json", R"({"album": {"failAt": [0]}})", "album.failAt[0]: expected a whole number from 1 to 1000000"},
       {"top.json", "[1, 2]", "(whole file): expected an object"},
       // Numbers beyond what they are read into are refused, not wrapped.
