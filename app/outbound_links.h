@@ -9,6 +9,10 @@
 namespace holdstill {
 
 inline constexpr std::string_view kHomePageAddress = "http://holdstill.app";
+// Our web domain (lower case): the host of our home page, as the About box
+// shows it, the help screen's link policy matches it and every picture's
+// user comment ends with it.
+inline constexpr std::string_view kMakerDomain = kHomePageAddress.substr(std::string_view("http://").size());
 // Filled with |latitude|, "N" or "S", |longitude|, "E" or "W".
 inline constexpr std::string_view kMapAddressFormat =
     "http://maps.google.com/maps?t=h&q=%f%%20%@,%f%%20%@";

@@ -94,7 +94,8 @@ class RootViewController : public platform::UIViewController,
   // End of the camera-opening flip: puts the GPS badge on the screen once.
   void flipDidStop();
 
-  // Opens the picker: 1 with the flip onto the window, else modally.
+  // Opens the picker: 1 with the flip onto the window, else modally. While
+  // the camera's closing flip still turns, the opening waits for its end.
   void bringUpCamera(int number);
   // The picker showed a controller: the camera view gets the overlay and
   // buttons once per opening; help shown and back are noted.
@@ -116,7 +117,8 @@ class RootViewController : public platform::UIViewController,
   void imagePickerControllerDidFinishPickingImage(platform::UIImagePickerController& picker,
                                                   const std::shared_ptr<platform::UIImage>& image,
                                                   const platform::UIImagePickerEditingInfo* editingInfo) override;
-  // After the closing flip: the overlay and help button go with the picker.
+  // After the closing flip: the overlay and help button go with the picker;
+  // an opening asked for during the flip runs now.
   void rotateDidStop();
   // Cancel quits: flip away, shrink the window, write the settings, exit 0.
   void imagePickerControllerDidCancel(platform::UIImagePickerController& picker) override;
@@ -184,12 +186,17 @@ class RootViewController : public platform::UIViewController,
   void _storePictureAnimation() {}
   // The save itself, on its worker thread: one at a time (savePicLock).
   void savePhoto(const std::shared_ptr<platform::UIImage>& picture);
-  // The saving badge (main thread).
+  // The saving badge (main thread); it says "with GPS data" when the save
+  // under way has composed its picture with the position.
   void showSavingProgress();
   void hideSavingProgress();
   std::shared_ptr<OrvRoundRectImage> savingPhoto() const { return _savingPhoto; }
   // Album completions (main thread). `contextInfo` of finishedSave is the
-  // composed picture (an exif::Bytes) of the save.
+  // composed picture (an exif::Bytes) of the save; that of
+  // finishedSaveNoGPS is the save's own (or null). When the album reports
+  // an error the picture is written here under a new name; when nothing
+  // can be written, an alert tells the user. Each records what became of
+  // the picture (storage/save_record.h).
   void finishedSave(const std::shared_ptr<platform::UIImage>& image, const platform::NSError* error,
                     void* contextInfo);
   void finishedSaveNoGPS(const std::shared_ptr<platform::UIImage>& image, const platform::NSError* error,
@@ -213,12 +220,18 @@ class RootViewController : public platform::UIViewController,
   std::shared_ptr<platform::UIImagePickerController> _imagePickerController;
   std::shared_ptr<UISelfCameraView> _cameraHiddenLayerView;
   std::shared_ptr<platform::NSTimer> _touchAnywhereTimer;
+  // The closing flip after a picture is turning; an opening asked for
+  // meanwhile (its number, 0 for none) runs when it ends.
+  bool _bClosingCamera = false;
+  int _reopenAfterClosing = 0;
   // ==== end of the capture developer's block ====
   std::atomic<int> bringUpCameraCount_{0};
 
   // ==== Photo storage and geotagging ====
   // Written on the main thread, read by save workers.
   Guarded<platform::CLLocationRef> _currentLocation;
+  // The save under way carries the position (set by its worker).
+  std::atomic<bool> _savingWithGPS{false};
   std::shared_ptr<platform::UILabel> _gpsInfoTxt;
   // The GPS badge's label and the application thumbnail (end of loadView).
   void loadGeotaggingViews();

@@ -10,6 +10,7 @@
 #include "platform/ui/application.h"
 
 #include <cmath>
+#include <utility>
 
 namespace holdstill {
 
@@ -53,6 +54,12 @@ std::shared_ptr<UIButton> makeCameraButton(const std::string& imageName, CGFloat
 }  // namespace
 
 void RootViewController::bringUpCamera(int number) {
+  // A save can end while the closing flip still turns: the camera then
+  // opens once that flip has ended, or the flip's end would drop it.
+  if (_bClosingCamera) {
+    _reopenAfterClosing = number;
+    return;
+  }
   ++bringUpCameraCount_;
   auto self = std::static_pointer_cast<RootViewController>(shared_from_this());
   auto picker = std::make_shared<UIImagePickerController>();
@@ -199,6 +206,7 @@ void RootViewController::toggleStabilize(UIButton& button) {
 void RootViewController::imagePickerControllerDidFinishPickingImage(
     UIImagePickerController& picker, const std::shared_ptr<UIImage>& image, const UIImagePickerEditingInfo*) {
   didFinishPickingImageSave(image);
+  _bClosingCamera = true;
   auto self = std::static_pointer_cast<RootViewController>(shared_from_this());
   auto window = applicationWindow();
   UIView::beginAnimations();
@@ -223,6 +231,8 @@ void RootViewController::rotateDidStop() {
   }
   _imagePickerController.reset();
   _bComingFromMainScreen = true;
+  _bClosingCamera = false;
+  if (const int reopen = std::exchange(_reopenAfterClosing, 0)) bringUpCamera(reopen);
 }
 
 void RootViewController::imagePickerControllerDidCancel(UIImagePickerController& picker) {

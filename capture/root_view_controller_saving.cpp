@@ -9,12 +9,15 @@
 #include "platform/foundation/bundle.h"
 #include "platform/foundation/data_file.h"
 #include "platform/foundation/string_format.h"
+#include "platform/graphics/image_codec.h"
 #include "platform/graphics/text.h"
+#include "platform/ui/alert_view.h"
 #include "platform/runloop/thread.h"
 #include "storage/camera_roll.h"
 #include "storage/camera_roll_numbering.h"
 #include "storage/exif_composition.h"
 #include "storage/location_text.h"
+#include "storage/save_record.h"
 
 namespace holdstill {
 
@@ -101,6 +104,30 @@ void RootViewController::cameraControllerTookPicture(const std::shared_ptr<UIIma
   NSThread::detachNewThread([self, picture] { self->savePhoto(picture); });
 }
 
+namespace {
+
+// What a save without a composed picture hands its album completion: the
+// listing before the album save (to find the album's file) and why the
+// picture goes without its position.
+struct PlainSave {
+  std::vector<std::string> before;
+  std::string why;
+};
+
+std::string albumFailure(const NSError& error) {
+  return "the album failed (" + error.localizedDescription + ")";
+}
+
+// Tells the user that a picture is lost and why; nothing else says so.
+void alertPictureLost(const NSError& why) {
+  auto alert = std::make_shared<UIAlertView>(localized("AppName"),
+                                             stringWithFormat(localized("SaveFailed"), why.localizedDescription),
+                                             std::weak_ptr<UIAlertViewDelegate>(), localized("OK"));
+  alert->show();
+}
+
+}  // namespace
+
 void RootViewController::savePhoto(const std::shared_ptr<UIImage>& picture) {
   auto self = std::static_pointer_cast<RootViewController>(shared_from_this());
   const auto lock = savePicLock;  // the same lock for the whole save
@@ -108,14 +135,21 @@ void RootViewController::savePhoto(const std::shared_ptr<UIImage>& picture) {
   // One decision for the whole save: the fix held now is the one composed.
   const CLLocationRef fix = vbRecordGPS ? currentLocation() : nullptr;
   if (fix) varrFileBefore.set(getPhotoLibraryFiles());
+  PlainSave plain{cameraRollListing().value_or(std::vector<std::string>{}),
+                  !vbRecordGPS ? "GPS recording is off" : "no GPS fix was held"};
+  // Composed before the badge goes up, so that the badge claims GPS data
+  // only for a picture that has it.
+  std::optional<exif::Bytes> composed;
+  if (fix) {
+    std::string failure;
+    composed = holdstill::addEXIF(picture, {}, true, CompositionFacts::current(_processedThumb.get(), fix), &failure);
+    if (!composed) plain.why = "the picture could not be composed with its position (" + failure + ")";
+  }
+  _savingWithGPS = composed.has_value();
   RunLoop& main = RunLoop::main();
   main.performOnMainThread([self] { self->showSavingProgress(); }, true);
   _bBusySaving = true;
 
-  std::optional<exif::Bytes> composed;
-  if (fix) {
-    composed = holdstill::addEXIF(picture, {}, true, CompositionFacts::current(_processedThumb.get(), fix));
-  }
   if (composed) {
     UIImageWriteToSavedPhotosAlbum(
         picture,
@@ -130,7 +164,7 @@ void RootViewController::savePhoto(const std::shared_ptr<UIImage>& picture) {
         [self](const std::shared_ptr<UIImage>& image, const NSError* error, void* context) {
           self->finishedSaveNoGPS(image, error, context);
         },
-        nullptr);
+        &plain);
   }
   while (_bBusySaving) NSThread::sleepUntilDate(main.now() + kBusyPollSeconds);
 
@@ -140,15 +174,51 @@ void RootViewController::savePhoto(const std::shared_ptr<UIImage>& picture) {
   lock->unlock();
 }
 
-void RootViewController::finishedSave(const std::shared_ptr<UIImage>&, const NSError*, void* contextInfo) {
+void RootViewController::finishedSave(const std::shared_ptr<UIImage>&, const NSError* error, void* contextInfo) {
   // Whatever the album reports, the composed picture is stored: over the
   // album's new file when the listings name it, else under a new name.
-  if (const auto* composed = static_cast<const exif::Bytes*>(contextInfo))
-    storeComposedPicture(*composed, varrFileBefore.get().value_or(std::vector<std::string>{}));
+  if (const auto* composed = static_cast<const exif::Bytes*>(contextInfo)) {
+    const StoredPicture stored =
+        storeComposedPicture(*composed, varrFileBefore.get().value_or(std::vector<std::string>{}));
+    if (!stored.path.empty()) {
+      recordSave({error ? SaveRecord::Result::Rescued : SaveRecord::Result::Saved, stored.path, true,
+                  error ? albumFailure(*error) : std::string()});
+    } else if (!error) {
+      // The album's file stays as it was written, without the position.
+      recordSave({SaveRecord::Result::Saved, stored.albumFile, false,
+                  "the geotagged copy could not be written (" + stored.error.localizedDescription + ")"});
+    } else {
+      recordSave({SaveRecord::Result::Lost, {}, false,
+                  albumFailure(*error) + " and the picture could not be written (" +
+                      stored.error.localizedDescription + ")"});
+      alertPictureLost(stored.error);
+    }
+  }
   _bBusySaving = false;
 }
 
-void RootViewController::finishedSaveNoGPS(const std::shared_ptr<UIImage>&, const NSError*, void*) {
+void RootViewController::finishedSaveNoGPS(const std::shared_ptr<UIImage>& image, const NSError* error,
+                                           void* contextInfo) {
+  const auto* plain = static_cast<const PlainSave*>(contextInfo);
+  const std::string why = plain ? plain->why : std::string();
+  if (!error) {
+    if (plain) recordSave({SaveRecord::Result::Saved, newCameraRollFile(plain->before), false, why});
+  } else {
+    // The album wrote nothing: the picture is written here, as the phone
+    // would save it (our EXIF block, no position), under a new name.
+    auto bytes = holdstill::addEXIF(image, {}, true, CompositionFacts::current(_processedThumb.get(), nullptr));
+    if (!bytes && image) bytes = UIImageJPEGRepresentation(image, static_cast<CGFloat>(kPictureQuality));
+    const bool encoded = bytes && !bytes->empty();
+    const StoredPicture stored = encoded ? storePictureUnderNewName(*bytes) : StoredPicture{};
+    if (!stored.path.empty()) {
+      recordSave({SaveRecord::Result::Rescued, stored.path, false, albumFailure(*error) + ", " + why});
+    } else {
+      const NSError cause = encoded ? stored.error : *error;
+      recordSave({SaveRecord::Result::Lost, {}, false,
+                  albumFailure(*error) + " and the picture could not be written (" + cause.localizedDescription + ")"});
+      alertPictureLost(cause);
+    }
+  }
   _bBusySaving = false;
 }
 
@@ -169,7 +239,7 @@ void RootViewController::showSavingProgress() {
   label->setBaselineAdjustment(UIBaselineAdjustmentAlignCenters);
   label->setShadowColor(UIColor::colorWithWhite(0, 0.3f));
   label->setShadowOffset(CGSizeMake(1, 1));
-  const bool withGPS = vbRecordGPS && currentLocation();
+  const bool withGPS = _savingWithGPS;
   label->setText(stringWithFormat(localized("Saving"), withGPS ? localized("SavingGPSData") : std::string()));
 
   // Wrapped within the width the badge's margins leave, so the badge stays on the screen.

@@ -12,6 +12,12 @@
 
 namespace exif {
 
+// The altitudes, in metres, that every way a position comes in accepts,
+// from below the deepest sea floor to the edge of space: a value outside
+// is refused (or left out), never wrapped into the RATIONAL GPSAltitude.
+inline constexpr double kLowestAltitude = -12000;
+inline constexpr double kHighestAltitude = 100000;
+
 class EXFGPSLoc {
  public:
   const std::optional<EXFraction>& degrees() const { return degrees_; }

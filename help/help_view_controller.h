@@ -23,11 +23,6 @@
 
 namespace holdstill {
 
-// Our web domain, as the About box shows it and the link policy matches it
-// (lower case, case-sensitive): the host of our home page.
-inline constexpr std::string_view kMakerDomain =
-    kHomePageAddress.substr(std::string_view("http://").size());
-
 // The help index with its "../SymbolDefs" and "../Introduction" links
 // (found without regard to case) pointed into `localizationFolder`
 // ("de.lproj"): "../de.lproj/symboldefs", "../de.lproj/introduction".

@@ -2,13 +2,14 @@
 
 #include "sim/serve/serve_command.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
 namespace holdstill::sim {
 namespace {
 
-constexpr const char* kUsage = R"(usage: holdstill run [SCENARIO.json] [--device DIR] [--screenshots DIR] [--report DIR]
+constexpr const char* kUsage = R"(usage: holdstill run [SCENARIO.json] [--device DIR | --keep-device] [--screenshots DIR] [--report DIR]
        holdstill serve [SCENARIO.json] [--device DIR] [--port N] [--host ADDR]
        holdstill trace-steadiness TRACE.csv [--sensitivity N]
        holdstill record-motion still|shaking [--seconds S] [--seed N]
@@ -21,18 +22,21 @@ constexpr const char* kUsage = R"(usage: holdstill run [SCENARIO.json] [--device
 run               Runs the application on a simulated phone in simulated time,
                   playing the scenario (without one, a built-in tour of the
                   product), and prints a line per notable event and a closing
-                  summary: the camera roll with each picture's GPS position,
+                  summary: every picture under DCIM with its GPS position (or
+                  why it has none), shutter presses against pictures saved,
                   the opened addresses and the exit status. --device DIR keeps
                   the phone (settings, camera roll) in DIR between runs; by
-                  default a fresh one is made in a temporary folder.
+                  default a fresh one is made in a temporary folder and
+                  removed at the end, unless --keep-device is given.
                   --screenshots DIR writes a PNG of the screen at every
                   notable event and at the scenario's times. --report DIR
                   writes DIR/index.html: the scenario, every event line with
                   the screen at that moment, the camera roll (thumbnails,
                   positions, map links, the files) and the exit status; it
-                  opens offline in any browser. Exit status: 0
-                  the application quit with 0 or the time ran out, 1 it
-                  stalled or failed, 2 the scenario cannot be read.
+                  opens offline in any browser. Exit status: 0 the
+                  application quit with 0 or the time ran out and no picture
+                  was lost, 1 it stalled or failed or a picture was lost, 2
+                  the scenario cannot be read.
 
 serve             Runs the application on a simulated phone in real time and
                   serves it as a web page (default http://127.0.0.1:8080/):
@@ -69,16 +73,19 @@ compose           Writes PICTURE (PNG or JPEG, taken with the given orientation,
                   thumbnail (itself carrying the application thumbnail
                   appthumb.png), and the GPS position when --lat and --lon are
                   given. --model (default iPhone), --name (the owner), --language
-                  and --time (default now) are the phone's. OUT is written
-                  atomically, and not at all when anything is wrong.
+                  and --time (default now) are the phone's; --alt lies within
+                  -12000..100000 m. OUT is written atomically, never over
+                  PICTURE, and not at all when anything is wrong.
 replay-gps        Runs the location tracker on the track's points in simulated
                   time: the first point at --start seconds (default 0), the
                   others keeping their spacing, each with the horizontal
-                  accuracy --accuracy (default 5 m). With --keep-times each fix
-                  carries its own time from the file instead of its arrival
-                  time, so a first fix recorded more than 300 s before now is
-                  stale. Prints, per fix or error the tracker receives, the
-                  time, the verdict and the GPS badge's text, then the counts.
+                  accuracy --accuracy (default 5 m). The phone's clock starts
+                  at 2010-06-15 12:00:00 UTC, as a scenario's does by default.
+                  With --keep-times each fix carries its own time from the
+                  file instead of its arrival time, so a first fix recorded
+                  more than 300 s before that is stale. Prints, per fix or
+                  error the tracker receives, the time, the verdict and the
+                  GPS badge's text, then the counts.
 
 Exit status: 0 done, 1 bad file, rows or values, 2 wrong usage.
 )";
@@ -121,6 +128,11 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
   try {
     if (args.empty()) throw UsageError("no command given");
     const std::vector<std::string> rest(args.begin() + 1, args.end());
+    static const std::set<std::string> kCommands{"run", "serve", "trace-steadiness", "record-motion", "compose", "replay-gps"};
+    if (kCommands.contains(args[0]) && std::find(rest.begin(), rest.end(), "--help") != rest.end()) {
+      out << kUsage;
+      return 0;
+    }
     if (args[0] == "run") return runApplication(rest, out, err);
     if (args[0] == "serve") return serve::serveCommand(rest, out, err);
     if (args[0] == "trace-steadiness")

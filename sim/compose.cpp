@@ -1,5 +1,6 @@
 // holdstill compose: one picture composed as the save pipeline composes it.
 #include "app/settings.h"
+#include "exif/exf_gps_values.h"
 #include "platform/foundation/atomic_file.h"
 #include "platform/foundation/bundle.h"
 #include "platform/graphics/image_codec.h"
@@ -11,6 +12,7 @@
 #include <chrono>
 #include <cmath>
 #include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -94,6 +96,9 @@ void compose(const std::vector<std::string>& args, std::ostream& out) {
     return found == parsed.options.end() ? std::nullopt : std::optional(found->second);
   };
   const std::string picturePath = parsed.positional[0], outPath = *outOption;
+  std::error_code sameError;
+  if (std::filesystem::equivalent(picturePath, outPath, sameError))
+    throw CommandError(outPath + " is the input picture; nothing written");
 
   // Every argument is checked before anything is read or written.
   if (option("--lat").has_value() != option("--lon").has_value())
@@ -108,6 +113,8 @@ void compose(const std::vector<std::string>& args, std::ostream& out) {
       throw CommandError("--lon must lie in [-180, 180], not '" + *option("--lon") + "'");
     position = CLLocationCoordinate2D{lat, lon};
     if (option("--alt")) altitude = decimalArgument("--alt", *option("--alt"));
+    if (altitude < exif::kLowestAltitude || altitude > exif::kHighestAltitude)
+      throw CommandError("--alt must lie in [-12000, 100000] m, not '" + *option("--alt") + "'");
   }
   // The picture's orientation: as given, or as the camera delivers a shot
   // with the phone held upright (right) or sideways (--landscape: up).

@@ -7,6 +7,7 @@
 #include "platform/album/photo_album.h"
 #include "platform/camera/camera_feed.h"
 #include "platform/camera/camera_view_controller.h"
+#include "platform/camera/photo_library_view_controller.h"
 #include "platform/device/device.h"
 #include "platform/foundation/string_format.h"
 #include "platform/foundation/user_defaults.h"
@@ -16,10 +17,13 @@
 #include "platform/sensors/location_replay.h"
 #include "platform/ui/alert_view.h"
 #include "platform/ui/application.h"
+#include "platform/ui/bar_button_item.h"
+#include "platform/ui/ui_state.h"
 #include "platform/ui/window.h"
 #include "platform/web/web_view.h"
 #include "sim/commands.h"
 #include "sim/run_watch.h"
+#include "storage/save_record.h"
 
 #include <stdlib.h>
 
@@ -28,8 +32,14 @@ namespace holdstill::sim {
 using namespace platform;
 namespace fs = std::filesystem;
 
+// $HOLDSTILL_SCENARIOS, else an installed copy's (prefix/share/holdstill
+// beside prefix/bin), else the source tree's.
 fs::path defaultScenarioFile() {
   if (const char* given = std::getenv("HOLDSTILL_SCENARIOS")) return fs::path(given) / "default.json";
+  std::error_code error;
+  const fs::path program = fs::read_symlink("/proc/self/exe", error);
+  const fs::path installed = program.parent_path().parent_path() / "share/holdstill/scenarios/default.json";
+  if (!error && fs::is_regular_file(installed, error)) return installed;
   return fs::path(HOLDSTILL_SCENARIOS_DIR) / "default.json";
 }
 
@@ -73,7 +83,8 @@ std::shared_ptr<Device> makeDevice(const Scenario& s, const fs::path& root) {
   profile.clockOrigin = *parseLocalTime(s.device.start, s.device.utcOffsetMinutes);
   const fs::path bundle = Device::locateAppBundle();
   if (bundle.empty())
-    throw CommandError("no application bundle (a resources folder holding Info.json) next to the program");
+    throw CommandError("no application bundle (a resources folder holding Info.json, or share/holdstill/resources) "
+                       "next to the program");
   return std::make_shared<Device>(root, profile, bundle);
 }
 
@@ -147,6 +158,7 @@ void setUpCameraAndAlbum(const Scenario& s) {
   CameraFeed::current().setPictures(std::move(pictures));
   for (int n : s.albumFailAt) PhotoAlbum::current().failAt(n);
   for (int n : s.albumElsewhereAt) PhotoAlbum::current().elsewhereAt(n);
+  if (s.albumSeconds) PhotoAlbum::current().setWorkSeconds(*s.albumSeconds);
 }
 
 }  // namespace
@@ -189,6 +201,15 @@ void playEvent(const Scenario::Event& e, RunWatch& watch) {
       auto root = rootViewController();
       auto picker = root ? root->imagePickerController() : nullptr;
       auto camera = picker ? picker->cameraViewController() : nullptr;
+      if (auto library = picker ? picker->photoLibraryViewController() : nullptr) {
+        // Away from a phone the picker is the photo library, cancelled from its bar.
+        auto cancel = library->navigationItem().rightBarButtonItem();
+        if (cancel && picker->view()->window()) {
+          watch.note("tap on the photo library's " + cancel->title() + " button", false);
+          cancel->sendAction();
+          break;
+        }
+      }
       auto cancel = camera ? camera->cancelButton() : nullptr;
       if (!cancel || !cancel->window()) {
         watch.note("tap on the camera's cancel button: the camera is not open", false);
@@ -207,7 +228,10 @@ void playEvent(const Scenario::Event& e, RunWatch& watch) {
 
 
 void bootPhone(const Scenario& scenario, const fs::path& root) {
+  // A run starts afresh, whatever an earlier run in this process left.
   RunLoop::resetMain(RunLoop::Mode::Virtual);
+  resetUserInterface();
+  clearSaveRecords();
   Device::setCurrent(makeDevice(scenario, root));
   try {
     scheduleMotion(scenario);
@@ -219,6 +243,9 @@ void bootPhone(const Scenario& scenario, const fs::path& root) {
   setUpCameraAndAlbum(scenario);
   NSUserDefaults& defaults = NSUserDefaults::standardUserDefaults();
   for (const auto& [key, value] : scenario.settings) defaults.setObject(value, key);
+  // The storage faults begin with the launch.
+  if (scenario.device.freeBytes) Device::current()->setFreeBytes(*scenario.device.freeBytes);
+  if (scenario.device.readOnly) Device::current()->setReadOnly(true);
   UIApplication::sharedApplication().setOpenedURLLog(kOpenedURLsPath);
 }
 

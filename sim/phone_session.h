@@ -22,14 +22,17 @@ class RunWatch;
 // Where the application's opened addresses are kept on the device.
 inline constexpr const char* kOpenedURLsPath = "/private/var/mobile/Library/OpenedURLs.txt";
 
-// The built-in scenario file.
+// The built-in scenario file: $HOLDSTILL_SCENARIOS, an installed copy's
+// (share/holdstill/scenarios beside the program's bin/), or the source's.
 std::filesystem::path defaultScenarioFile();
 // A fresh phone folder in the temporary directory; CommandError when none
 // can be made.
 std::filesystem::path makeTemporaryDeviceFolder();
 
 // Boots the phone rooted in `root` from the scenario, on a fresh
-// Virtual-mode main run loop (the calling thread becomes the main thread).
+// Virtual-mode main run loop (the calling thread becomes the main thread),
+// with no alert, animation or save record left from an earlier run; the
+// scenario's storage faults start once its settings are written.
 // A motion trace or GPX track that cannot be read is a ScenarioError, and
 // then no device is left current. CommandError when the application bundle
 // cannot be found.

@@ -1,6 +1,6 @@
-// holdstill run [SCENARIO.json] [--device DIR] [--screenshots DIR]: the
-// whole application on a simulated phone in virtual time, playing a
-// scenario (see the usage text and README.md).
+// holdstill run [SCENARIO.json] [--device DIR | --keep-device] [--screenshots DIR]
+// [--report DIR]: the whole application on a simulated phone in virtual
+// time, playing a scenario (see the usage text and README.md).
 #include "platform/device/device.h"
 #include "platform/foundation/string_format.h"
 #include "platform/runloop/run_loop.h"
@@ -11,7 +11,9 @@
 #include "sim/report/run_report.h"
 #include "sim/run_watch.h"
 #include "sim/scenario.h"
+#include "storage/save_record.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace holdstill::sim {
@@ -20,8 +22,21 @@ using namespace platform;
 namespace fs = std::filesystem;
 
 int runApplication(const std::vector<std::string>& args, std::ostream& printed, std::ostream& err) {
-  const Arguments arguments = parseArguments(args, {"--device", "--screenshots", "--report"});
+  std::vector<std::string> words;
+  bool keepDevice = false;
+  for (const std::string& word : args) {
+    if (word != "--keep-device") {
+      words.push_back(word);
+    } else if (keepDevice) {
+      throw UsageError("--keep-device is given twice");
+    } else {
+      keepDevice = true;
+    }
+  }
+  const Arguments arguments = parseArguments(words, {"--device", "--screenshots", "--report"});
   if (arguments.positional.size() > 1) throw UsageError("run takes at most one scenario file");
+  if (keepDevice && arguments.options.contains("--device"))
+    throw UsageError("--keep-device keeps the temporary phone; a phone given with --device stays anyway");
   Scenario scenario;
   try {
     scenario = readScenario(arguments.positional.empty() ? defaultScenarioFile() : fs::path(arguments.positional[0]));
@@ -55,17 +70,25 @@ int runApplication(const std::vector<std::string>& args, std::ostream& printed, 
   }
   std::ostream& out = tap ? *tap : printed;
 
+  // Whatever way the run ends, a temporary phone goes unless asked to stay.
+  struct TemporaryPhone {
+    fs::path root;
+    ~TemporaryPhone() {
+      std::error_code ignored;
+      if (!root.empty()) fs::remove_all(root, ignored);
+    }
+  } temporary{madeRoot && !keepDevice ? root : fs::path()};
+
   try {
     bootPhone(scenario, root);
   } catch (const ScenarioError& e) {
     err << "holdstill: " << e.what() << "\n";
-    std::error_code ignored;
-    if (madeRoot) fs::remove_all(root, ignored);
     return 2;
   }
   out << "holdstill run " << scenario.file.string() << "\n"
       << "phone: " << scenario.device.model << " \"" << scenario.device.name << "\", " << scenario.device.language
-      << ", " << scenario.device.start << " local; device folder " << root.string() << "\n";
+      << ", " << scenario.device.start << " local; device folder " << root.string()
+      << (temporary.root.empty() ? "" : " (removed at the end)") << "\n";
 
   RunWatch watch(out, screenshots);
   RunLoop& loop = RunLoop::main();
@@ -100,15 +123,39 @@ int runApplication(const std::vector<std::string>& args, std::ostream& printed, 
   }
   watch.note(ending, !timeUp);
 
+  // Every shutter press should have left a picture: one that did not is lost.
+  const auto records = saveRecords();
+  const auto count = [&](SaveRecord::Result result) {
+    return static_cast<int>(std::count_if(records.begin(), records.end(),
+                                          [result](const SaveRecord& r) { return r.result == result; }));
+  };
+  const int saved = count(SaveRecord::Result::Saved) + count(SaveRecord::Result::Rescued);
+  const int unfinished = std::max(0, watch.shutterPresses() - static_cast<int>(records.size()));
+  const int lost = count(SaveRecord::Result::Lost) + unfinished;
+  if (lost > 0 && outcome == 0) {
+    outcome = 1;
+    ending = stringWithFormat(lost == 1 ? "%d picture lost" : "%d pictures lost", lost);
+  }
+
   const auto roll = readCameraRoll();
-  out << "camera roll " << Device::current()->hostPath(kCameraRollPath).string() << ": " << roll.size()
+  out << "camera roll " << Device::current()->hostPath(kPicturesPath).string() << ": " << roll.size()
       << (roll.size() == 1 ? " picture\n" : " pictures\n");
-  for (const auto& entry : roll)
-    out << "  " << entry.name << "  " << (entry.position ? *entry.position : "no GPS position") << "\n";
+  for (const auto& entry : roll) {
+    // Why a picture saved by this run has no position, as its save knew it.
+    std::string why;
+    for (const auto& r : records)
+      if (!r.geotagged && !r.why.empty() && pictureName(r.path) == entry.name) why = ": " + r.why;
+    out << "  " << entry.name << "  " << (entry.position ? *entry.position : "no GPS position" + why) << "\n";
+  }
+  out << stringWithFormat("shutter presses %d: pictures saved %d (rescued %d), lost %d", watch.shutterPresses(),
+                          saved, count(SaveRecord::Result::Rescued), lost);
+  if (unfinished > 0) out << stringWithFormat(" (%d not saved when the run ended)", unfinished);
+  out << "\n";
   const auto opened = UIApplication::sharedApplication().openedURLs();
   out << "opened URLs: " << opened.size() << "\n";
   for (const auto& url : opened) out << "  " << url << "\n";
   if (!screenshots.empty()) out << "screenshots " << screenshots.string() << ": " << watch.screenshotCount() << "\n";
+  if (!temporary.root.empty()) out << "device folder " << root.string() << " removed\n";
   out << "exit status " << outcome << "\n";
   if (report) {
     const fs::path page = report->write(scenario.file, Device::current()->hostPath(kCameraRollPath), outcome);

@@ -4,6 +4,7 @@
 #include "app/simple_table_view_app_delegate.h"
 #include "capture/root_view_controller.h"
 #include "exif/exf_jpeg.h"
+#include "platform/album/photo_album.h"
 #include "platform/device/device.h"
 #include "platform/foundation/string_format.h"
 #include "platform/foundation/user_defaults.h"
@@ -11,6 +12,7 @@
 #include "platform/ui/application.h"
 #include "platform/ui/modal_view.h"
 #include "platform/ui/screen.h"
+#include "storage/save_record.h"
 
 #include <nlohmann/json.hpp>
 
@@ -90,23 +92,23 @@ std::optional<std::string> gpsPositionOf(const fs::path& file) {
 
 std::vector<CameraRollEntry> readCameraRoll() {
   std::vector<CameraRollEntry> entries;
-  const fs::path folder = Device::current()->hostPath(kCameraRollPath);
+  const fs::path folder = Device::current()->hostPath(kPicturesPath);
   std::error_code error;
-  for (const auto& entry : fs::directory_iterator(folder, error)) {
-    const std::string name = entry.path().filename().string();
-    if (!entry.is_regular_file() || name.size() < 4 || name.substr(name.size() - 4) != ".JPG") continue;
-    entries.push_back({name, gpsPositionOf(entry.path())});
+  for (fs::recursive_directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+    const std::string name = it->path().filename().string();
+    if (!it->is_regular_file() || name.size() < 4 || name.substr(name.size() - 4) != ".JPG") continue;
+    entries.push_back({it->path().lexically_relative(folder).generic_string(), gpsPositionOf(it->path())});
   }
   std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
   return entries;
 }
 
+std::string pictureName(const std::string& devicePath) {
+  const std::string_view folder = kPicturesPath;
+  return devicePath.starts_with(folder) ? devicePath.substr(folder.size()) : devicePath;
+}
+
 RunWatch::RunWatch(std::ostream& out, fs::path screenshots) : out_(out), screenshots_(std::move(screenshots)) {
-  // What a persistent device holds already is not news.
-  for (const auto& entry : readCameraRoll()) {
-    if (auto stamp = stampOf(Device::current()->hostPath(kCameraRollPath) / entry.name)) roll_[entry.name] = *stamp;
-  }
-  rollStamp_ = stampOf(Device::current()->hostPath(kCameraRollPath));
   settingsStamp_ = stampOf(Device::current()->hostPath(NSUserDefaults::kDevicePath));
 }
 
@@ -123,7 +125,8 @@ void RunWatch::check() {
   checkCamera();
   checkLinks();
   checkSettings();
-  checkCameraRoll();
+  checkAlbum();
+  checkSaves();
   if (changed_) screenshot(changeLabel_);
 }
 
@@ -183,15 +186,33 @@ bool flipInFlight() {
 void RunWatch::checkCamera() {
   auto root = rootViewController();
   if (!root) return;
+  const auto picker = root->imagePickerController();
   const auto overlay = root->cameraHiddenLayerView();
+  // Away from a phone the picker shows the photo library: no shutter there.
+  const bool library = picker && picker->sourceType() != UIImagePickerControllerSourceTypeCamera;
   // Open once the overlay and buttons are in and the opening flip has
-  // ended; closed once the picker is gone.
-  const bool open = overlay != nullptr && root->imagePickerController() != nullptr &&
-                    (cameraOpen_ || !flipInFlight());
-  if (open != cameraOpen_) line(open ? "camera opened" : "camera closed");
-  cameraOpen_ = open;
+  // ended; closed once that picker is gone (another may follow at once).
+  const auto shown = shownPicker_.lock();
+  const bool open = overlay != nullptr && picker != nullptr && (picker == shown || !flipInFlight());
+  if (cameraOpen_ && (!open || picker != shown)) {
+    line(cameraIsLibrary_ ? "photo library closed" : "camera closed");
+    cameraOpen_ = false;
+  }
+  if (open && !cameraOpen_) {
+    line(library ? "photo library opened" : "camera opened");
+    shownPicker_ = picker;
+    cameraIsLibrary_ = library;
+    cameraOpen_ = true;
+  }
   const bool inTouch = overlay && overlay->inTouch();
-  if (inTouch && !inTouch_) line(vwTakeStablePic ? "shutter pressed (steady shot)" : "shutter pressed (touch)");
+  if (inTouch && !inTouch_) {
+    if (library) {
+      line("touch on the photo library: it has no shutter");
+    } else {
+      ++shutterPresses_;
+      line(vwTakeStablePic ? "shutter pressed (steady shot)" : "shutter pressed (touch)");
+    }
+  }
   inTouch_ = inTouch;
   if (root->inHelp() != inHelp_) line(root->inHelp() ? "help shown" : "help closed");
   inHelp_ = root->inHelp();
@@ -223,25 +244,34 @@ void RunWatch::checkSettings() {
   line("settings written: " + text);
 }
 
-void RunWatch::checkCameraRoll() {
-  const fs::path folder = Device::current()->hostPath(kCameraRollPath);
-  const auto stamp = stampOf(folder);
-  if (stamp == rollStamp_) return;
-  rollStamp_ = stamp;
-  std::error_code error;
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder, error)) names.push_back(entry.path().filename().string());
-  std::sort(names.begin(), names.end());
-  for (const auto& name : names) {
-    const auto fileStamp = stampOf(folder / name);
-    if (!fileStamp || name.size() < 4 || name.substr(name.size() - 4) != ".JPG") continue;
-    const auto known = roll_.find(name);
-    if (known != roll_.end() && known->second == *fileStamp) continue;
-    const auto position = gpsPositionOf(folder / name);
-    line(std::string(known == roll_.end() ? "picture saved: " : "picture rewritten: ") + name + " " +
-         (position ? "at " + *position : "without GPS position"));
-    roll_[name] = *fileStamp;
+void RunWatch::checkAlbum() {
+  const auto outcomes = PhotoAlbum::current().outcomes();
+  for (std::size_t i = albumOutcomes_; i < outcomes.size(); ++i) {
+    const auto& o = outcomes[i];
+    if (o.error)
+      line(stringWithFormat("album: save %d failed: %@", o.number, o.error->localizedDescription));
+    else if (!o.path.starts_with(kCameraRollPath))
+      line(stringWithFormat("album: save %d written outside the camera roll: %@", o.number, pictureName(o.path)));
   }
+  albumOutcomes_ = outcomes.size();
+}
+
+void RunWatch::checkSaves() {
+  const auto records = saveRecords();
+  for (std::size_t i = saves_; i < records.size(); ++i) {
+    const SaveRecord& r = records[i];
+    if (r.result == SaveRecord::Result::Lost) {
+      line("picture lost: " + r.why);
+      continue;
+    }
+    std::string what = r.result == SaveRecord::Result::Rescued ? "picture rescued" : "picture saved";
+    if (!r.path.empty()) what += ": " + pictureName(r.path);
+    const auto position = r.path.empty() ? std::nullopt : gpsPositionOf(Device::current()->hostPath(r.path));
+    what += position ? " at " + *position : " without GPS position";
+    if (!r.why.empty()) what += "; " + r.why;
+    line(what);
+  }
+  saves_ = records.size();
 }
 
 }  // namespace holdstill::sim

@@ -1,11 +1,17 @@
 #include "sim/scenario.h"
 
+#include "exif/exf_gps_values.h"
+#include "platform/graphics/image_codec.h"
+
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
+#include <limits>
 #include <set>
 #include <sstream>
 
@@ -52,10 +58,16 @@ class Fields {
   double time(const char* key, double fallback) const { return number(key, fallback, 0, kLongestRun); }
   int integer(const char* key, int fallback, int low, int high) const {
     if (!has(key)) return fallback;
-    const Json& v = object_.at(key);
-    if (!v.is_number_integer()) fail(name(key), "expected a whole number");
-    const long long n = v.get<long long>();
-    if (n < low || n > high) fail(name(key), "expected a whole number from " + std::to_string(low) + " to " + std::to_string(high));
+    return wholeNumber(object_.at(key), name(key), low, high);
+  }
+  // A whole number within [low, high], however large the one written:
+  // read in its own signedness, 18446744073709551615 is not taken for -1.
+  int wholeNumber(const Json& v, const std::string& field, int low, int high) const {
+    if (!v.is_number_integer()) fail(field, "expected a whole number");
+    const bool huge = v.is_number_unsigned() && v.get<std::uint64_t>() > std::uint64_t(INT64_MAX);
+    const std::int64_t n = huge ? 0 : v.get<std::int64_t>();
+    if (huge || n < low || n > high)
+      fail(field, "expected a whole number from " + std::to_string(low) + " to " + std::to_string(high));
     return static_cast<int>(n);
   }
   bool boolean(const char* key, bool fallback) const {
@@ -101,6 +113,55 @@ class Fields {
   const std::filesystem::path& file_;
 };
 
+// Follows the parse through objects and lists and, at the first error,
+// keeps the path of the field where it happened ("gps.fixes[0].alt").
+class FieldLocator final : public nlohmann::json_sax<Json> {
+ public:
+  std::string field;
+
+  bool null() override { return value(); }
+  bool boolean(bool) override { return value(); }
+  bool number_integer(number_integer_t) override { return value(); }
+  bool number_unsigned(number_unsigned_t) override { return value(); }
+  bool number_float(number_float_t, const string_t&) override { return value(); }
+  bool string(string_t&) override { return value(); }
+  bool binary(binary_t&) override { return value(); }
+  bool start_object(std::size_t) override { return open(false); }
+  bool key(string_t& name) override {
+    frames_.back().key = name;
+    return true;
+  }
+  bool end_object() override { return close(); }
+  bool start_array(std::size_t) override { return open(true); }
+  bool end_array() override { return close(); }
+  bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override {
+    value();  // the value that failed counts in its list
+    for (const Frame& f : frames_) field += f.array ? "[" + std::to_string(f.count - 1) + "]" : (field.empty() ? "" : ".") + f.key;
+    return false;
+  }
+
+ private:
+  struct Frame {
+    bool array = false;
+    std::string key;
+    std::size_t count = 0;  // values begun in a list
+  };
+  bool value() {
+    if (!frames_.empty() && frames_.back().array) ++frames_.back().count;
+    return true;
+  }
+  bool open(bool array) {
+    value();
+    frames_.push_back({array, {}, 0});
+    return true;
+  }
+  bool close() {
+    frames_.pop_back();
+    return true;
+  }
+  std::vector<Frame> frames_;
+};
+
 std::string item(const std::string& list, std::size_t index) {
   return list + "[" + std::to_string(index) + "]";
 }
@@ -117,7 +178,7 @@ UIDeviceOrientation orientationField(const Fields& f) {
 
 void readDevice(const Json& json, const std::filesystem::path& file, Scenario::Device& device) {
   const Fields f(json, "device", file);
-  f.only({"model", "name", "language", "utcOffsetMinutes", "start"});
+  f.only({"model", "name", "language", "utcOffsetMinutes", "start", "freeBytes", "readOnly"});
   device.model = f.string("model", device.model);
   device.name = f.string("name", device.name);
   device.language = f.string("language", device.language);
@@ -125,24 +186,28 @@ void readDevice(const Json& json, const std::filesystem::path& file, Scenario::D
     f.fail("device.language", "expected en, de or fr");
   device.utcOffsetMinutes = f.integer("utcOffsetMinutes", 0, -14 * 60, 14 * 60);
   device.start = f.string("start", device.start);
+  if (f.has("freeBytes")) {
+    const double bytes = f.number("freeBytes", 0, 0, 1e15);
+    if (bytes != std::floor(bytes)) f.fail("device.freeBytes", "expected a whole number of bytes");
+    device.freeBytes = static_cast<std::uint64_t>(bytes);
+  }
+  device.readOnly = f.boolean("readOnly", false);
   if (!parseLocalTime(device.start, device.utcOffsetMinutes))
     f.fail("device.start", "expected a local time YYYY-MM-DDTHH:MM:SS, not '" + device.start + "'");
 }
 
+// The settings the application reads, each with its type; any other key
+// is refused, as a misspelt one would pass unnoticed.
 void readSettings(const Json& json, const std::filesystem::path& file, Scenario& s) {
   const Fields f(json, "settings", file);
-  for (const auto& [key, value] : json.items()) {
-    if (value.is_boolean())
-      s.settings.emplace_back(key, platform::PropertyValue(value.get<bool>()));
-    else if (value.is_number_integer())
-      s.settings.emplace_back(key, platform::PropertyValue(value.get<std::int64_t>()));
-    else if (value.is_number())
-      s.settings.emplace_back(key, platform::PropertyValue(value.get<double>()));
-    else if (value.is_string())
-      s.settings.emplace_back(key, platform::PropertyValue(value.get<std::string>()));
-    else
-      f.fail(f.name(key), "expected true, false, a number or a text");
-  }
+  f.only({"RECORDGPS", "SHOWSPLASH", "SENSITIVITY", "LASTVERSION"});
+  for (const char* key : {"RECORDGPS", "SHOWSPLASH"})
+    if (f.has(key)) s.settings.emplace_back(key, platform::PropertyValue(f.boolean(key, true)));
+  if (f.has("SENSITIVITY"))
+    s.settings.emplace_back("SENSITIVITY", platform::PropertyValue(std::int64_t(f.integer(
+                                               "SENSITIVITY", 1, std::numeric_limits<std::int32_t>::min(),
+                                               std::numeric_limits<std::int32_t>::max()))));
+  if (f.has("LASTVERSION")) s.settings.emplace_back("LASTVERSION", platform::PropertyValue(f.string("LASTVERSION", "")));
 }
 
 void readMotion(const Json& json, const std::filesystem::path& file, Scenario& s) {
@@ -192,7 +257,7 @@ void readGps(const Json& json, const std::filesystem::path& file, Scenario& s) {
       fix.at = x.time("at", 0);
       fix.lat = x.number("lat", 0, -90, 90);
       fix.lon = x.number("lon", 0, -180, 180);
-      fix.alt = x.number("alt", 0, -12000, 100000);
+      fix.alt = x.number("alt", 0, exif::kLowestAltitude, exif::kHighestAltitude);
       fix.accuracy = x.number("accuracy", 5, -1, 100000);
       fix.ageSeconds = x.number("ageSeconds", 0, 0, 1e9);
       s.gps.fixes.push_back(fix);
@@ -218,6 +283,12 @@ void readCamera(const Json& json, const std::filesystem::path& file, Scenario& s
     const Fields p(pictures[i], item("camera.pictures", i), file);
     p.only({"file", "orientation"});
     Scenario::Picture picture{p.file("file"), p.string("orientation", "up")};
+    std::ifstream in(picture.file, std::ios::binary);
+    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string why;
+    if (!platform::decodeImage(bytes, &why))
+      p.fail(p.name("file"), picture.file.string() + ": not a PNG or JPEG picture we can read" +
+                                 (why.empty() ? std::string() : " (" + why + ")"));
     static const std::set<std::string> kOrientations{"up", "down", "left", "right"};
     if (!kOrientations.contains(picture.orientation))
       p.fail(p.name("orientation"), "expected up, down, left or right");
@@ -229,11 +300,7 @@ std::vector<int> saveNumbers(const Fields& f, const char* key) {
   std::vector<int> numbers;
   if (!f.has(key)) return numbers;
   const Json& list = f.array(key);
-  for (std::size_t i = 0; i < list.size(); ++i) {
-    if (!list[i].is_number_integer() || list[i].get<long long>() < 1 || list[i].get<long long>() > 1000000)
-      f.fail(item(f.name(key), i), "expected a save number from 1");
-    numbers.push_back(list[i].get<int>());
-  }
+  for (std::size_t i = 0; i < list.size(); ++i) numbers.push_back(f.wholeNumber(list[i], item(f.name(key), i), 1, 1000000));
   return numbers;
 }
 
@@ -304,6 +371,12 @@ Scenario parseScenario(std::string_view text, const std::filesystem::path& file)
     json = Json::parse(text);
   } catch (const Json::parse_error& e) {
     throw ScenarioError(file.string() + ": (whole file): not valid JSON at byte " + std::to_string(e.byte));
+  } catch (const Json::out_of_range&) {
+    // A number beyond what a double holds (1e400): name the field it stands in.
+    FieldLocator where;
+    Json::sax_parse(text, &where);
+    throw ScenarioError(file.string() + ": " + (where.field.empty() ? "(whole file)" : where.field) +
+                        ": a number too large");
   }
   Scenario s;
   s.file = file;
@@ -316,7 +389,8 @@ Scenario parseScenario(std::string_view text, const std::filesystem::path& file)
   if (top.has("camera")) readCamera(json["camera"], file, s);
   if (top.has("album")) {
     const Fields album(json["album"], "album", file);
-    album.only({"failAt", "elsewhereAt"});
+    album.only({"failAt", "elsewhereAt", "seconds"});
+    if (album.has("seconds")) s.albumSeconds = album.number("seconds", 0, 0, 3600);
     s.albumFailAt = saveNumbers(album, "failAt");
     s.albumElsewhereAt = saveNumbers(album, "elsewhereAt");
   }

@@ -8,6 +8,7 @@
 #include "platform/foundation/property_value.h"
 #include "platform/graphics/geometry.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <stdexcept>
@@ -33,6 +34,9 @@ struct Scenario {
     int utcOffsetMinutes = 0;
     // The local time at which the run begins, "YYYY-MM-DDTHH:MM:SS".
     std::string start = "2010-06-15T12:00:00";
+    // Storage faults from launch: the space left for files, a read-only phone.
+    std::optional<std::uint64_t> freeBytes;
+    bool readOnly = false;
   };
   struct MotionSegment {
     enum class Kind { Still, Shake, Trace };
@@ -79,6 +83,7 @@ struct Scenario {
   Gps gps;
   std::vector<Picture> pictures;
   std::vector<int> albumFailAt, albumElsewhereAt;  // the Nth save, from 1
+  std::optional<double> albumSeconds;              // the album's working time per save
   std::vector<Event> events;                       // in time order
   std::vector<double> screenshots;
   double until = 300;

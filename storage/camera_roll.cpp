@@ -27,18 +27,24 @@ std::optional<std::vector<std::string>> cameraRollListing() {
 StoredPicture storeComposedPicture(std::span<const std::uint8_t> bytes, const std::vector<std::string>& before) {
   StoredPicture stored;
   if (bytes.empty()) return stored;
-  const std::string folder(kCameraRollFolder);
   const std::vector<std::string> now = cameraRollListing().value_or(std::vector<std::string>{});
   if (auto entry = replaceableNewEntry(now, before)) {
-    stored.path = folder + *entry;
-    stored.replaced = writeToFile(bytes, stored.path, true, &stored.error);
-    if (!stored.replaced) stored.path.clear();
+    stored.albumFile = std::string(kCameraRollFolder) + *entry;
+    stored.replaced = writeToFile(bytes, stored.albumFile, true, &stored.error);
+    if (stored.replaced) stored.path = stored.albumFile;
     return stored;
   }
-  // Not the album's file: a new name above every picture in the folder.
+  return storePictureUnderNewName(bytes);
+}
+
+StoredPicture storePictureUnderNewName(std::span<const std::uint8_t> bytes) {
+  StoredPicture stored;
+  if (bytes.empty()) return stored;
+  const std::string folder(kCameraRollFolder);
   if (!NSFileManager::defaultManager().createDirectoryAtPath(folder, true, &stored.error)) return stored;
   int highest = 0;
-  for (const std::string& entry : now) highest = std::max(highest, cameraRollNumber(entry));
+  for (const std::string& entry : cameraRollListing().value_or(std::vector<std::string>{}))
+    highest = std::max(highest, cameraRollNumber(entry));
   for (int number = highest + 1;; ++number) {
     const std::string path = folder + stringWithFormat("IMG_%04d.JPG", number);
     if (writeToFileIfAbsent(bytes, path, &stored.error)) {
@@ -47,6 +53,12 @@ StoredPicture storeComposedPicture(std::span<const std::uint8_t> bytes, const st
     }
     if (stored.error.code != EEXIST) return stored;
   }
+}
+
+std::string newCameraRollFile(const std::vector<std::string>& before) {
+  const auto now = cameraRollListing();
+  const auto entry = now ? replaceableNewEntry(*now, before) : std::nullopt;
+  return entry ? std::string(kCameraRollFolder) + *entry : std::string();
 }
 
 }  // namespace holdstill

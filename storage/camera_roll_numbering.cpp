@@ -43,7 +43,11 @@ std::optional<std::string> replaceableNewEntry(const std::vector<std::string>& c
   const auto position = newEntryPosition(current, previous);
   if (!position) return std::nullopt;
   const std::string& entry = current[*position];
-  if (std::find(previous.begin(), previous.end(), entry) != previous.end()) return std::nullopt;
+  // A save writes one file: with two new entries the comparison cannot tell ours.
+  const auto isNew = [&](const std::string& e) {
+    return std::find(previous.begin(), previous.end(), e) == previous.end();
+  };
+  if (!isNew(entry) || std::count_if(current.begin(), current.end(), isNew) != 1) return std::nullopt;
   if (entry != fileStemOfEntry(entry) + ".JPG") return std::nullopt;
   return entry;
 }

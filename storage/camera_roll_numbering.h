@@ -35,10 +35,10 @@ std::string fileStemOfEntry(const std::optional<std::string>& entry);
 std::string nextFileStem(const std::vector<std::string>& current, const std::vector<std::string>& previous);
 
 // The entry that may be replaced by the picture composed for the save just
-// completed: the one the comparison names, when it is absent from
-// `previous`, present in `current`, and is the very file
-// "<stem>.JPG" directly in the folder. Nothing otherwise: the name does not
-// belong to that picture.
+// completed: the one the comparison names, when it is the only entry of
+// `current` absent from `previous` and is the very file "<stem>.JPG"
+// directly in the folder. Nothing otherwise: the name may not belong to
+// that picture.
 std::optional<std::string> replaceableNewEntry(const std::vector<std::string>& current,
                                                const std::vector<std::string>& previous);
 

@@ -1,6 +1,7 @@
 #include "storage/exif_composition.h"
 
 #include "app/module_state.h"
+#include "app/outbound_links.h"
 #include "app/screen_facts.h"
 #include "exif/exf_exception.h"
 #include "exif/exf_jpeg.h"
@@ -46,8 +47,9 @@ void addGPS(exif::EXFMetaData& md, const CLLocation& fix) {
   populateGPS(lon, createLocArray(longitude));
   md.addTagValue(lon, kGPSLongitude);
   md.addTagValue(longitude < 0 ? "W" : "E", kGPSLongitudeRef);
+  // An altitude beyond the accepted range would wrap in its RATIONAL: left out.
   const double altitude = fix.altitude();
-  if (!std::isfinite(altitude)) return;
+  if (!(altitude >= exif::kLowestAltitude && altitude <= exif::kHighestAltitude)) return;
   md.addTagValue(Number::fromUInt8(altitude < 0 ? 1 : 0), kGPSAltitudeRef);
   md.addTagValue(Number::fromDouble(std::fabs(altitude)), kGPSAltitude);
 }
@@ -66,7 +68,7 @@ void addPictureTags(exif::EXFMetaData& md, const std::shared_ptr<UIImage>& image
   md.addTagValue(Number::fromInt32(image ? exifOrientation(image->imageOrientation()) : 1), kOrientation);
   const std::string software = asciiLossy(stringWithFormat("%@ v%@", facts.appName, facts.appVersion));
   md.addTagValue(software, kSoftware);
-  md.addTagValue(software + " from " + kMakerDomain, kUserComment);
+  md.addTagValue(software + " from " + std::string(kMakerDomain), kUserComment);
   md.addTagValue("Apple", kMake);
   md.addTagValue(asciiLossy(facts.device.model), kModel);
   md.addTagValue(stringWithFormat("Camera owner, %@", asciiLossy(facts.device.name)), kArtist);

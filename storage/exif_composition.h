@@ -46,8 +46,6 @@ struct CompositionFacts {
                                   platform::CLLocationRef fix);
 };
 
-// The maker's web domain, at the end of every picture's user comment.
-inline constexpr const char* kMakerDomain = "holdstill.app";
 // JPEG quality of the picture and of its thumbnail's first attempt.
 inline constexpr double kPictureQuality = 0.98;
 // Qualities the thumbnail is tried at when the EXIF block would not fit

@@ -1,5 +1,7 @@
 #include "storage/saving_state.h"
 
+#include "storage/save_record.h"
+
 namespace holdstill {
 
 std::atomic<bool> _bBusySaving{false};
@@ -10,6 +12,7 @@ void resetSavingStateForTesting() {
   _bBusySaving = false;
   varrFileBefore.set(std::nullopt);
   _processedThumb.set(nullptr);
+  clearSaveRecords();
 }
 
 }  // namespace holdstill

@@ -41,7 +41,8 @@ extern Guarded<std::optional<std::vector<std::string>>> varrFileBefore;
 // built its view with GPS recording on.
 extern Guarded<std::shared_ptr<const exif::Bytes>> _processedThumb;
 
-// Back to the values before launch (tests). No save may be running.
+// Back to the values before launch, save records included (tests). No
+// save may be running.
 void resetSavingStateForTesting();
 
 }  // namespace holdstill

@@ -96,6 +96,16 @@ void PhotoAlbum::recordWrite(std::string devicePath) {
   written_.push_back(std::move(devicePath));
 }
 
+std::vector<PhotoAlbum::Outcome> PhotoAlbum::outcomes() const {
+  std::lock_guard lock(mutex_);
+  return outcomes_;
+}
+
+void PhotoAlbum::recordOutcome(Outcome outcome) {
+  std::lock_guard lock(mutex_);
+  outcomes_.push_back(std::move(outcome));
+}
+
 void UIImageWriteToSavedPhotosAlbum(std::shared_ptr<UIImage> image, UIImageWriteCompletion completion,
                                     void* contextInfo) {
   PhotoAlbum& album = PhotoAlbum::current();
@@ -107,6 +117,7 @@ void UIImageWriteToSavedPhotosAlbum(std::shared_ptr<UIImage> image, UIImageWrite
     using Kind = PhotoAlbum::Fault::Kind;
     const auto kind = plan.fault ? std::optional(plan.fault->kind) : std::nullopt;
     std::optional<NSError> error;
+    std::string path;
     if (!image) {
       error = NSError{"ALAssetsLibraryErrorDomain", -3304, "No picture to save"};
     } else if (kind == Kind::Fail) {
@@ -115,7 +126,7 @@ void UIImageWriteToSavedPhotosAlbum(std::shared_ptr<UIImage> image, UIImageWrite
       const std::vector<uint8_t> bytes = albumJPEG(image, kAlbumQuality, facts);
       const std::string folder = kind == Kind::Elsewhere ? plan.fault->folder : std::string(kCameraRollFolder);
       NSError writeError;
-      const std::string path = writeNextPicture(bytes, folder, writeError);
+      path = writeNextPicture(bytes, folder, writeError);
       if (path.empty())
         error = writeError;
       else
@@ -123,7 +134,8 @@ void UIImageWriteToSavedPhotosAlbum(std::shared_ptr<UIImage> image, UIImageWrite
     }
     NSThread::sleepUntilDate(start + plan.workSeconds + (kind == Kind::Late ? plan.fault->delay : 0));
     if (kind == Kind::Never) return;
-    RunLoop::main().post([image, completion, contextInfo, error] {
+    RunLoop::main().post([&album, number = plan.number, path, image, completion, contextInfo, error] {
+      album.recordOutcome({number, path, error});
       if (completion) completion(image, error ? &*error : nullptr, contextInfo);
     });
   });

@@ -69,6 +69,15 @@ class PhotoAlbum {
   // ---- what happened
   int saveCount() const;                         // saves started
   std::vector<std::string> writtenPaths() const;  // device paths, in order
+  // A save that has completed: the device path it wrote (empty for none)
+  // and the error it reported.
+  struct Outcome {
+    int number = 0;
+    std::string path;
+    std::optional<NSError> error;
+  };
+  // Completed saves, in the order of their completions.
+  std::vector<Outcome> outcomes() const;
 
   // Used by UIImageWriteToSavedPhotosAlbum.
   struct Plan {
@@ -78,6 +87,7 @@ class PhotoAlbum {
   };
   Plan beginSave();
   void recordWrite(std::string devicePath);
+  void recordOutcome(Outcome outcome);
 
  private:
   mutable std::mutex mutex_;
@@ -85,6 +95,7 @@ class PhotoAlbum {
   TimeInterval workSeconds_ = kDefaultWorkSeconds;
   int saves_ = 0;
   std::vector<std::string> written_;
+  std::vector<Outcome> outcomes_;
 };
 
 // The number in a camera-roll name "IMG_<digits>.JPG", or -1 for any other name.

@@ -1,6 +1,7 @@
 #include "platform/device/device.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <stdexcept>
 #include <system_error>
@@ -88,8 +89,11 @@ std::filesystem::path Device::locateAppBundle() {
   std::error_code error;
   auto dir = std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
   for (int level = 0; !error && level < 6 && !dir.empty(); ++level) {
-    auto candidate = dir / "resources";
-    if (std::filesystem::exists(candidate / "Info.json", error)) return candidate;
+    // A build or source tree, or an installed copy (prefix/bin/holdstill).
+    for (const auto& candidate : {dir / "resources", dir / "share/holdstill/resources"}) {
+      std::error_code missing;
+      if (std::filesystem::exists(candidate / "Info.json", missing)) return candidate;
+    }
     if (dir == dir.parent_path()) break;
     dir = dir.parent_path();
   }
@@ -121,6 +125,25 @@ void Device::setOrientation(UIDeviceOrientation orientation) {
 void Device::setPreferredLanguage(std::string language) {
   std::lock_guard lock(mutex_);
   profile_.preferredLanguage = std::move(language);
+}
+
+void Device::setFreeBytes(std::optional<std::uint64_t> bytes) {
+  std::lock_guard lock(mutex_);
+  freeBytes_ = bytes;
+}
+
+void Device::setReadOnly(bool readOnly) {
+  std::lock_guard lock(mutex_);
+  readOnly_ = readOnly;
+}
+
+int Device::claimWrite(std::uint64_t bytes) {
+  std::lock_guard lock(mutex_);
+  if (readOnly_) return EROFS;
+  if (!freeBytes_) return 0;
+  if (bytes > *freeBytes_) return ENOSPC;
+  *freeBytes_ -= bytes;
+  return 0;
 }
 
 }  // namespace platform

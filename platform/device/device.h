@@ -14,10 +14,12 @@
 // rooted in a fresh temporary folder (removed at process exit).
 //
 // Thread safety: every member may be called from any thread.
+#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <typeindex>
@@ -62,8 +64,10 @@ class Device {
   static void setCurrent(std::shared_ptr<Device> device);
 
   // The bundle's folder: $HOLDSTILL_RESOURCES if set, else the first
-  // "resources" folder holding Info.json next to the running program or in
-  // one of its parent folders; empty when there is none.
+  // "resources" or "share/holdstill/resources" folder holding Info.json
+  // next to the running program or in one of its parent folders (a build
+  // tree links one beside its binaries; an installed copy has the second);
+  // empty when there is none.
   static std::filesystem::path locateAppBundle();
 
   const std::filesystem::path& root() const { return root_; }
@@ -80,6 +84,17 @@ class Device {
   DeviceProfile profile() const;
   void setOrientation(UIDeviceOrientation orientation);
   void setPreferredLanguage(std::string language);
+
+  // ---- storage faults, for tests and scenarios. Writes through the
+  // platform (data files, new folders, user defaults) ask claimWrite first.
+  // With a free space set, each write takes its size from it and one that
+  // does not fit fails as on a full disk; a read-only device refuses every
+  // write, as a folder without write permission does.
+  void setFreeBytes(std::optional<std::uint64_t> bytes);
+  void setReadOnly(bool readOnly);
+  // 0 when a write of `bytes` may go ahead (its size is then taken from
+  // the free space), else the errno it fails with: EROFS or ENOSPC.
+  int claimWrite(std::uint64_t bytes);
 
   // Per-device state of higher platform layers (user defaults, the main
   // bundle), made by `T(Device&)` on first use and destroyed with the device.
@@ -107,6 +122,8 @@ class Device {
   mutable std::mutex mutex_;
   DeviceProfile profile_;
   std::map<std::type_index, std::shared_ptr<void>> states_;
+  std::optional<std::uint64_t> freeBytes_;
+  bool readOnly_ = false;
   bool removeRootOnDestruction_ = false;
 };
 

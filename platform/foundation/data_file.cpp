@@ -17,6 +17,10 @@ bool write(std::span<const std::uint8_t> bytes, std::string_view devicePath, boo
     if (error) *error = detail::posixError(EROFS, "cannot write " + std::string(devicePath));
     return false;
   }
+  if (const int refused = device->claimWrite(bytes.size())) {
+    if (error) *error = detail::posixError(refused, "cannot write " + std::string(devicePath));
+    return false;
+  }
   return detail::writeFileAtomically(device->hostPath(devicePath), bytes, error, replace);
 }
 

@@ -102,6 +102,11 @@ bool NSFileManager::createDirectoryAtPath(std::string_view path, bool withInterm
   if (!mayChange(path, error)) return false;
   std::error_code code;
   auto folder = host(path);
+  if (fs::is_directory(folder, code)) {
+    if (withIntermediateDirectories) return true;
+  } else if (const int refused = Device::current()->claimWrite(0)) {
+    return fail(error, std::make_error_code(std::errc(refused)), "cannot create folder " + std::string(path));
+  }
   if (withIntermediateDirectories) {
     fs::create_directories(folder, code);
     if (!code && fs::is_directory(folder, code)) return true;

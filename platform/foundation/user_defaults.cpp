@@ -109,9 +109,10 @@ bool NSUserDefaults::synchronize() {
 bool NSUserDefaults::writeLocked() {
   if (!writable_) return false;
   if (!dirty_) return true;
+  std::string text = store_->values.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+  if (Device::current()->claimWrite(text.size()) != 0) return false;
   std::error_code error;
   fs::create_directories(file_.parent_path(), error);
-  std::string text = store_->values.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
   if (!detail::writeFileAtomically(file_, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size())))
     return false;
   dirty_ = false;

@@ -1,5 +1,7 @@
 #include "platform/gpx/gpx_track.h"
 
+#include "exif/exf_gps_values.h"
+
 #include <pugixml.hpp>
 
 #include <algorithm>
@@ -124,6 +126,8 @@ class Reader {
     if (const auto ele = child(node, "ele")) {
       p.elevation = parseNumber(ele.child_value());
       if (!p.elevation) fail(ele.offset_debug(), "ele \"" + std::string(ele.child_value()) + "\" is not a number");
+      if (*p.elevation < exif::kLowestAltitude || *p.elevation > exif::kHighestAltitude)
+        fail(ele.offset_debug(), "ele \"" + std::string(ele.child_value()) + "\" is outside -12000..100000 m");
     }
     if (const auto time = child(node, "time")) {
       p.time = parseGPXTime(trim(time.child_value()));

@@ -20,7 +20,7 @@ std::shared_ptr<UIApplicationDelegate> UIApplication::delegate() const {
 bool UIApplication::openURL(const NSURL& url) {
   std::lock_guard lock(mutex_);
   opened_.push_back(url.absoluteString());
-  if (logPath_) writeLogLocked();
+  if (logPath_) appendToLogLocked(opened_.back());
   return !url.scheme().empty();
 }
 
@@ -32,15 +32,14 @@ std::vector<std::string> UIApplication::openedURLs() const {
 void UIApplication::setOpenedURLLog(std::string devicePath) {
   std::lock_guard lock(mutex_);
   logPath_ = std::move(devicePath);
-  writeLogLocked();
 }
 
-void UIApplication::writeLogLocked() {
-  std::string text;
-  for (const auto& address : opened_) text += address + "\n";
-  // A log that cannot be written loses nothing: the list above keeps every address.
-  writeToFile(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), *logPath_,
-              true);
+void UIApplication::appendToLogLocked(const std::string& address) {
+  std::vector<std::uint8_t> text = dataWithContentsOfFile(*logPath_).value_or(std::vector<std::uint8_t>{});
+  text.insert(text.end(), address.begin(), address.end());
+  text.push_back('\n');
+  // A log that cannot be written loses nothing: openedURLs keeps every address.
+  writeToFile(text, *logPath_, true);
 }
 
 void UIApplication::terminateWithStatus(int status) {

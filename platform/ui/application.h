@@ -51,8 +51,8 @@ class UIApplication {
   bool openURL(const NSURL& url);
   // The addresses opened so far, oldest first.
   std::vector<std::string> openedURLs() const;
-  // From now on, every opened address is also kept in this file on the
-  // device (a device path), one per line, rewritten whole after each one.
+  // From now on, every opened address is also added to this file on the
+  // device (a device path), one per line after those it holds already.
   void setOpenedURLLog(std::string devicePath);
 
   // Ends the application as the C library's exit does on the phone: the
@@ -63,7 +63,7 @@ class UIApplication {
  private:
   friend int UIApplicationMain(int, char**,
                                const std::function<std::shared_ptr<UIApplicationDelegate>()>&);
-  void writeLogLocked();
+  void appendToLogLocked(const std::string& address);
 
   mutable std::mutex mutex_;
   std::weak_ptr<UIApplicationDelegate> delegate_;

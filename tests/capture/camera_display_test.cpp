@@ -8,7 +8,12 @@
 #include "platform/foundation/bundle.h"
 #include "help/help_view_controller.h"
 #include "platform/album/photo_album.h"
+#include "platform/foundation/data_file.h"
 #include "platform/foundation/user_defaults.h"
+#include "platform/graphics/text.h"
+#include "platform/ui/ui_state.h"
+
+#include <algorithm>
 #include "tests/app/app_fixture.h"
 
 namespace holdstill {
@@ -219,9 +224,87 @@ TEST_F(CaptureScreen, APictureIsSavedTheCameraClosesAndReopensWithFreshAdditions
   EXPECT_EQ(root_->touchAnywhereImage()->alpha(), 0.0f) << "the hint fades in once per process";
 }
 
+// However long the album takes, the camera comes back with its overlay: it
+// opens once both the closing flip (0.75 s) and the save have ended, the
+// latter noticed at the save worker's next half-second look.
+TEST_F(CaptureScreen, WhateverTheAlbumsTimeTheCameraComesBackWithItsAdditionsAfterTheClosingFlip) {
+  for (double album : {0.05, 0.75, 1.0, 5.0}) {
+    SCOPED_TRACE(album);
+    resetUserInterface();
+    startWith("1.0");
+    PhotoAlbum::current().setWorkSeconds(album);
+    loop().runFor(1);
+    const auto first = root_->imagePickerController();
+    ASSERT_TRUE(root_->cameraHiddenLayerView()->pointInside({200, 200}, nullptr));
+    ASSERT_TRUE(loop().runUntil([&] { return root_->imagePickerController() != first; }, 10));
+    const auto flips = [](UIViewAnimationTransition kind) {
+      std::vector<double> at;
+      for (const auto& a : UIView::committedAnimations())
+        if (a.transition == kind) at.push_back(a.committedAt);
+      return at;
+    };
+    ASSERT_EQ(flips(UIViewAnimationTransitionFlipFromLeft).size(), 1u);
+    const double closed = flips(UIViewAnimationTransitionFlipFromLeft)[0];
+
+    ASSERT_TRUE(loop().runUntil([&] { return root_->cameraHiddenLayerView() != nullptr; }, 10));
+    const auto opened = flips(UIViewAnimationTransitionFlipFromRight);
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_GE(opened[1] - closed, std::max(0.75, album) - 1e-9);
+    EXPECT_LE(opened[1] - closed, std::max(0.75, album + 0.5) + 1e-9);
+    EXPECT_EQ(root_->imagePickerController()->view()->superview(), app_->window());
+    EXPECT_EQ(root_->cameraHiddenLayerView()->superview(), camera()->view());
+    EXPECT_EQ(countTagged(97), 1);
+    EXPECT_EQ(countTagged(96), 1);
+    EXPECT_EQ(root_->bringUpCameraCount(), 2);
+    root_.reset();
+    app_.reset();
+  }
+}
+
+// The GPS badge spans the screen below the status bar, as high as its text
+// plus 20, with the globe and the status line inside; it comes onto the
+// screen when the opening flip ends, once however often the camera opens.
+TEST_F(CaptureScreen, TheGpsBadgeComesOnTheScreenOnceWhenTheOpeningFlipEnds) {
+  DeviceProfile profile;
+  useDevice(profile);
+  NSUserDefaults::standardUserDefaults().setObject(std::string("1.0"), kLastVersionKey);
+  app_ = launch();
+  root_ = app_->rootViewController();
+  const auto badge = root_->gpsInfo();
+  ASSERT_NE(badge, nullptr);
+  const CGRect frame = badge->frame();
+  const auto label = root_->gpsInfoText();
+  const CGFloat textHeight = sizeWithFont(label->text(), label->font()).height;
+  EXPECT_EQ(frame, CGRectMake(1, 0, 318, textHeight + 20));
+  EXPECT_EQ(label->superview(), badge);
+  EXPECT_EQ(label->frame(), CGRectMake(31, 4, 318 - 46, frame.size.height - 8));
+  const auto& inside = badge->subviews();
+  ASSERT_EQ(inside.size(), 2u);
+  EXPECT_EQ(inside[1]->frame(), CGRectMake(5, (frame.size.height - 24) / 2, 24, 24)) << "the globe";
+
+  loop().runFor(0.5);
+  ASSERT_NE(root_->imagePickerController(), nullptr);
+  EXPECT_EQ(badge->superview(), nullptr) << "not while the flip turns";
+  loop().runFor(0.5);
+  EXPECT_EQ(badge->superview(), root_->view());
+  root_->flipDidStop();
+  const auto& views = root_->view()->subviews();
+  EXPECT_EQ(std::count_if(views.begin(), views.end(), [](const auto& v) { return v->tag() == 99; }), 1);
+}
+
 TEST_F(CaptureScreen, CancelFlipsShrinksTheWindowWritesTheSettingsAndQuitsWithZero) {
   startWith("1.0");
   loop().runFor(1);
+  // A setting changed while the phone had no room to write it: only
+  // quitting writes it.
+  const auto onDisk = [] {
+    const auto file = dataWithContentsOfFile(NSUserDefaults::kDevicePath);
+    return file ? std::string(file->begin(), file->end()) : std::string();
+  };
+  Device::current()->setFreeBytes(0);
+  NSUserDefaults::standardUserDefaults().setObject(false, "SHOWSPLASH");
+  Device::current()->setFreeBytes(std::nullopt);
+  ASSERT_EQ(onDisk().find("SHOWSPLASH"), std::string::npos);
   camera()->cancelButton()->sendActionsForControlEvents(UIControlEventTouchUpInside);
   loop().runFor(0.8);
   EXPECT_EQ(root_->imagePickerController()->view()->superview(), nullptr);
@@ -230,6 +313,7 @@ TEST_F(CaptureScreen, CancelFlipsShrinksTheWindowWritesTheSettingsAndQuitsWithZe
   EXPECT_EQ(app_->window()->transform(), CGAffineTransformMakeScale(0.1, 0.1));
   EXPECT_TRUE(loop().stopped());
   EXPECT_EQ(loop().run(), 0);
+  EXPECT_NE(onDisk().find("\"SHOWSPLASH\": false"), std::string::npos) << onDisk();
 }
 
 }  // namespace

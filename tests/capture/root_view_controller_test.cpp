@@ -10,18 +10,10 @@ namespace {
 using namespace platform;
 using CaptureScreen = testsupport::DeviceTest;
 
-TEST_F(CaptureScreen, InitTitlesTheScreenAndMakesTheSaveLock) {
-  savePicLock.reset();
-  auto root = std::make_shared<RootViewController>();
-  EXPECT_EQ(root->title(), "Holdstill");
-  ASSERT_TRUE(savePicLock);
-  EXPECT_TRUE(_bComingFromMainScreen);
-  root->setStablizedLevel(0.5f);  // no meter yet: nothing to show it on
-  EXPECT_FALSE(root->isViewLoaded());
-}
-
 TEST_F(CaptureScreen, TheViewHoldsTheBackgroundAndTheOverlayPiecesWaitTransparent) {
   auto root = std::make_shared<RootViewController>();
+  EXPECT_EQ(root->title(), "Holdstill");
+  root->setStablizedLevel(0.5f);  // before the view: no meter to keep it
   auto navigation = UINavigationController::initWithRootViewController(root);
   navigation->setNavigationBarHidden(true);
   auto view = root->view();
@@ -30,6 +22,7 @@ TEST_F(CaptureScreen, TheViewHoldsTheBackgroundAndTheOverlayPiecesWaitTransparen
   EXPECT_EQ(root->background()->frame(), view->frame());
 
   auto meter = root->stabilizeMeter();
+  EXPECT_EQ(meter->progress(), 0.0f);
   EXPECT_EQ(meter->frame(), CGRectMake(0, 0, 20, 150));
   EXPECT_EQ(meter->tag(), 101);
   EXPECT_EQ(root->stabilizeIcon()->tag(), 102);

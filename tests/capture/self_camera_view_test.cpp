@@ -209,6 +209,15 @@ TEST_F(Overlay, SnapPressesOnceHidesTheButtonsAndPollsUntilThePreviewIsGone) {
   EXPECT_EQ(front.back(), camera.toggle);
   overlay->snap();  // ready again
   EXPECT_EQ(camera.shots, 2);
+  overlay->snap();
+  EXPECT_EQ(camera.shots, 2) << "the second shot is in progress";
+  // Once the shot is reset the next snap fires again, with one fresh poll.
+  overlay->resetInTouch();
+  EXPECT_FALSE(overlay->inTouch());
+  overlay->snap();
+  EXPECT_EQ(camera.shots, 3);
+  EXPECT_TRUE(overlay->inTouch());
+  EXPECT_TRUE(overlay->isPolling());
   overlay->stopTimer();
   EXPECT_FALSE(overlay->isPolling());
 }

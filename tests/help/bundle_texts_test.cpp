@@ -33,6 +33,7 @@ TEST(BundleTexts, EveryLanguageHasEveryKeyWithItsPlaceholders) {
       {"AppName", 0},      {"Preview", 0},   {"Welcome", 0},       {"OK", 0},
       {"DeviceWarning", 1}, {"AcquiringGPS", 0}, {"TouchAnywhere", 0}, {"GPSInfo", 1},
       {"NoGPSData", 0},    {"NoLocationInfo", 0}, {"Saving", 1},    {"SavingGPSData", 0},
+      {"SaveFailed", 1},
       {"HelpTitle", 0},    {"Back", 0},      {"About", 0},         {"OtherProducts", 0},
       {"HelpUnavailable", 0}, {"Cancel", 0}, {"MakerNotice", 0}};
   for (const char* language : kLanguages) {

@@ -322,12 +322,5 @@ TEST_F(Help, LeavingElsewherePopsAtOnceAndShowingAgainBuildsOneFreshWebView) {
   EXPECT_EQ(webViewsIn(*help->view()), 1);
 }
 
-TEST_F(Help, NeverRotates) {
-  HelpViewController help;
-  for (auto o : {UIInterfaceOrientationPortrait, UIInterfaceOrientationPortraitUpsideDown,
-                 UIInterfaceOrientationLandscapeLeft, UIInterfaceOrientationLandscapeRight})
-    EXPECT_FALSE(help.shouldAutorotateToInterfaceOrientation(o));
-}
-
 }  // namespace
 }  // namespace holdstill

@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <map>
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -52,15 +53,31 @@ TEST(RunCommand, AScenarioThatCannotBeReadGetsOneLineNamingTheFileAndTheField) {
       {"gpx.json", R"({"gps": {"gpx": "none.gpx"}})", "gps.gpx: no such file: " + dir + "/none.gpx"},
       {"lat.json", R"({"gps": {"fixes": [{"at": 1, "lat": 91, "lon": 0}]}})",
        "gps.fixes[0].lat: expected a number from -90 to 90"},
-      {"album.json", R"({"album": {"failAt": [0]}})", "album.failAt[0]: expected a save number from 1"},
+      {"alt.json", R"({"gps": {"fixes": [{"at": 1, "lat": 0, "lon": 0, "alt": -12000.5}]}})",
+       "gps.fixes[0].alt: expected a number from -12000 to 100000"},
+      {"album.json", R"({"album": {"failAt": [0]}})", "album.failAt[0]: expected a whole number from 1 to 1000000"},
       {"top.json", "[1, 2]", "(whole file): expected an object"},
+      // Numbers beyond what they are read into are refused, not wrapped.
+      {"huge.json", R"({"gps": {"fixes": [{"lat": 1, "lon": 2}, {"lat": 1, "lon": 2, "alt": 1e400}]}})",
+       "gps.fixes[1].alt: a number too large"},
+      {"wrap.json", R"({"device": {"utcOffsetMinutes": 18446744073709551615}})",
+       "device.utcOffsetMinutes: expected a whole number from -840 to 840"},
+      {"code.json", R"({"gps": {"errors": [{"code": 18446744073709551615}]}})",
+       "gps.errors[0].code: expected a whole number from -1000000 to 1000000"},
+      // Settings: only the keys the application reads, with their types.
+      {"setting.json", R"({"settings": {"RECORDGSP": false}})", "settings.RECORDGSP: unknown field"},
+      {"settype.json", R"({"settings": {"SENSITIVITY": "high"}})", "settings.SENSITIVITY: expected a whole number"},
+      {"picture.json", R"({"camera": {"pictures": [{"file": "empty.jpg"}]}})",
+       "camera.pictures[0].file: " + dir + "/empty.jpg: not a PNG or JPEG picture we can read"},
   };
+  write(dir, "empty.jpg", "");
   for (const auto& c : cases) {
     const std::string file = write(dir, c.name, c.text);
     const CommandResult r = holdstill({"run", file});
     EXPECT_EQ(r.status, 2) << r.command;
     EXPECT_EQ(r.out, "") << r.command;
-    EXPECT_EQ(r.err, "holdstill: " + file + ": " + c.message + "\n") << r.command;
+    EXPECT_EQ(r.err.rfind("holdstill: " + file + ": " + c.message, 0), 0u) << r.command << "\n" << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
   }
   const CommandResult missing = holdstill({"run", dir + "/none.json"});
   EXPECT_EQ(missing.status, 2);
@@ -96,6 +113,9 @@ TEST(RunCommand, ThePhoneKeepsItsSettingsBetweenRunsAndCancelQuitsWithZero) {
 // The built-in tour, as `make run` plays it.
 TEST(RunCommand, TheBuiltInScenarioLeavesATouchShotAndASteadyShotGeotaggedFromTheWalk) {
   const std::string dir = exif_testing::freshDirectory("run-default");
+  // A device folder keeps the addresses opened on earlier runs.
+  fs::create_directories(dir + "/phone/private/var/mobile/Library");
+  write(dir + "/phone/private/var/mobile/Library", "OpenedURLs.txt", "http://earlier.example\n");
   const CommandResult r = holdstill({"run", "--device", dir + "/phone", "--screenshots", dir + "/shots"});
   ASSERT_EQ(r.status, 0) << r.out << r.err;
   EXPECT_NE(r.out.find("shutter pressed (touch)"), std::string::npos) << r.out;
@@ -103,9 +123,11 @@ TEST(RunCommand, TheBuiltInScenarioLeavesATouchShotAndASteadyShotGeotaggedFromTh
   EXPECT_NE(r.out.find("help shown"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("the application quit with status 0"), std::string::npos) << r.out;
   // Both pictures carry a position on the Champ de Mars walk.
-  EXPECT_NE(r.out.find(": 2 pictures\n  IMG_0001.JPG  48.85"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("\n  IMG_0002.JPG  48.85"), std::string::npos) << r.out;
-  EXPECT_EQ(readFile(dir + "/phone/private/var/mobile/Library/OpenedURLs.txt"), "http://holdstill.app\n");
+  EXPECT_NE(r.out.find(": 2 pictures\n  100APPLE/IMG_0001.JPG  48.85"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\n  100APPLE/IMG_0002.JPG  48.85"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\nshutter presses 2: pictures saved 2 (rescued 0), lost 0\n"), std::string::npos) << r.out;
+  EXPECT_EQ(readFile(dir + "/phone/private/var/mobile/Library/OpenedURLs.txt"),
+            "http://earlier.example\nhttp://holdstill.app\n");
 
   std::map<std::string, fs::path> shots;  // by what they show, after their number (and time, but for scheduled ones)
   for (const auto& entry : fs::directory_iterator(dir + "/shots")) {
@@ -144,11 +166,25 @@ TEST(RunCommand, TheBuiltInScenarioLeavesATouchShotAndASteadyShotGeotaggedFromTh
   EXPECT_GT(page.blue, 240);
 }
 
+// The device folder a run makes for itself, as its second line names it.
+std::string temporaryPhone(const std::string& out) {
+  const std::string mark = "device folder ";
+  const auto at = out.find(mark), end = out.find(" (removed at the end)");
+  if (at == std::string::npos) return {};
+  return out.substr(at + mark.size(), (end == std::string::npos ? out.find('\n', at) : end) - at - mark.size());
+}
+
 TEST(RunCommand, TimeRunningOutEndsTheRunWithZeroAndTheScreenshotsShowTheAlert) {
   const std::string dir = exif_testing::freshDirectory("run-timeout");
   const std::string file = write(dir, "wait.json", R"({"screenshots": [2], "until": 3})");
   const CommandResult r = holdstill({"run", file, "--screenshots", dir + "/shots"});
   ASSERT_EQ(r.status, 0) << r.out << r.err;
+  ASSERT_NE(temporaryPhone(r.out), "") << r.out;
+  EXPECT_FALSE(fs::exists(temporaryPhone(r.out))) << "the temporary phone is removed";
+  const CommandResult kept = holdstill({"run", file, "--keep-device"});
+  ASSERT_EQ(kept.status, 0) << kept.err;
+  EXPECT_TRUE(fs::is_directory(temporaryPhone(kept.out))) << kept.out;
+  fs::remove_all(temporaryPhone(kept.out));
   EXPECT_NE(r.out.find("time ran out at 3 s"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("camera roll "), std::string::npos);
   EXPECT_NE(r.out.find(": 0 pictures\n"), std::string::npos);
@@ -173,6 +209,52 @@ TEST(RunCommand, TimeRunningOutEndsTheRunWithZeroAndTheScreenshotsShowTheAlert) 
   const std::string last = readFile(shots.back());
   EXPECT_EQ(platform::decodeImage(std::span(reinterpret_cast<const uint8_t*>(last.data()), last.size()))->pixels(),
             image->pixels());
+}
+
+// A phone whose device folder cannot be written: the album and the
+// application both fail, the user is told, and the run ends with 1.
+TEST(RunCommand, APictureThatCannotBeWrittenIsReportedLostAndTheRunEndsWithOne) {
+  const std::string dir = exif_testing::freshDirectory("run-lost");
+  const std::string file = write(dir, "lost.json", R"({
+    "device": {"readOnly": true}, "settings": {"LASTVERSION": "1.0"},
+    "album": {"seconds": 0.05},
+    "events": [{"at": 2, "tap": [200, 240]}, {"at": 8, "tapAlertButton": 0}, {"at": 9, "cancelCamera": true}],
+    "until": 30})");
+  const CommandResult r = holdstill({"run", file});
+  EXPECT_EQ(r.status, 1) << r.out << r.err;
+  EXPECT_NE(r.out.find("album: save 1 failed: cannot create folder"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("picture lost: the album failed (cannot create folder"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("alert shown: \"Holdstill\" \"The picture could not be saved: "), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("camera opened"), r.out.rfind("camera opened")) << "the camera came back" << r.out;
+  EXPECT_NE(r.out.find("shutter presses 1: pictures saved 0 (rescued 0), lost 1\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("exit status 1\n"), std::string::npos) << r.out;
+  EXPECT_EQ(r.err.rfind("holdstill: 1 picture lost\n", 0), 0u) << r.err;  // a sanitizer may add its report
+}
+
+// Away from a phone the picker is the photo library: the log says so.
+TEST(RunCommand, OnADeviceThatIsNotAPhoneTheLogTellsOfThePhotoLibrary) {
+  const std::string dir = exif_testing::freshDirectory("run-tablet");
+  const std::string file = write(dir, "tablet.json", R"({
+    "device": {"model": "Tablet"}, "settings": {"LASTVERSION": "1.0"},
+    "events": [{"at": 1, "touchAlert": true}, {"at": 4, "tap": [200, 240]}, {"at": 6, "cancelCamera": true}],
+    "until": 30})");
+  const CommandResult r = holdstill({"run", file});
+  ASSERT_EQ(r.status, 0) << r.out << r.err;
+  for (const char* line : {"photo library opened", "touch on the photo library: it has no shutter",
+                           "tap on the photo library's Cancel button", "the application quit with status 0",
+                           "shutter presses 0: pictures saved 0 (rescued 0), lost 0"})
+    EXPECT_NE(r.out.find(line), std::string::npos) << line << "\n" << r.out;
+  for (const char* line : {"camera opened", "camera closed", "shutter pressed"})
+    EXPECT_EQ(r.out.find(line), std::string::npos) << line << "\n" << r.out;
+}
+
+TEST(RunCommand, EveryCommandsHelpPrintsTheUsageAndEndsWithZero) {
+  for (const char* command : {"run", "trace-steadiness", "record-motion", "compose", "replay-gps"}) {
+    const CommandResult r = holdstill({command, "--help"});
+    EXPECT_EQ(r.status, 0) << r.command;
+    EXPECT_EQ(r.out.rfind("usage: holdstill run", 0), 0u) << r.command;
+    EXPECT_EQ(r.err, "");
+  }
 }
 
 }  // namespace

@@ -125,6 +125,9 @@ TEST_F(StorageCommands, ComposeRefusesBadInputWithOneLineAndWritesNothing) {
       {{"compose", picture_, "-o", out, "--time", "2009-02-30 10:00:00"}, "--time"},
       {{"compose", picture_, "-o", out, "--time", "yesterday"}, "--time"},
       {{"compose", picture_, "-o", out, "--orientation", "sideways"}, "--orientation"},
+      {{"compose", picture_, "-o", out, "--lat", "47", "--lon", "8", "--alt", "5000000000"}, "--alt"},
+      {{"compose", picture_, "-o", out, "--lat", "47", "--lon", "8", "--alt", "1e300"}, "--alt"},
+      {{"compose", out, "-o", dir_ + "/./out.jpg"}, "is the input picture"},
   };
   for (const Case& c : cases) {
     const CommandResult r = holdstill(c.args);
@@ -144,11 +147,12 @@ std::string walk(bool withTimes) {
   std::string gpx = R"(<?xml version="1.0"?>
 <gpx version="1.1" creator="test" xmlns="http://www.topografix.com/GPX/1/1"><trk><trkseg>
 )";
-  // 1.1 m steps in latitude, one a second, recorded in 2020.
+  // 1.1 m steps in latitude, one a second, recorded in 2009 (before the
+  // phone's clock starts, 2010-06-15 12:00:00 UTC).
   for (int i = 0; i < 5; ++i) {
     char point[200];
     std::snprintf(point, sizeof point, "<trkpt lat=\"%.5f\" lon=\"8.54170\"><ele>408</ele>%s</trkpt>\n",
-                  47.37690 + i * 1e-5, withTimes ? ("<time>2020-05-01T09:30:0" + std::to_string(i) + "Z</time>").c_str() : "");
+                  47.37690 + i * 1e-5, withTimes ? ("<time>2009-05-01T09:30:0" + std::to_string(i) + "Z</time>").c_str() : "");
     gpx += point;
   }
   return gpx + "</trkseg></trk></gpx>\n";
@@ -159,7 +163,10 @@ TEST_F(StorageCommands, ReplayGpsReportsAfterTwoMetresAndRejectsAStaleFirstFixWi
   { std::ofstream(track) << walk(true); }
   const CommandResult fresh = holdstill({"replay-gps", track, "--start", "2"});
   ASSERT_EQ(fresh.status, 0) << fresh.err;
-  EXPECT_EQ(fresh.out.find("      2.0 s  accepted            GPS: 47.38 N  8.54 E  Alt: 408m  on "), 0u)
+  // Arrival times on the phone's fixed clock: the same output on every day.
+  EXPECT_EQ(fresh.out.find("      2.0 s  accepted            GPS: 47.38 N  8.54 E  Alt: 408m  on Jun 15, 2010 "
+                           "12:00:02 PM\n"),
+            0u)
       << fresh.out;
   EXPECT_NE(fresh.out.find("      4.0 s  accepted"), std::string::npos) << fresh.out;
   EXPECT_NE(fresh.out.find("      6.0 s  accepted"), std::string::npos) << fresh.out;
@@ -171,7 +178,7 @@ TEST_F(StorageCommands, ReplayGpsReportsAfterTwoMetresAndRejectsAStaleFirstFixWi
   const CommandResult kept = holdstill({"replay-gps", track, "--keep-times", "--language", "fr"});
   ASSERT_EQ(kept.status, 0) << kept.err;
   EXPECT_EQ(kept.out.find("      0.0 s  rejected: stale     Aucune donnée GPS\n"), 0u) << kept.out;
-  EXPECT_NE(kept.out.find("      2.0 s  accepted            GPS : 47.38 N  8.54 E  Alt: 408m  on 1 mai 2020 09:30:02\n"),
+  EXPECT_NE(kept.out.find("      2.0 s  accepted            GPS : 47.38 N  8.54 E  Alt: 408m  on 1 mai 2009 09:30:02\n"),
             std::string::npos) << kept.out;
 
   const CommandResult invalid = holdstill({"replay-gps", track, "--accuracy", "-1"});
@@ -181,11 +188,14 @@ TEST_F(StorageCommands, ReplayGpsReportsAfterTwoMetresAndRejectsAStaleFirstFixWi
 
 TEST_F(StorageCommands, ReplayGpsNamesTheFileAndLineOfABrokenTrack) {
   const std::string track = dir_ + "/broken.gpx";
-  { std::ofstream(track) << "<gpx version=\"1.1\">\n<wpt lat=\"95\" lon=\"8\"/>\n</gpx>\n"; }
-  const CommandResult r = holdstill({"replay-gps", track});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("broken.gpx: line 2"), std::string::npos) << r.err;
-  EXPECT_EQ(r.out, "");
+  // A latitude beyond the pole; an elevation beyond what any path accepts.
+  for (const char* point : {"<wpt lat=\"95\" lon=\"8\"/>", "<wpt lat=\"5\" lon=\"8\"><ele>5e9</ele></wpt>"}) {
+    { std::ofstream(track) << "<gpx version=\"1.1\">\n" << point << "\n</gpx>\n"; }
+    const CommandResult r = holdstill({"replay-gps", track});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("broken.gpx: line 2"), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "");
+  }
 }
 
 }  // namespace

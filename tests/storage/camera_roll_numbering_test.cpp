@@ -39,11 +39,14 @@ const NumberingCase kCases[] = {
     {"NewPictureIsReallyNumber999", {"IMG_0998.JPG"}, {"IMG_0998.JPG", "IMG_0999.JPG"}, "IMG_0999",
      "IMG_0999.JPG"},
     // Listings that differ in more than one place: the first difference
-    // is taken; it names a picture only if it is new and is that very file.
+    // is taken; it names a picture only if it is the one new entry and is
+    // that very file (a save writes one file).
     {"AnOldPictureWasDeletedToo", {"IMG_0001.JPG", "IMG_0002.JPG"}, {"IMG_0002.JPG", "IMG_0003.JPG"},
      "IMG_0002", std::nullopt},
     {"TwoNewPictures", {"IMG_0005.JPG"}, {"IMG_0004.JPG", "IMG_0005.JPG", "IMG_0006.JPG"}, "IMG_0004",
-     "IMG_0004.JPG"},
+     std::nullopt},
+    {"TwoNewOneElsewhere", {"IMG_0001.JPG"}, {"IMG_0001.JPG", "IMG_0002.JPG", "sub/IMG_0001.JPG"},
+     "IMG_0002", std::nullopt},
     {"NewEntryInASubfolder", {"IMG_0001.JPG"}, {"IMG_0001.JPG", "sub/IMG_0002.JPG"}, "IMG_0002",
      std::nullopt},
     {"NewEntryOfAnotherCase", {"IMG_0001.JPG"}, {"IMG_0001.JPG", "img_0002.JPG"}, "IMG_0002", std::nullopt},

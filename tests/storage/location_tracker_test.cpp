@@ -102,7 +102,9 @@ TEST_F(LocationTexts, ZeroCountsAsSouthAndWestAndNoPlaceHasNoInformation) {
 class Recorder final : public LocationReceiver {
  public:
   void newGPSPoint(const CLLocationRef& fix) override {
-    lines.push_back("new " + std::to_string(fix->coordinate().latitude).substr(0, 7));
+    char line[32];
+    std::snprintf(line, sizeof line, "new %.5f", fix->coordinate().latitude);
+    lines.push_back(line);
   }
   void failedGPSPoint(const NSError* error) override {
     lines.push_back(error ? "error " + std::to_string(error->code) : "failed");
@@ -133,11 +135,10 @@ TEST_F(Tracker, ReportsOnlyAfterTwoMetresAndRejectsAStaleFirstFixWithKeptTimes) 
     LocationService::current().setReplay(LocationReplay::fromGPX(gpx, 1, 5, keepTimes));
     auto recorder = std::make_shared<Recorder>();
     auto tracker = OrvLocation::init(recorder);
-    EXPECT_EQ(tracker->manager()->distanceFilter(), 2.0);
     EXPECT_TRUE(tracker->firstDataPoint());
     loop().runFor(10);
     // Points 0, 2 and 4 lie 2.2 m apart; 1, 3 and 5 only 1.1 m from the last reported.
-    const std::vector<std::string> expected{keepTimes ? "failed" : "new 47.0000", "new 47.0000", "new 47.0000"};
+    const std::vector<std::string> expected{keepTimes ? "failed" : "new 47.00000", "new 47.00002", "new 47.00004"};
     EXPECT_EQ(recorder->lines, expected);
     EXPECT_FALSE(tracker->firstDataPoint());
     tracker->manager()->stopUpdatingLocation();
@@ -155,7 +156,7 @@ TEST_F(Tracker, HandsOnErrorsAndInvalidFixesAndKeepsJudgingAgeOnlyOnce) {
   auto recorder = std::make_shared<Recorder>();
   auto tracker = OrvLocation::init(recorder);
   loop().runFor(5);
-  EXPECT_EQ(recorder->lines, (std::vector<std::string>{"error 0", "failed", "failed", "error 1", "new 49.0000"}));
+  EXPECT_EQ(recorder->lines, (std::vector<std::string>{"error 0", "failed", "failed", "error 1", "new 49.00000"}));
 }
 
 }  // namespace

@@ -12,7 +12,9 @@
 #include "platform/graphics/text.h"
 #include "platform/runloop/thread.h"
 #include "platform/ui/navigation_controller.h"
+#include "platform/ui/alert_view.h"
 #include "platform/ui/ui_state.h"
+#include "storage/save_record.h"
 #include "storage/saving_state.h"
 #include "tests/platform/device_fixture.h"
 #include "tests/platform/pixel_support.h"
@@ -21,6 +23,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <set>
 
@@ -228,6 +231,83 @@ TEST_F(SavePipeline, AnAlbumErrorStillSavesTheGeotaggedPictureUnderANewName) {
   expectUntouched(before);
 }
 
+// The album reports an error: the picture is written under the next free
+// name, with our EXIF block and, with a fix, its position; when nothing can
+// be written the user is told and the picture is recorded as lost.
+TEST_F(SavePipeline, WhenTheAlbumFailsThePictureIsWrittenHereOrTheUserIsTold) {
+  using Result = SaveRecord::Result;
+  const struct {
+    const char* name;
+    bool withFix;
+    std::function<void()> fault;
+    Result result;
+  } cases[] = {
+      {"album error, no fix", false, [] { PhotoAlbum::current().failAt(1); }, Result::Rescued},
+      {"album error, with a fix", true, [] { PhotoAlbum::current().failAt(1); }, Result::Rescued},
+      {"camera roll is a file", true,
+       [] {
+         NSFileManager::defaultManager().createDirectoryAtPath("/private/var/mobile/Media/DCIM", true);
+         writeToFile(std::vector<uint8_t>{1}, "/private/var/mobile/Media/DCIM/100APPLE", true);
+       },
+       Result::Lost},
+      {"DCIM is a file", false,
+       [] {
+         NSFileManager::defaultManager().createDirectoryAtPath("/private/var/mobile/Media", true);
+         writeToFile(std::vector<uint8_t>{1}, "/private/var/mobile/Media/DCIM", true);
+       },
+       Result::Lost},
+      {"read-only phone", false, [] { Device::current()->setReadOnly(true); }, Result::Lost},
+      {"disk full", true, [] { Device::current()->setFreeBytes(0); }, Result::Lost},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    useDevice({}, bundle_);
+    resetUserInterface();
+    resetSavingStateForTesting();
+    auto root = screen(true);
+    if (c.withFix) root->newGPSPoint(fix());
+    c.fault();
+    takeAndWait(root);
+    const auto records = saveRecords();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].result, c.result);
+    EXPECT_NE(records[0].why.find("the album failed ("), std::string::npos) << records[0].why;
+    const auto alerts = UIAlertView::shownAlerts();
+    if (c.result == Result::Rescued) {
+      EXPECT_EQ(records[0].path, kRoll + "IMG_0001.JPG");
+      const Files roll = files();
+      ASSERT_EQ(roll.size(), 1u);
+      EXPECT_TRUE(ours(roll.begin()->second));
+      EXPECT_EQ(latitudeOf(roll.begin()->second).has_value(), c.withFix);
+      EXPECT_EQ(records[0].geotagged, c.withFix);
+      EXPECT_TRUE(alerts.empty());
+    } else {
+      EXPECT_EQ(records[0].path, "");
+      ASSERT_EQ(alerts.size(), 1u);
+      EXPECT_EQ(alerts[0]->message().find("The picture could not be saved: "), 0u) << alerts[0]->message();
+    }
+  }
+}
+
+// A save whose picture keeps no position says why, and its badge never
+// claimed GPS data: the composition failed, or the geotagged copy could
+// not be written over the album's file (the disk filled meanwhile).
+TEST_F(SavePipeline, APictureLeftWithoutItsPositionSaysWhy) {
+  auto root = screen(true);
+  root->newGPSPoint(fix());
+  root->cameraControllerTookPicture(quarterCard(64, 48, UIImageOrientationUp));
+  ASSERT_TRUE(loop().runUntil([&] { return files().size() == 1; }, 5));
+  Device::current()->setFreeBytes(0);
+  ASSERT_TRUE(runUntilWorkersEnd(60));
+  const auto records = saveRecords();
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_EQ(records[0].result, SaveRecord::Result::Saved);
+  EXPECT_EQ(records[0].path, kRoll + "IMG_0001.JPG");
+  EXPECT_FALSE(records[0].geotagged);
+  EXPECT_EQ(records[0].why.find("the geotagged copy could not be written ("), 0u) << records[0].why;
+  EXPECT_FALSE(ours(files().at(kRoll + "IMG_0001.JPG"))) << "the album's own file stays";
+}
+
 TEST_F(SavePipeline, AnAlbumWritingElsewhereLeavesItsFileAndSavesOursInTheRoll) {
   put("IMG_0002.JPG", {2});
   const Files before = files();
@@ -276,12 +356,19 @@ TEST_F(SavePipeline, ACompositionThatFailsLeavesTheAlbumsFileAsThePicture) {
   useDevice(profile, bundle_);
   auto root = screen(true);
   root->newGPSPoint(fix());
-  takeAndWait(root);
+  root->cameraControllerTookPicture(quarterCard(64, 48, UIImageOrientationUp));
+  ASSERT_TRUE(loop().runUntil([&] { return root->savingPhoto() != nullptr; }, 5));
+  const auto label = std::dynamic_pointer_cast<UILabel>(root->savingPhoto()->subviews().at(0));
+  EXPECT_EQ(label->text(), "Saving picture…") << "no GPS data claimed";
+  ASSERT_TRUE(runUntilWorkersEnd(60));
   const Files roll = files();
   ASSERT_EQ(roll.size(), 1u);
   EXPECT_EQ(roll.begin()->first, kRoll + "IMG_0001.JPG");
   EXPECT_FALSE(ours(roll.begin()->second)) << "the album's own file, without GPS";
-  EXPECT_EQ(root->savingPhoto(), nullptr);
+  const auto records = saveRecords();
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_EQ(records[0].path, kRoll + "IMG_0001.JPG");
+  EXPECT_EQ(records[0].why.rfind("the picture could not be composed with its position (", 0), 0u) << records[0].why;
 }
 
 // However the phone is held, the saved picture (the album's own or the

@@ -110,9 +110,11 @@ TEST_F(Exf, WrongUsageExitsTwo) {
 
 TEST_F(Exf, GeotagRefusesCoordinatesOutOfRangeAndWritesNothing) {
   const std::string in = sample(), out = path("out.jpg");
-  for (auto [lat, lon, message] : {std::tuple{"90.5", "0", "latitude 90.5 is outside -90..90"},
-                                   std::tuple{"0", "-180.01", "longitude -180.01 is outside -180..180"}}) {
-    CommandResult r = exf({"geotag", in, "--lat", lat, "--lon", lon, "-o", out});
+  for (auto [lat, lon, alt, message] :
+       {std::tuple{"90.5", "0", "0", "latitude 90.5 is outside -90..90"},
+        std::tuple{"0", "-180.01", "0", "longitude -180.01 is outside -180..180"},
+        std::tuple{"0", "0", "-12000.5", "altitude -12000.5 m is outside -12000..100000"}}) {
+    CommandResult r = exf({"geotag", in, "--lat", lat, "--lon", lon, "--alt", alt, "-o", out});
     EXPECT_EQ(r.status, 1) << r.command;
     EXPECT_EQ(r.err, "exf geotag: " + std::string(message) + "\n");
   }

@@ -1,5 +1,6 @@
 // exf geotag: sets the GPS position of a JPEG, given on the command line or
 // taken from a GPX track by the time each picture was taken.
+#include "exif/exf_gps_values.h"
 #include "tools/exf/arguments.h"
 #include "tools/exf/batch.h"
 #include "tools/exf/commands.h"
@@ -29,9 +30,8 @@ bool inRange(const GeoFix& fix, std::ostream& err) {
     err << "exf geotag: longitude " << number(fix.longitude) << " is outside -180..180\n";
     return false;
   }
-  // A million metres at millimetre precision is what every path can write.
-  if (fix.altitude && std::fabs(*fix.altitude) > 1e6) {
-    err << "exf geotag: altitude " << number(*fix.altitude) << " m is outside -1000000..1000000\n";
+  if (fix.altitude && (*fix.altitude < exif::kLowestAltitude || *fix.altitude > exif::kHighestAltitude)) {
+    err << "exf geotag: altitude " << number(*fix.altitude) << " m is outside -12000..100000\n";
     return false;
   }
   return true;

@@ -24,6 +24,9 @@ class Launched : public UIApplicationDelegate {
 };
 
 TEST_F(Application, MainLaunchesOnceFromTheLoopAndReturnsTheStatusItEndsWith) {
+  const std::string earlier = "http://earlier.example\n";  // a launch before this one
+  ASSERT_TRUE(writeToFile(std::span(reinterpret_cast<const std::uint8_t*>(earlier.data()), earlier.size()),
+                          "/opened-urls.txt", true));
   auto delegate = std::make_shared<Launched>();
   loop().postAt(2, [] { UIApplication::sharedApplication().terminateWithStatus(7); });
   char name[] = "holdstill";
@@ -33,12 +36,13 @@ TEST_F(Application, MainLaunchesOnceFromTheLoopAndReturnsTheStatusItEndsWith) {
   EXPECT_EQ(delegate->launches, 1);
   ASSERT_TRUE(delegate->windowAtLaunch);
   EXPECT_EQ(delegate->windowAtLaunch->frame(), UIScreen::mainScreen().bounds());
-  // Opened addresses are kept in order, and logged on the device once asked.
+  // Opened addresses are kept in order; once asked, each is added to the
+  // device's log after what earlier launches left there.
   EXPECT_EQ(UIApplication::sharedApplication().openedURLs(),
             (std::vector<std::string>{"mailto:a@example.com", "no-scheme"}));
   const auto log = dataWithContentsOfFile("/opened-urls.txt");
   ASSERT_TRUE(log);
-  EXPECT_EQ(std::string(log->begin(), log->end()), "mailto:a@example.com\nno-scheme\n");
+  EXPECT_EQ(std::string(log->begin(), log->end()), earlier + "no-scheme\n");
 }
 
 }  // namespace
