@@ -11,6 +11,8 @@ corpus and each into a fresh folder, times:
   exf geotag ... -j CORES                                 (the same, N at once)
   cp -r CORPUS DIR && sync
   exiftool -geotag DAY1 -geotag DAY2 -o DIR/ CORPUS       (and then sync)
+  exf geotag ... -j CORES --in-place COPY                 (on a fresh copy, made untimed)
+  exf strip-gps -j CORES -o DIR TAGGED                    (the pictures exf tagged)
 
 and checks that exf and exiftool wrote the same positions.
 
@@ -146,9 +148,12 @@ def make_corpus(work, samples, count):
     return corpus, tracks
 
 
-def timed(command, out_dir, then_sync=False, allowed=(0,)):
+def timed(command, out_dir, then_sync=False, allowed=(0,), copy_of=None):
     shutil.rmtree(out_dir, ignore_errors=True)
-    os.makedirs(out_dir)
+    if copy_of:
+        shutil.copytree(copy_of, out_dir)
+    else:
+        os.makedirs(out_dir)
     subprocess.run(["sync"], check=True)
     start = time.perf_counter()
     r = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True, env=dict(os.environ, TZ="UTC"))
@@ -194,11 +199,16 @@ def main():
         ("exiftool -geotag, then sync",
          ["exiftool", "-q", *[x for t in tracks for x in ("-geotag", t)], "-o", out("exiftool") + "/", corpus],
          out("exiftool"), True),
+        (f"exf geotag -j {cores} --in-place", [a.exf, "geotag", *gpx, "-j", str(cores), "--in-place", out("in-place")],
+         out("in-place"), False),
+        (f"exf strip-gps -j {cores} -o", [a.exf, "strip-gps", "-j", str(cores), "-o", out("stripped"), out("exf-jn")],
+         out("stripped"), False),
     ]
     times = {name: [] for name, *_ in runs}
     for _ in range(a.repeat):  # interleaved, so that a busy moment of the machine is shared out
         for name, command, folder, then_sync in runs:
-            seconds, log = timed(command, folder, then_sync, allowed=(0, 1) if command[0] == a.exf else (0,))
+            seconds, log = timed(command, folder, then_sync, allowed=(0, 1) if command[0] == a.exf else (0,),
+                                 copy_of=corpus if folder == out("in-place") else None)
             times[name].append(seconds)
             if command[0] == a.exf and len(times[name]) == 1:
                 print(f"  {name}: {log.strip().splitlines()[-1]}")
@@ -208,7 +218,7 @@ def main():
     for name, seconds in median.items():
         print(f"  {name:<30} {seconds:8.2f} s  {a.count / seconds:8.1f} files/s  {size / 1e6 / seconds:8.1f} MB/s"
               f"   (runs: {', '.join(f'{t:.2f}' for t in times[name])})")
-    t1, tn, tc, te = (median[name] for name, *_ in runs)
+    t1, tn, tc, te = (median[name] for name, *_ in runs[:4])
     print(f"  exiftool / exf -j {cores}: {te / tn:.1f}x;  exf -j {cores} / cp+sync: {tn / tc:.2f}x;"
           f"  exf -j 1 / exf -j {cores}: {t1 / tn:.2f}x")
     ours, theirs = positions(out("exf-jn")), positions(out("exiftool"))

@@ -7,10 +7,15 @@
 
 namespace exif {
 
+bool endsWithAfcpTrailer(std::span<const std::uint8_t> file) {
+  if (file.size() < 12) return false;
+  const std::uint8_t* closing = file.data() + file.size() - 12;
+  return std::memcmp(closing, "AXS", 3) == 0 && (closing[3] == '!' || closing[3] == '*');
+}
+
 AfcpShift shiftAfcpTrailer(std::span<std::uint8_t> file, std::size_t from, std::size_t delta) {
-  if (file.size() < 12) return AfcpShift::None;
+  if (!endsWithAfcpTrailer(file)) return AfcpShift::None;
   std::uint8_t* closing = file.data() + file.size() - 12;
-  if (std::memcmp(closing, "AXS", 3) != 0 || (closing[3] != '!' && closing[3] != '*')) return AfcpShift::None;
   const bool big = closing[3] == '!';
   // Positions in the file as it was: a position p at or past `from` now
   // stands at p + delta.

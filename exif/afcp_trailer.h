@@ -20,6 +20,10 @@ enum class AfcpShift {
   Damaged,  // a trailer whose positions cannot be read: nothing changed
 };
 
+// Whether `file` ends with an AFCP closing record (its trailer may still
+// be damaged).
+bool endsWithAfcpTrailer(std::span<const std::uint8_t> file);
+
 // In `file`, whose bytes from `from` on were moved `delta` bytes later,
 // corrects the trailer's positions that addressed them. The closing record
 // is looked for at the end of `file`; its positions count in the file as it

@@ -4,6 +4,7 @@
 #include "exif/exif_constants.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace exif {
 namespace {
@@ -70,7 +71,11 @@ JpegLayout readJpegLayout(std::span<const std::uint8_t> file) {
 std::size_t findImageEnd(std::span<const std::uint8_t> file, std::size_t pos) {
   while (pos + 1 < file.size()) {
     if (file[pos] != 0xFF) {
-      ++pos;  // entropy-coded data
+      // Entropy-coded data: on to the next FF, the only byte that can start
+      // a marker.
+      const void* ff = std::memchr(file.data() + pos, 0xFF, file.size() - pos);
+      if (ff == nullptr) break;
+      pos = static_cast<std::size_t>(static_cast<const std::uint8_t*>(ff) - file.data());
       continue;
     }
     const int code = file[pos + 1];

@@ -464,40 +464,51 @@ std::vector<IndexedImage> multiPictureImages(std::span<const std::uint8_t> jpeg,
 // After `delta` bytes were put in at file position `from` (the EXIF segment
 // grew, or a fresh one went in), corrects what addressed the bytes that
 // moved: the EXIF block's own positions past its end (those of
-// `payloadEdit`, whose payload stands at `payloadAt` in the new file `out`
-// and stood at `oldPayloadAt` in `jpeg`) and an AFCP trailer. Refuses, throwing, when something that may
-// address them cannot be read.
-void followMovedBytes(std::span<const std::uint8_t> jpeg, const JpegLayout& layout, std::span<std::uint8_t> out,
-                      std::size_t from,
-                      std::size_t delta, const detail::PayloadEdit* payloadEdit, std::size_t payloadAt,
-                      std::size_t oldPayloadAt) {
+// `payloadEdit`, whose payload stands at `payloadAt` in the new file's head
+// and stood at `oldPayloadAt` in `jpeg`) and an AFCP trailer. The head is
+// `out` from `outStart` on, and the input from `tailFrom` (= `from`) on
+// follows it; a trailer to correct is appended to the head with all before
+// it, and `tailFrom` becomes the input's end. Refuses, throwing, when
+// something that may address the moved bytes cannot be read.
+void followMovedBytes(std::span<const std::uint8_t> jpeg, const JpegLayout& layout, Bytes& out,
+                      std::size_t outStart, std::size_t from, std::size_t delta,
+                      const detail::PayloadEdit* payloadEdit, std::size_t payloadAt, std::size_t oldPayloadAt,
+                      std::size_t& tailFrom) {
   if (delta == 0) return;
-  const std::size_t imageEnd = findImageEnd(jpeg, layout.imageDataOffset);
+  // Where the image ends takes a pass over all its data: found only when a
+  // question needs it.
+  std::optional<std::size_t> imageEndAt;
+  auto imageEnd = [&] {
+    if (!imageEndAt) imageEndAt = findImageEnd(jpeg, layout.imageDataOffset);
+    return *imageEndAt;
+  };
   // Data after the image that something may address by position: what is
   // not zero and not an image of a multi-picture index that moves with it.
   const std::vector<IndexedImage> indexed = multiPictureImages(jpeg, layout, from);
-  bool dataAfterImage = false;
-  for (std::size_t i = imageEnd; i < jpeg.size() && !dataAfterImage; ++i) {
-    const auto image = std::find_if(indexed.begin(), indexed.end(),
-                                    [&](const IndexedImage& m) { return i >= m.begin && i < m.end; });
-    if (image != indexed.end() && !image->indexBefore)
-      i = image->end - 1;
-    else
-      dataAfterImage = jpeg[i] != 0;
-  }
+  auto dataAfterImage = [&] {
+    for (std::size_t i = imageEnd(); i < jpeg.size(); ++i) {
+      const auto image = std::find_if(indexed.begin(), indexed.end(),
+                                      [&](const IndexedImage& m) { return i >= m.begin && i < m.end; });
+      if (image != indexed.end() && !image->indexBefore)
+        i = image->end - 1;
+      else if (jpeg[i] != 0)
+        return true;
+    }
+    return false;
+  };
   auto refuse = [&](const std::string& why) {
     throw EXFException(kUneditableExifException,
                        "the EXIF block has no room for the GPS directory and must grow by " + std::to_string(delta) +
-                           " bytes, which moves the " + std::to_string(jpeg.size() - imageEnd) +
+                           " bytes, which moves the " + std::to_string(jpeg.size() - imageEnd()) +
                            " bytes stored after the image; " + why);
   };
   for (const IndexedImage& m : indexed)
     if (m.indexBefore && m.begin >= from) refuse("a multi-picture index that stays in place addresses them");
   if (payloadEdit) {
-    if (payloadEdit->unreadMakerNote && dataAfterImage)
+    if (payloadEdit->unreadMakerNote && dataAfterImage())
       refuse("its maker note, of a layout this library does not know, may address them");
     for (const PositionField& f : payloadEdit->pastEnd) {
-      std::uint8_t* field = out.data() + payloadAt + f.at;
+      std::uint8_t* field = out.data() + outStart + payloadAt + f.at;
       const std::uint32_t value = EXFUtils::read4Bytes(field, f.bigEndian);
       const std::uint64_t target = f.base ? oldPayloadAt + *f.base + value : value;
       if (target < from) continue;
@@ -505,7 +516,10 @@ void followMovedBytes(std::span<const std::uint8_t> jpeg, const JpegLayout& layo
       put32(field, static_cast<std::uint32_t>(value + delta), f.bigEndian);
     }
   }
-  if (shiftAfcpTrailer(out, from, delta) == AfcpShift::Damaged)
+  if (!endsWithAfcpTrailer(jpeg)) return;
+  out.insert(out.end(), jpeg.begin() + static_cast<std::ptrdiff_t>(tailFrom), jpeg.end());
+  tailFrom = jpeg.size();
+  if (shiftAfcpTrailer(std::span(out).subspan(outStart), from, delta) == AfcpShift::Damaged)
     refuse("they end with an AFCP trailer whose positions cannot be read");
 }
 
@@ -528,7 +542,7 @@ std::optional<std::size_t> exifSegment(const JpegLayout& layout) {
 
 }  // namespace
 
-GPSEditOutcome editJpegGPS(std::span<const std::uint8_t> jpeg, const GPSEdit& edit, Bytes& out) {
+EditedHead<GPSEditOutcome> editJpegGPSHead(std::span<const std::uint8_t> jpeg, const GPSEdit& edit, Bytes& out) {
   const JpegLayout layout = readJpegLayout(jpeg);
   if (!layout.ok()) throw EXFException(kInvalidJpegException, layout.error);
   const std::size_t original = out.size();
@@ -536,7 +550,6 @@ GPSEditOutcome editJpegGPS(std::span<const std::uint8_t> jpeg, const GPSEdit& ed
     out.insert(out.end(), jpeg.begin() + static_cast<std::ptrdiff_t>(from),
                jpeg.begin() + static_cast<std::ptrdiff_t>(to));
   };
-  if (out.capacity() < original + jpeg.size() + 1024) out.reserve(original + jpeg.size() + 1024);
   try {
     if (const auto index = exifSegment(layout)) {
       const JpegSegment& s = layout.segments[*index];
@@ -547,10 +560,10 @@ GPSEditOutcome editJpegGPS(std::span<const std::uint8_t> jpeg, const GPSEdit& ed
         done = detail::appendEdited(s.payload, edit, out);
         if (out.size() - payloadAt > kMaxSegmentPayload) noRoom(out.size() - payloadAt, done.grownBy);
       });
-      copy(s.end(), jpeg.size());
-      followMovedBytes(jpeg, layout, std::span(out).subspan(original), s.end(), done.grownBy, &done,
-                       payloadAt - original, s.offset + 4);
-      return GPSEditOutcome::EditedExistingBlock;
+      std::size_t tailFrom = s.end();
+      followMovedBytes(jpeg, layout, out, original, s.end(), done.grownBy, &done, payloadAt - original,
+                       s.offset + 4, tailFrom);
+      return {GPSEditOutcome::EditedExistingBlock, tailFrom};
     }
     // No EXIF block: a fresh one after the APP0 segments that open the file
     // (JFIF first, as readers expect; and data in other APP0 segments, such
@@ -563,32 +576,35 @@ GPSEditOutcome editJpegGPS(std::span<const std::uint8_t> jpeg, const GPSEdit& ed
     copy(0, insertAt);
     const std::size_t before = out.size();
     appendSegment(out, [&] { freshGPSPayload(edit, false, out); });
-    const std::size_t added = out.size() - before;
-    copy(insertAt, jpeg.size());
-    followMovedBytes(jpeg, layout, std::span(out).subspan(original), insertAt, added, nullptr, 0, 0);
-    return GPSEditOutcome::AddedNewBlock;
+    std::size_t tailFrom = insertAt;
+    followMovedBytes(jpeg, layout, out, original, insertAt, out.size() - before, nullptr, 0, 0, tailFrom);
+    return {GPSEditOutcome::AddedNewBlock, tailFrom};
   } catch (...) {
     out.resize(original);
     throw;
   }
 }
 
-GPSStripOutcome stripJpegGPS(std::span<const std::uint8_t> jpeg, Bytes& out) {
+GPSEditOutcome editJpegGPS(std::span<const std::uint8_t> jpeg, const GPSEdit& edit, Bytes& out) {
+  if (out.capacity() < out.size() + jpeg.size() + 1024) out.reserve(out.size() + jpeg.size() + 1024);
+  const auto [outcome, tailFrom] = editJpegGPSHead(jpeg, edit, out);
+  out.insert(out.end(), jpeg.begin() + static_cast<std::ptrdiff_t>(tailFrom), jpeg.end());
+  return outcome;
+}
+
+EditedHead<GPSStripOutcome> stripJpegGPSHead(std::span<const std::uint8_t> jpeg, Bytes& out) {
   const JpegLayout layout = readJpegLayout(jpeg);
   if (!layout.ok()) throw EXFException(kInvalidJpegException, layout.error);
-  const std::size_t original = out.size();
   const auto index = exifSegment(layout);
-  if (!index || !mapExifBlock(layout.segments[*index].payload).gpsPointerEntry) {
-    out.insert(out.end(), jpeg.begin(), jpeg.end());
-    return GPSStripOutcome::NoPosition;
-  }
-  try {
-    editJpegGPS(jpeg, GPSEdit().removeAll(), out);
-  } catch (...) {
-    out.resize(original);
-    throw;
-  }
-  return GPSStripOutcome::Stripped;
+  if (!index || !mapExifBlock(layout.segments[*index].payload).gpsPointerEntry)
+    return {GPSStripOutcome::NoPosition, 0};
+  return {GPSStripOutcome::Stripped, editJpegGPSHead(jpeg, GPSEdit().removeAll(), out).tailFrom};
+}
+
+GPSStripOutcome stripJpegGPS(std::span<const std::uint8_t> jpeg, Bytes& out) {
+  const auto [outcome, tailFrom] = stripJpegGPSHead(jpeg, out);
+  out.insert(out.end(), jpeg.begin() + static_cast<std::ptrdiff_t>(tailFrom), jpeg.end());
+  return outcome;
 }
 
 }  // namespace exif

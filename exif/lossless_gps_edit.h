@@ -121,6 +121,17 @@ enum class GPSEditOutcome {
   AddedNewBlock,        // the file had none; a fresh one was inserted
 };
 
+// An edited file told as what changed: the edited file is the head appended
+// to `out` followed by the input's bytes from `tailFrom` on, unchanged. The
+// head ends with the EXIF segment unless the edit must also correct bytes
+// after it (an AFCP trailer); then it runs to the end (`tailFrom` is the
+// input's size). A caller writing a file copies the tail file to file.
+template <class Outcome>
+struct EditedHead {
+  Outcome outcome;
+  std::size_t tailFrom;
+};
+
 // Appends to `out` the JPEG file `jpeg` with the edit applied to its EXIF
 // APP1 (the first APP1 that holds EXIF). A file without one gets a fresh
 // block after the APP0 segments that open it (right after SOI when there are
@@ -129,6 +140,8 @@ enum class GPSEditOutcome {
 // for input that is not such a JPEG, and the exceptions of editGPS(); `out`
 // is then as it was.
 GPSEditOutcome editJpegGPS(std::span<const std::uint8_t> jpeg, const GPSEdit& edit, Bytes& out);
+// The same, appending only the head (see EditedHead).
+EditedHead<GPSEditOutcome> editJpegGPSHead(std::span<const std::uint8_t> jpeg, const GPSEdit& edit, Bytes& out);
 
 // What stripJpegGPS() did.
 enum class GPSStripOutcome {
@@ -140,6 +153,9 @@ enum class GPSStripOutcome {
 // its GPS pointer where it stands, and the GPS directory and its values are
 // zeroed. Nothing grows or moves. Throws as editJpegGPS().
 GPSStripOutcome stripJpegGPS(std::span<const std::uint8_t> jpeg, Bytes& out);
+// The same, appending only the head (nothing for NoPosition: the tail is the
+// whole file).
+EditedHead<GPSStripOutcome> stripJpegGPSHead(std::span<const std::uint8_t> jpeg, Bytes& out);
 
 namespace detail {
 // The payload edit behind editGPS() and editJpegGPS(): how far the payload

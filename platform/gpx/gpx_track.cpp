@@ -217,6 +217,7 @@ GPXTrack GPXTrack::load(const std::filesystem::path& path) {
 std::vector<GPXPoint> GPXTrack::mainPath() const {
   for (const auto kind : {GPXPoint::Kind::Track, GPXPoint::Kind::Route, GPXPoint::Kind::Way}) {
     std::vector<GPXPoint> path;
+    path.reserve(points_.size());
     std::copy_if(points_.begin(), points_.end(), std::back_inserter(path),
                  [kind](const GPXPoint& p) { return p.kind == kind; });
     if (!path.empty()) return path;

@@ -61,14 +61,15 @@ TEST(TextHandler, WritesAsciiOrElseUnicodeInTheBlocksOrder) {
   EXPECT_EQ(encode(h, "abc"), (Bytes{'A', 'S', 'C', 'I', 'I', 0, 0, 0, 'a', 'b', 'c'}));
   EXPECT_EQ(h.getSizeOfValue("abc"), 11);
   EXPECT_EQ(h.getSizeOfValue(Number::fromInt32(1)), -1);
-  const std::string text = "Gr\u00FC\u00DF";  // four characters, no ASCII form
+  EXPECT_EQ(encode(h, "\xED\xA0\x80"), (Bytes{'A', 'S', 'C', 'I', 'I', 0, 0, 0}));  // U+D800 is no UTF-8: no text
+  const std::string text = "Gr\u00FC\u20AC";  // four characters, no ASCII form
   const Bytes mm = encode(h, text, true);
-  EXPECT_EQ(mm, (Bytes{'U', 'N', 'I', 'C', 'O', 'D', 'E', 0, 0, 'G', 0, 'r', 0, 0xFC, 0, 0xDF}));
+  EXPECT_EQ(mm, (Bytes{'U', 'N', 'I', 'C', 'O', 'D', 'E', 0, 0, 'G', 0, 'r', 0, 0xFC, 0x20, 0xAC}));
   EXPECT_EQ(h.getSizeOfValue(text), 16);
   Directory d;
   EXPECT_EQ(*decode(h, d, mm, true)->get<std::string>(), text);
   const Bytes ii = encode(h, text, false);
-  EXPECT_EQ(Bytes(ii.begin() + 8, ii.begin() + 10), (Bytes{'G', 0}));
+  EXPECT_EQ(Bytes(ii.begin() + 14, ii.end()), (Bytes{0xAC, 0x20}));
   EXPECT_EQ(*decode(h, d, ii, false)->get<std::string>(), text);
 }
 

@@ -1,6 +1,7 @@
 // The JPEG container: segment scan, JFIF header, and the rebuild.
 #include "exif/exf_exception.h"
 #include "exif/exf_jpeg.h"
+#include "exif/jpeg_segments.h"
 #include "tests/exif/support/exif_builder.h"
 
 #include <gtest/gtest.h>
@@ -51,6 +52,23 @@ TEST(JpegScan, SplitsSegmentsMetadataGeometryAndTail) {
     const EXFMetaData& md = j.exifMetaData();
     EXPECT_EQ(std::tuple(md.width(), md.height(), md.bitsPerPixel(), j.numComponents()), std::tuple(16, 8, 8, 1));
   }
+}
+
+// The main image ends at the end marker of its own data: stuffed and fill
+// bytes, restart markers and tables between scans (whatever bytes they hold)
+// do not end it, and what follows it does not count. Without an end marker
+// it runs to the end of the file.
+TEST(JpegScan, ImageEndsAtItsOwnEndMarker) {
+  const Bytes scan = bytesOf({0xFF, 0xDA, 0, 8, 1, 1, 0, 0, 63, 0, 0x12, 0xFF, 0, 0x34, 0xFF, 0xD3, 0x56, 0xFF, 0xFF, 0});
+  const Bytes table = segment(0xC4, bytesOf({0xFF, 0xD9, 0xFF, 0xD9})), end = {0xFF, 0xD9};
+  const Bytes preview = jpeg({}, end), filler(300, 0x11);
+  const std::pair<Bytes, std::size_t> cases[] = {
+      {jpeg({scan, end, preview}, {}), 2 + scan.size() + 2},
+      {jpeg({scan, table, scan, end}, filler), 2 + 2 * scan.size() + table.size() + 2},
+      {jpeg({scan, filler}, {}), 2 + scan.size() + filler.size()},
+      {jpeg({scan, filler, scan}, filler), 2 + 2 * scan.size() + 2 * filler.size()},
+  };
+  for (const auto& [file, imageEnd] : cases) EXPECT_EQ(findImageEnd(file, 2), imageEnd) << file.size();
 }
 
 TEST(JpegScan, InputWithoutStartOfImageChangesNothingAndAMinimalFileIsAllTail) {

@@ -231,20 +231,15 @@ TEST_P(LosslessEdit, BlocksThatCannotBeEditedSafelyAreRefusedAndTheOutputKept) {
   Bytes mixedOrder = good;
   mixedOrder[7] = big() ? 'I' : 'M';
 
-  const std::pair<const char*, const Bytes*> cases[] = {
-      {"UneditableExifException", &badPointer}, {"UneditableExifException", &ifd0Outside},
-      {"UneditableExifException", &gpsOutside}, {"UneditableExifException", &notExif},
-      {"UneditableExifException", &mixedOrder}};
-  for (const auto& [name, payload] : cases) {
+  for (const Bytes* payload : {&badPointer, &ifd0Outside, &gpsOutside, &notExif, &mixedOrder}) {
     Bytes out = {1, 2, 3};
     try {
       editGPS(*payload, GPSEdit().setLatitude(1).setLongitude(2), out);
-      ADD_FAILURE() << name << " expected";
+      ADD_FAILURE() << "accepted";
     } catch (const EXFException& e) {
-      EXPECT_EQ(e.name(), name) << e.what();
-      EXPECT_FALSE(std::string(e.what()).empty());
+      EXPECT_EQ(e.name(), "UneditableExifException") << e.what();
     }
-    EXPECT_EQ(out, bytesOf({1, 2, 3})) << name;
+    EXPECT_EQ(out, bytesOf({1, 2, 3}));
   }
 }
 
@@ -261,11 +256,12 @@ TEST_P(LosslessEdit, FreshPayloadHoldsOnlyTheGpsGroup) {
 }
 
 TEST(LosslessEditValues, OutOfRangeOrMalformedValuesAreRefused) {
-  const std::vector<std::function<void(GPSEdit&)>> bad = {
+  std::vector<std::function<void(GPSEdit&)>> bad = {
       [](GPSEdit& e) { e.setLatitude(90.5); },       [](GPSEdit& e) { e.setLatitude(NAN); },
       [](GPSEdit& e) { e.setLongitude(-180.01); },  [](GPSEdit& e) { e.setAltitude(INFINITY); },
-      [](GPSEdit& e) { e.setAltitude(-5e6); },       [](GPSEdit& e) { e.setDateStamp("2024-03-09"); },
-      [](GPSEdit& e) { e.setDateStamp("2024:3:9"); }};
+      [](GPSEdit& e) { e.setAltitude(-5e6); }};
+  for (const char* date : {"2024-03-09", "2024:3:9", "2024:03:0", "20240:3:09", "2024:0309:", "2024:0a:09"})
+    bad.push_back([date](GPSEdit& e) { e.setDateStamp(date); });
   for (const auto& set : bad) {
     GPSEdit edit;
     try {
@@ -300,6 +296,13 @@ TEST(LosslessEditJpeg, OnlyTheExifSegmentChangesAndEverythingElseStaysInPlace) {
   Bytes expectedPayload;
   editGPS(payload, GPSEdit().setLatitude(1).setLongitude(2), expectedPayload);
   EXPECT_TRUE(std::ranges::equal(after.segments[1].payload, expectedPayload));
+  // Told as a head, the edit ends with the EXIF segment: the rest is the
+  // input's, unread.
+  Bytes head;
+  const std::size_t tailFrom = editJpegGPSHead(file, GPSEdit().setLatitude(1).setLongitude(2), head).tailFrom;
+  EXPECT_EQ(tailFrom, before.segments[1].end());
+  head.insert(head.end(), file.begin() + static_cast<std::ptrdiff_t>(tailFrom), file.end());
+  EXPECT_EQ(head, out);
 }
 
 TEST(LosslessEditJpeg, FileWithoutExifGetsFreshBlockAfterItsApp0SegmentsOrSoi) {
@@ -424,6 +427,14 @@ TEST_P(LosslessEditFile, GrowthIsRefusedWhereAnUnreadableMakerNoteMayAddressData
     EXPECT_NE(std::string(e.what()).find("maker note"), std::string::npos) << e.what();
   }
   EXPECT_EQ(out, Bytes{1});
+  // Nor where a known layout holds the preview's start in two bytes, which
+  // cannot be told to move.
+  PreviewAfterImage shortStart("Minolta", GetParam());
+  const std::size_t entry = 6 + shortStart.notePosition + 2;
+  putU16(shortStart.file, entry + 2, kShort, GetParam());
+  putU16(shortStart.file, entry + 8, 0xFFF0, GetParam());
+  EXPECT_THROW(editJpegGPS(shortStart.file, GPSEdit().setLatitude(1), out), EXFException);
+  EXPECT_EQ(out, Bytes{1});
   // Without data after the image, nothing can be addressed there.
   const Bytes bare(f.file.begin(), f.file.end() - static_cast<std::ptrdiff_t>(f.preview.size()));
   EXPECT_EQ(editJpegGPS(bare, GPSEdit().setLatitude(1), out), GPSEditOutcome::EditedExistingBlock);
@@ -432,11 +443,13 @@ TEST_P(LosslessEditFile, GrowthIsRefusedWhereAnUnreadableMakerNoteMayAddressData
   // segment, the index moves with it; before, it would be left pointing
   // at old places.
   auto withIndex = [&](std::size_t at) {
-    Bytes mpf = bytesOf({'M', 'P', 'F', 0, 'M', 'M', 0, 0x2A, 0, 0, 0, 8, 0, 1, 0xB0, 2, 0, 7, 0, 0, 0, 32, 0, 0, 0, 26});
-    mpf.resize(62, 0);
+    // MPFVersion, then MPEntry with its two 16-byte image entries.
+    Bytes mpf = bytesOf({'M', 'P', 'F', 0, 'M', 'M', 0, 0x2A, 0, 0, 0, 8, 0, 2, 0xB0, 0, 0, 7, 0, 0, 0, 4, '0', '1',
+                         '0', '0', 0xB0, 2, 0, 7, 0, 0, 0, 32, 0, 0, 0, 38});
+    mpf.resize(74, 0);
     const std::size_t previewAt = f.file.size() - f.preview.size() + mpf.size() + 4;
-    putU32(mpf, 50, static_cast<std::uint32_t>(f.preview.size()), true);
-    putU32(mpf, 54, static_cast<std::uint32_t>(previewAt - (at + 8)), true);
+    putU32(mpf, 62, static_cast<std::uint32_t>(f.preview.size()), true);
+    putU32(mpf, 66, static_cast<std::uint32_t>(previewAt - (at + 8)), true);
     Bytes file(f.file.begin(), f.file.begin() + static_cast<std::ptrdiff_t>(at));
     const Bytes app2 = segment(0xE2, mpf);
     file.insert(file.end(), app2.begin(), app2.end());
@@ -447,7 +460,7 @@ TEST_P(LosslessEditFile, GrowthIsRefusedWhereAnUnreadableMakerNoteMayAddressData
   out.clear();
   EXPECT_EQ(editJpegGPS(withIndex(app1End), GPSEdit().setLatitude(1), out), GPSEditOutcome::EditedExistingBlock);
   const JpegSegment index = readJpegLayout(out).segments[1];
-  const std::size_t previewAt = index.offset + 8 + EXFUtils::read4Bytes(index.payload.data() + 54, true);
+  const std::size_t previewAt = index.offset + 8 + EXFUtils::read4Bytes(index.payload.data() + 66, true);
   EXPECT_TRUE(std::equal(f.preview.begin(), f.preview.end(), out.begin() + static_cast<std::ptrdiff_t>(previewAt)));
   EXPECT_THROW(editJpegGPS(withIndex(2), GPSEdit().setLatitude(1), out), EXFException);
 }
@@ -474,6 +487,12 @@ TEST_P(LosslessEditFile, AfcpTrailerPositionsFollowTheGrowth) {
   EXPECT_EQ(newHeader, header + moved);
   EXPECT_EQ(EXFUtils::read4Bytes(out.data() + newHeader + 20, big), header + moved + 24);
   EXPECT_EQ(out[header + moved + 24], 'a');
+
+  // A closing record that leads to anything but the trailer's header is a
+  // damaged trailer: the edit is refused rather than moving positions blindly.
+  Bytes damaged = file;
+  damaged[header] = 'Z';
+  EXPECT_THROW(editJpegGPS(damaged, GPSEdit().setLatitude(1), out), EXFException);
 }
 
 TEST(LosslessEditJpeg, StrayBytesBetweenSegmentsStayWhereTheyWere) {
@@ -503,23 +522,6 @@ TEST(LosslessEditJpeg, StrayBytesBetweenSegmentsStayWhereTheyWere) {
   EXPECT_NE(std::search(rebuilt.begin(), rebuilt.end(), file.begin() + static_cast<std::ptrdiff_t>(strayAt),
                         file.begin() + static_cast<std::ptrdiff_t>(strayAt) + 4 + 6),
             rebuilt.end());
-}
-
-TEST(LosslessEditJpeg, InputThatIsNoJpegIsRefused) {
-  const Bytes payload = ExifBuilder(true).add(Ifd::Ifd0, Ascii(0x010F, "Cam")).build();
-  const Bytes good = jpeg({segment(0xE1, payload)}, jpegTail());
-  const Bytes garbage = bytesOf({0xFF, 0xD8, 'h', 'e', 'l', 'l', 'o'});
-  const Bytes truncated(good.begin(), good.begin() + 30);
-  for (const Bytes* file : {&garbage, &truncated}) {
-    Bytes out = {5};
-    try {
-      editJpegGPS(*file, GPSEdit().setLatitude(1), out);
-      ADD_FAILURE() << "accepted";
-    } catch (const EXFException& e) {
-      EXPECT_EQ(e.name(), "InvalidJpegException") << e.what();
-    }
-    EXPECT_EQ(out, bytesOf({5}));
-  }
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // exit status.
 #include "exif/exf_handlers.h"
 #include "exif/exf_jpeg.h"
+#include "exif/jpeg_segments.h"
+#include "exif/lossless_gps_edit.h"
 #include "tests/exif/support/exif_builder.h"
 #include "tests/tools/exf_picture.h"
 #include "tests/tools/exf_run.h"
@@ -28,18 +30,16 @@ class Exf : public ::testing::Test {
   std::string dir_;
 };
 
-TEST_F(Exf, DumpPrintsOneLinePerTag) {
-  CommandResult r = exf({"dump", sample()});
+TEST_F(Exf, DumpTellsTheContainerAndValuesAsTextOrJson) {
+  const std::string file = sample();
+  CommandResult r = exf({"dump", file});
   ASSERT_EQ(r.status, 0) << r.command << "\n" << r.err;
   for (const char* line : {"IFD0    0x010F  Make                         Holdstill\n",
                            "GPS     0x0002  GPSLatitude                  37\u00B0 46' 29.64\" (37.7749)\n",
                            "IFD1    0x0202  JPEGInterchangeFormatLength  "})
     EXPECT_NE(r.out.find(line), std::string::npos) << line << " not in\n" << r.out;
   EXPECT_EQ(r.err, "");
-}
-
-TEST_F(Exf, DumpJsonDescribesContainerAndValues) {
-  json j = exfJson(sample());
+  json j = exfJson(file);
   EXPECT_EQ(j["byteOrder"], "MM");
   EXPECT_EQ(j["jfif"]["version"], "1.1");
   EXPECT_EQ(json::array({j["width"], j["height"], j["bitsPerPixel"]}), json::array({320, 240, 8}));
@@ -48,23 +48,20 @@ TEST_F(Exf, DumpJsonDescribesContainerAndValues) {
   EXPECT_EQ(j["gps"]["6"], 16.5);
   EXPECT_FALSE(j.contains("interop"));
   EXPECT_GT(j["thumbnail"]["length"].get<int>(), 1000);
-  EXPECT_EQ(j["segments"][0]["marker"], "E0");
   EXPECT_EQ(j["segments"][1]["marker"], "E1");
-}
-
-TEST_F(Exf, JpegWithoutExifIsANormalResult) {
-  const std::string file = path("plain.jpg");
+  // A JPEG without EXIF is a normal result.
   writeFile(file, exf::encodeTestCard(32, 16));
-  json j = exfJson(file);
-  EXPECT_TRUE(j["byteOrder"].is_null());
-  EXPECT_TRUE(j["thumbnail"].is_null());
+  j = exfJson(file);
+  EXPECT_TRUE(j["byteOrder"].is_null() && j["thumbnail"].is_null()) << j;
   EXPECT_FALSE(j.contains("ifd0"));
   EXPECT_EQ(j["width"], 32);
 }
 
 TEST_F(Exf, UnreadableAndNonJpegFilesFailWithOneLine) {
-  const std::string missing = path("missing.jpg"), text = path("notes.txt"), huge = path("huge.jpg");
+  const std::string missing = path("missing.jpg"), text = path("notes.txt"), huge = path("huge.jpg"),
+                    garbage = path("garbage.jpg"), out = path("out.jpg");
   writeFile(text, {'h', 'i'});
+  writeFile(garbage, {0xFF, 0xD8, 'g', 'a', 'r', 'b', 'a', 'g', 'e'});
   writeFile(huge, {0xFF, 0xD8});
   std::filesystem::resize_file(huge, (std::uintmax_t{1} << 30) + 1);  // sparse: nothing is written
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
@@ -76,8 +73,11 @@ TEST_F(Exf, UnreadableAndNonJpegFilesFailWithOneLine) {
       {{"geotag", "--lat", "1", "--lon", "2", "-o", path("out.jpg"), "/dev/zero"},
        "exf: /dev/zero: not a JPEG file (no start-of-image marker)\n"},
       {{"dump", huge}, "exf: " + huge + ": larger than 1 GiB, more than any camera picture; not read\n"},
-      {{"geotag", text, "--lat", "1", "--lon", "2", "-o", path("out.jpg")},
+      {{"geotag", text, "--lat", "1", "--lon", "2", "-o", out},
        "exf: " + text + ": not a JPEG file (no start-of-image marker)\n"},
+      // Whatever is allowed: no whole-block rewrite of what is no JPEG.
+      {{"geotag", "--lat", "1", "--lon", "2", "--in-place", garbage}, "exf: " + garbage + ": no marker after offset 2\n"},
+      {{"geotag", "--allow-loss", "--lat", "1", "--lon", "2", "-o", out, garbage}, "exf: " + garbage + ": no marker after offset 2\n"},
   };
   for (const auto& [args, message] : cases) {
     CommandResult r = exf(args);
@@ -85,6 +85,8 @@ TEST_F(Exf, UnreadableAndNonJpegFilesFailWithOneLine) {
     EXPECT_EQ(r.err, message) << r.command;
     EXPECT_EQ(r.out, "") << r.command;
   }
+  EXPECT_EQ(readFile(garbage), bytesOf({0xFF, 0xD8, 'g', 'a', 'r', 'b', 'a', 'g', 'e'}));
+  EXPECT_FALSE(std::filesystem::exists(out));
 }
 
 TEST_F(Exf, WrongUsageExitsTwo) {
@@ -122,60 +124,31 @@ TEST_F(Exf, GeotagRefusesCoordinatesOutOfRangeAndWritesNothing) {
   EXPECT_EQ(exf({"geotag", in, "--lat", "-90", "--lon", "180", "-o", out}).status, 0);  // the limits are in range
 }
 
-TEST_F(Exf, GeotagSetsTheSouthWestBelowSeaPositionAndLeavesTheInputAlone) {
-  const std::string in = sample(false), out = path("out.jpg");
-  const Bytes before = readFile(in);
-  CommandResult r = exf({"geotag", in, "--lat", "-33.8688", "--lon", "-70.5", "--alt", "-12.5", "-o", out});
-  ASSERT_EQ(r.status, 0) << r.command << "\n" << r.err;
-  EXPECT_EQ(r.out, out + ": " + std::to_string(std::filesystem::file_size(out)) + " bytes written\n");
-  EXPECT_EQ(readFile(in), before);
-  json j = exfJson(out);
-  EXPECT_EQ(j["byteOrder"], "II");
-  EXPECT_EQ(j["gps"]["1"], "S");
-  EXPECT_EQ(j["gps"]["2"]["dms"][0], "33/1");
-  EXPECT_EQ(j["gps"]["2"]["dms"][1], "52/1");
-  EXPECT_EQ(j["gps"]["3"], "W");
-  EXPECT_NEAR(j["gps"]["4"]["decimal"].get<double>(), 70.5, 1e-9);
-  EXPECT_EQ(j["gps"]["5"], 1);
-  EXPECT_EQ(j["gps"]["6"], 12.5);
-  EXPECT_EQ(j["ifd0"]["271"], "Holdstill");
-}
-
-// The edit appends a GPS directory to the EXIF block and patches the one
-// pointer to it: every other byte of the file stays as it was, entries and
-// segments the library does not know included.
-TEST_F(Exf, GeotagKeepsEveryByteTheFileHeld) {
-  for (bool big : {true, false}) {
-    const Bytes exifBlock = ExifBuilder(big)
-                                .add(Ifd::Ifd0, Ascii(0x010F, "Make"))
-                                .add(Ifd::Exif, Short(0x9214, {1, 2, 3, 4}))  // SubjectArea: not in the table
-                                .add(Ifd::Exif, Undefined(0x927C, Bytes(40, 0x5A)))  // a maker note
-                                .build();
-    const Bytes xmp = bytesOf({'h', 't', 't', 'p', ':', '/', '/', 'n', 's', '.', 'a', 'd', 'o', 'b', 'e', '.', 'c',
-                               'o', 'm', '/', 'x', 'a', 'p', '/', '1', '.', '0', '/', 0, '<', 'x', '/', '>'});
-    const Bytes app1 = segment(0xE1, exifBlock);
-    const Bytes rest = jpeg({segment(0xE1, xmp), segment(0xE2, {1}), segment(0xE2, {2}), segment(0xFE, {0xFF, 0xD9})},
-                            jpegTail());
-    Bytes input = {0xFF, 0xD8};
-    input.insert(input.end(), app1.begin(), app1.end());
-    input.insert(input.end(), rest.begin() + 2, rest.end());
-    const std::string in = path("camera.jpg"), out = path("out.jpg");
-    writeFile(in, input);
-    CommandResult r = exf({"geotag", "--lat", "1", "--lon", "2", "-o", out, in});
-    ASSERT_EQ(r.status, 0) << r.command << "\n" << r.err;
-    EXPECT_EQ(r.err, "");
-    const Bytes output = readFile(out);
-    ASSERT_GT(output.size(), input.size());
-    // The EXIF segment grew; the original payload is its prefix but for the
-    // one patched pointer (4 bytes); everything after the segment is the same.
-    const std::size_t newLength = output[4] << 8 | output[5];
-    ASSERT_GT(newLength, app1.size() - 2);
-    std::size_t changed = 0;
-    for (std::size_t i = 0; i < exifBlock.size(); ++i) changed += output[6 + i] != exifBlock[i];
-    EXPECT_LE(changed, 4u) << (big ? "MM" : "II");
-    EXPECT_TRUE(std::equal(output.begin() + 4 + static_cast<std::ptrdiff_t>(newLength), output.end(),
-                           input.begin() + static_cast<std::ptrdiff_t>(2 + app1.size()), input.end()));
-    EXPECT_EQ(exfJson(out)["gps"]["1"], "N");
+// exf writes the edited head of a picture and copies the rest of the file as
+// it stands: wherever the edit ends (a fresh block near the start, the EXIF
+// segment, a trailer at the very end, nowhere), the file is the whole edit.
+TEST_F(Exf, FilesWrittenAreTheWholeEditWhereverItEnds) {
+  const Bytes block = ExifBuilder(false).add(Ifd::Ifd0, Ascii(0x010F, "Cam")).build();
+  Bytes withTrailer = jpeg({segment(0xE1, block)}, jpegTail(4096));
+  Bytes afcp = bytesOf({'A', 'X', 'S', '*', 0, 1, 0, 0, 0, 0, 0, 0, 'A', 'X', 'S', '*', 0, 0, 0, 0, 0, 0, 0, 0});
+  putU32(afcp, 16, static_cast<std::uint32_t>(withTrailer.size()), false);
+  withTrailer.insert(withTrailer.end(), afcp.begin(), afcp.end());
+  const Bytes withoutExif = jpeg({segment(0xE0, jfifPayload())}, jpegTail(4096));
+  const Bytes tagged = readFile(sample());
+  const std::string in = path("in.jpg"), out = path("out.jpg"), dir = path("stripped");
+  std::filesystem::create_directory(dir);
+  for (const Bytes* input : {&std::as_const(withTrailer), &withoutExif, &tagged}) {
+    writeFile(in, *input);
+    Bytes geotagged, stripped;
+    exif::editJpegGPS(*input, exif::GPSEdit().setLatitude(1).setLongitude(2), geotagged);
+    if (exif::stripJpegGPS(*input, stripped) == exif::GPSStripOutcome::NoPosition) {
+      EXPECT_EQ(stripped, *input);
+    }
+    ASSERT_EQ(exf({"geotag", "--lat", "1", "--lon", "2", "-o", out, in}).status, 0);
+    EXPECT_EQ(readFile(out), geotagged) << input->size();
+    EXPECT_EQ(readFile(in), *input);
+    ASSERT_EQ(exf({"strip-gps", "-o", dir, in}).status, 0);
+    EXPECT_EQ(readFile(dir + "/in.jpg"), stripped) << input->size();
   }
 }
 
@@ -207,45 +180,49 @@ TEST_F(Exf, StripGpsRemovesThePositionWithoutATraceAndNothingElse) {
   EXPECT_EQ(exf({"strip-gps", "-o", in, in}).status, 1);  // -o names a folder
 }
 
-// A block whose GPS pointer leads outside it cannot be edited without
-// guessing: refused with the reason, unless the whole-block rewrite is asked
-// for.
-TEST_F(Exf, GeotagRefusesABlockItCannotEditSafelyUnlessAllowedToRewriteIt) {
-  ExifBuilder builder(true);
-  builder.add(Ifd::Ifd0, Ascii(0x010F, "Make")).add(Ifd::Gps, Ascii(1, "N"));
-  Bytes exifBlock = builder.build();
-  // IFD0: Make, then the GPS pointer entry; its value leads far outside.
-  const std::size_t ifd0 = builder.positions().at(Ifd::Ifd0);
-  ASSERT_EQ(exifBlock[ifd0 + 2 + 12], 0x88);
-  putU32(exifBlock, ifd0 + 2 + 12 + 8, 0x00FFFFF0, true);
-  const std::string in = path("odd.jpg"), out = path("out.jpg");
-  writeFile(in, jpeg({segment(0xE1, exifBlock)}, jpegTail()));
-  CommandResult refused = exf({"geotag", "--lat", "1", "--lon", "2", "-o", out, in});
-  EXPECT_EQ(refused.status, 1);
-  EXPECT_EQ(refused.err.rfind("exf: " + in + ": ", 0), 0u) << refused.err;
-  EXPECT_NE(refused.err.find("nothing written (--allow-loss rewrites the whole block"), std::string::npos)
-      << refused.err;
-  EXPECT_FALSE(std::filesystem::exists(out));
-
-  CommandResult allowed = exf({"geotag", "--allow-loss", "--lat", "1", "--lon", "2", "-o", out, in});
-  EXPECT_EQ(allowed.status, 0) << allowed.err;
-  EXPECT_EQ(exfJson(out)["gps"]["1"], "N");
-  EXPECT_EQ(exfJson(out)["ifd0"]["271"], "Make");
-}
-
-TEST_F(Exf, GeotagOfAFileThatIsNotAJpegFailsWhateverIsAllowed) {
-  const std::string in = path("garbage.jpg"), out = path("out.jpg");
-  writeFile(in, {0xFF, 0xD8, 'g', 'a', 'r', 'b', 'a', 'g', 'e'});
-  for (const std::string extra : {"--in-place", "--allow-loss"}) {
-    std::vector<std::string> args = {"geotag", "--lat", "1", "--lon", "2", in, extra};
-    if (extra != "--in-place") args.insert(args.end(), {"-o", out});
-    CommandResult r = exf(args);
-    EXPECT_EQ(r.status, 1) << r.command;
-    EXPECT_EQ(r.err.rfind("exf: " + in + ": ", 0), 0u) << r.err;
-    EXPECT_EQ(r.out, "");
+// A block the lossless edit refuses (a GPS pointer leading outside it; full
+// of bytes nothing refers to; full of a maker note) is rewritten whole under
+// --allow-loss when that fits; the refusal names --allow-loss only then.
+TEST_F(Exf, GeotagRewritesTheWholeBlockUnderAllowLossWhereThatFits) {
+  ExifBuilder oddPointer(true);
+  oddPointer.add(Ifd::Ifd0, Ascii(0x010F, "Make")).add(Ifd::Gps, Ascii(1, "N"));
+  Bytes odd = oddPointer.build();
+  putU32(odd, oddPointer.positions().at(Ifd::Ifd0) + 2 + 12 + 8, 0x00FFFFF0, true);  // the GPS pointer's value
+  // Past a maker note of unknown layout, bytes nothing refers to may be its
+  // data: the edit keeps them.
+  Bytes junk = ExifBuilder(true).add(Ifd::Ifd0, Ascii(0x010F, "Make")).add(Ifd::Exif, Undefined(0x927C, Bytes(40, 1))).build();
+  junk.resize(exif::kMaxSegmentPayload - 10, 0x5A);
+  Bytes makerNote = ExifBuilder(true)
+                              .add(Ifd::Ifd0, Ascii(0x010F, "Make"))
+                              .add(Ifd::Exif, Undefined(0x927C, Bytes(exif::kMaxSegmentPayload - 120, 0x5A)))
+                              .build();
+  const std::string in = path("in.jpg"), out = path("out.jpg");
+  for (const auto& [block, fits] : {std::pair{&odd, true}, std::pair{&junk, true}, std::pair{&makerNote, false}}) {
+    writeFile(in, jpeg({segment(0xE1, *block)}, jpegTail()));
+    std::filesystem::remove(out);
+    const CommandResult refused = exf({"geotag", "--lat", "1", "--lon", "2", "-o", out, in});
+    EXPECT_EQ(refused.status, 1) << refused.err;
+    EXPECT_EQ(refused.err.rfind("exf: " + in + ": ", 0), 0u) << refused.err;
+    EXPECT_EQ(refused.err.find("nothing written (--allow-loss rewrites the whole block") != std::string::npos, fits)
+        << refused.err;
+    EXPECT_FALSE(std::filesystem::exists(out));
+    const CommandResult allowed = exf({"geotag", "--allow-loss", "--lat", "1", "--lon", "2", "-o", out, in});
+    EXPECT_EQ(allowed.status, fits ? 0 : 1) << allowed.err;
+    if (fits) {
+      EXPECT_EQ(exfJson(out)["gps"]["1"], "N");
+      EXPECT_EQ(exfJson(out)["ifd0"]["271"], "Make");
+      // The rewritten head, then the input's image data, and nothing more.
+      const Bytes before = readFile(in), after = readFile(out);
+      const std::size_t from = exif::readJpegLayout(before).imageDataOffset;
+      const std::size_t to = exif::readJpegLayout(after).imageDataOffset;
+      EXPECT_TRUE(std::equal(before.begin() + from, before.end(), after.begin() + to, after.end()));
+    } else {
+      EXPECT_NE(allowed.err.find("has no room"), std::string::npos) << allowed.err;
+      EXPECT_NE(allowed.err.find("nothing written: the whole-block rewrite fails too"), std::string::npos)
+          << allowed.err;
+      EXPECT_FALSE(std::filesystem::exists(out));
+    }
   }
-  EXPECT_EQ(readFile(in), bytesOf({0xFF, 0xD8, 'g', 'a', 'r', 'b', 'a', 'g', 'e'}));
-  EXPECT_FALSE(std::filesystem::exists(out));
 }
 
 TEST_F(Exf, OutputNamingTheInputIsRefusedThroughAnyOfItsNames) {
@@ -304,20 +281,6 @@ TEST_F(Exf, OutputThroughASymbolicLinkWritesItsTarget) {
     EXPECT_TRUE(fs::is_symlink(dangling));
     EXPECT_FALSE(fs::exists(path("nowhere")));
   }
-}
-
-TEST_F(Exf, NumbersArePlainDecimalsOnly) {
-  const std::string in = sample(), out = path("out.jpg");
-  for (const char* bad : {"0x10", " 5", "5 ", "1e3", "inf", "nan", ".5", "5.", "", "1,5"}) {
-    CommandResult r = exf({"geotag", "--lat", bad, "--lon", "2", "-o", out, in});
-    EXPECT_EQ(r.status, 2) << r.command;
-    EXPECT_EQ(r.err.rfind(std::string("exf geotag: --lat takes a plain decimal number, not '") + bad + "'\n", 0), 0u)
-        << r.err;
-  }
-  EXPECT_FALSE(std::filesystem::exists(out));
-  CommandResult r = exf({"geotag", "--lat", "+5", "--lon", "-0.5", "--alt", "-12", "-o", out, in});
-  EXPECT_EQ(r.status, 0) << r.command << "\n" << r.err;
-  EXPECT_EQ(exfJson(out)["gps"]["3"], "W");
 }
 
 TEST_F(Exf, DoubleDashLetsAFileNameBeginWithADash) {

@@ -31,6 +31,7 @@ class ExfDump : public ::testing::TestWithParam<bool> {
                               .add(Ifd::Gps, Ascii(0x001D, "2024:05:01"))               // GPSDateStamp
                               .add(Ifd::Gps, Undefined(0x001B, {'G', 'P', 'S', 0, 1}))
                               .add(Ifd::Ifd1, Raw(0x011A, 11, 1, {0x3F, 0xC0, 0, 0}))  // FLOAT (big-endian bits)
+                              .add(Ifd::Exif, Raw(0x9997, 12, 1, {0x3F, 0xF8, 0, 0, 0, 0, 0, 0}))  // DOUBLE
                               .build();
     const std::string file = dir_ + "/unknown.jpg";
     writeFile(file, jpeg({segment(0xE0, jfifPayload()), segment(0xFE, {'h', 'i'}), segment(0xE1, payload)},
@@ -53,8 +54,9 @@ TEST_P(ExfDump, EntriesOutsideTheTableAreShownRawInTheirGroup) {
   EXPECT_EQ(raw("exif", "42036").at("value"), "Lens 24-70");
   EXPECT_EQ(j.at("gps").at("29"), "2024:05:01");  // GPSDateStamp is known
   EXPECT_EQ(raw("gps", "27").at("value"), json({{"hex", "4750530001"}}));
-  if (GetParam()) {  // the FLOAT's bits were written big-endian
+  if (GetParam()) {  // the FLOAT's and DOUBLE's bits were written big-endian
     EXPECT_EQ(raw("ifd1", "282").at("value"), 1.5);
+    EXPECT_EQ(raw("exif", "39319").at("value"), 1.5);
   }
   EXPECT_EQ(j.at("ifd0").at("271"), "Maker");  // known tags as before
 

@@ -1,7 +1,5 @@
 #include "tools/exf/file_io.h"
 
-#include "exif/jpeg_segments.h"
-
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -88,7 +86,7 @@ bool readWholeFile(const std::string& path, exif::Bytes& out, std::string& error
   return ok;
 }
 
-std::optional<FileBytes> FileBytes::openJpeg(const std::string& path, std::string& error, bool whole) {
+std::optional<FileBytes> FileBytes::openJpeg(const std::string& path, std::string& error) {
   struct stat st;
   const int fd = openFile(path, st, error);
   if (fd < 0) return std::nullopt;
@@ -114,7 +112,7 @@ std::optional<FileBytes> FileBytes::openJpeg(const std::string& path, std::strin
 
   FileBytes file;
   if (regular) {
-    void* p = ::mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_PRIVATE | (whole ? MAP_POPULATE : 0), fd, 0);
+    void* p = ::mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
     if (p != MAP_FAILED) {
       file.data_ = static_cast<const std::uint8_t*>(p);
       file.size_ = static_cast<std::size_t>(st.st_size);
@@ -278,36 +276,26 @@ bool writeFileAtomically(const std::string& path, std::span<const std::uint8_t> 
   });
 }
 
-bool writeEdited(const std::string& path, const FileBytes& original, std::span<const std::uint8_t> edited,
-                 std::string& error, Flush flush) {
-  const std::span<const std::uint8_t> in = original.bytes();
-  const std::size_t tail = in.size() - exif::readJpegLayout(in).imageDataOffset;
-  if (tail > edited.size() || std::memcmp(edited.data() + edited.size() - tail, in.data() + in.size() - tail, tail) != 0)
-    return writeFileAtomically(path, edited, error, flush);
-  return writeFileAtomically(path, edited.first(edited.size() - tail),
-                             FileRange{original.fd(), in.size() - tail, in.last(tail)}, error, flush);
-}
+namespace {
 
-bool syncFile(const std::string& path, std::string& error) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+// Flushes what `path` holds (a file, or a folder's entries) to the disk.
+bool syncPath(const std::string& path, int flags, const char* what, std::string& error) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | flags);
   if (fd < 0 || ::fsync(fd) != 0) {
-    error = std::string("cannot sync the file to the disk: ") + std::strerror(errno);
+    error = std::string("cannot sync the ") + what + " to the disk: " + std::strerror(errno);
     if (fd >= 0) ::close(fd);
     return false;
   }
   ::close(fd);
   return true;
 }
+
+}  // namespace
+
+bool syncFile(const std::string& path, std::string& error) { return syncPath(path, 0, "file", error); }
 
 bool syncFolder(const std::string& folder, std::string& error) {
-  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0 || ::fsync(fd) != 0) {
-    error = std::string("cannot sync the folder to the disk: ") + std::strerror(errno);
-    if (fd >= 0) ::close(fd);
-    return false;
-  }
-  ::close(fd);
-  return true;
+  return syncPath(folder, O_DIRECTORY, "folder", error);
 }
 
 std::string folderOf(const std::string& path) {

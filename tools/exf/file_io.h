@@ -32,9 +32,8 @@ class FileBytes {
   // A JPEG file's bytes. Nothing, with the reason in `error`, when the
   // file cannot be opened, is a directory, does not begin with the JPEG
   // start-of-image marker (checked before the rest is read), is larger
-  // than kMaxPictureBytes, or cannot be mapped or read. With `whole`, the
-  // caller will read every byte: the pages are mapped in one go.
-  static std::optional<FileBytes> openJpeg(const std::string& path, std::string& error, bool whole = false);
+  // than kMaxPictureBytes, or cannot be mapped or read.
+  static std::optional<FileBytes> openJpeg(const std::string& path, std::string& error);
 
   FileBytes(FileBytes&& other) noexcept;
   FileBytes& operator=(FileBytes&& other) noexcept;
@@ -76,7 +75,7 @@ std::optional<ScannedJpeg> scanJpegFile(const std::string& path, std::ostream& e
 // user keeps (--in-place) is flushed before its name is given over, so a
 // crash leaves the old or the new content. A new output only has its
 // writing started, so many can be on their way at once; the caller flushes
-// it with syncFile() before it says it is done.
+// it (syncFile(), or its whole file system) before it says it is done.
 enum class Flush { BeforeRename, Later };
 
 // Writes the concatenation of `pieces` to a new file beside `path` and
@@ -104,12 +103,6 @@ struct FileRange {
 // The same as above for `head` followed by `tail`.
 bool writeFileAtomically(const std::string& path, std::span<const std::uint8_t> head, const FileRange& tail,
                          std::string& error, Flush flush);
-
-// Writes `edited`, a JPEG made from `original`, as writeFileAtomically()
-// does. Its image data, most of a picture, is copied file to file from
-// `original` where `edited` ends with it unchanged.
-bool writeEdited(const std::string& path, const FileBytes& original, std::span<const std::uint8_t> edited,
-                 std::string& error, Flush flush);
 
 // Flushes a file's bytes to the disk.
 bool syncFile(const std::string& path, std::string& error);

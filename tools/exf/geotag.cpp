@@ -76,7 +76,7 @@ int geotagOne(const std::string& in, const std::optional<std::string>& outName, 
     return kExitFailure;
   }
   if (!note.empty()) err << "exf: " << in << ": " << note << "\n";
-  out << (outName ? *outName : in) << ": " << tagger.output().size() << " bytes written\n";
+  out << (outName ? *outName : in) << ": " << tagger.outputSize() << " bytes written\n";
   return kExitOk;
 }
 

@@ -61,18 +61,21 @@ std::optional<TrackTimeline> loadTracks(const std::vector<std::string>& tracks, 
   std::vector<platform::GPXPoint> points;
   for (const std::string& track : tracks) {
     try {
-      const std::vector<platform::GPXPoint> path = platform::GPXTrack::load(track).mainPath();
+      std::vector<platform::GPXPoint> path = platform::GPXTrack::load(track).mainPath();
       if (std::none_of(path.begin(), path.end(), [](const platform::GPXPoint& p) { return p.time.has_value(); })) {
         err << "exf: " << track << ": no point of the track has a time\n";
         return std::nullopt;
       }
-      points.insert(points.end(), path.begin(), path.end());
+      if (points.empty())
+        points = std::move(path);
+      else
+        points.insert(points.end(), path.begin(), path.end());
     } catch (const platform::GPXError& e) {
       err << "exf: " << e.what() << "\n";
       return std::nullopt;
     }
   }
-  return TrackTimeline(points);
+  return TrackTimeline(std::move(points));
 }
 
 }  // namespace
@@ -161,9 +164,9 @@ int geotagFromTrack(const TrackGeotagRequest& request, std::ostream& out, std::o
     report.out = picture + ": tagged " + positionText(place.fix) + ", " + taken + "\n";
     return report;
   };
+  WrittenFlush flush(request.outDir);
   const BatchCounts counts = runBatch(files.size(), request.jobs, work, out, err, request.progress);
-
-  const bool synced = syncWritten(written, request.outDir, err);
+  const bool synced = flush.flush(written, err);
   out << counts.done << " tagged, " << counts.skipped << " skipped, " << counts.failed << " failed\n";
   return counts.failed == 0 && synced ? kExitOk : kExitFailure;
 }

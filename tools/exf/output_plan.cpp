@@ -3,6 +3,12 @@
 #include "tools/exf/file_io.h"
 #include "tools/exf/output_path.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <ostream>
@@ -61,23 +67,52 @@ std::vector<OutputPlan> planOutputs(const std::vector<InputFile>& files, const s
   return plans;
 }
 
-bool syncWritten(const std::vector<std::string>& written, const std::optional<std::string>& outDir, std::ostream& err) {
+WrittenFlush::WrittenFlush(const std::optional<std::string>& outDir) : outDir_(outDir) {
+  if (!outDir) return;
+  fd_ = ::open(outDir->c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  struct stat st;
+  if (fd_ >= 0 && ::fstat(fd_, &st) == 0) {
+    device_ = st.st_dev;
+  } else if (fd_ >= 0) {
+    ::close(fd_);
+    fd_ = -1;
+  }
+}
+
+WrittenFlush::~WrittenFlush() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+bool WrittenFlush::onOutputSystem(const std::string& path) const {
+  const auto id = fd_ >= 0 ? identityOf(path) : std::nullopt;
+  return id && id->device == device_;
+}
+
+bool WrittenFlush::flush(const std::vector<std::string>& written, std::ostream& err) {
   std::set<std::string> folders;
-  bool synced = true;
+  bool synced = true, wholeSystem = false;
   std::string error;
   for (const std::string& target : written) {
     if (target.empty()) continue;
-    foldersOf(target, outDir, folders);
-    if (outDir && !syncFile(target, error)) {
+    foldersOf(target, outDir_, folders);
+    if (!outDir_) continue;  // replaced in place: flushed before its rename
+    if (onOutputSystem(target)) {
+      wholeSystem = true;
+    } else if (!syncFile(target, error)) {
       err << "exf: " << target << ": " << error << "\n";
       synced = false;
     }
   }
   for (const std::string& folder : folders) {
+    if (onOutputSystem(folder)) continue;
     if (!syncFolder(folder, error)) {
       err << "exf: " << folder << ": " << error << "\n";
       synced = false;
     }
+  }
+  if (wholeSystem && ::syncfs(fd_) != 0) {
+    err << "exf: " << *outDir_ << ": cannot sync the files to the disk: " << std::strerror(errno) << "\n";
+    synced = false;
   }
   return synced;
 }

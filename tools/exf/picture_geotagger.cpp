@@ -75,7 +75,7 @@ exif::GPSEdit gpsEditFor(const GeoFix& fix) {
 
 bool PictureGeotagger::load(const std::string& path, std::string& error) {
   input_.reset();
-  input_ = FileBytes::openJpeg(path, error, true);
+  input_ = FileBytes::openJpeg(path, error);
   return input_.has_value();
 }
 
@@ -85,20 +85,37 @@ std::span<const std::uint8_t> PictureGeotagger::input() const {
 
 bool PictureGeotagger::apply(const GeoFix& fix, std::string& error, std::string& note) {
   note.clear();
-  output_.clear();
+  head_.clear();
+  tailFrom_ = 0;
   const std::span<const std::uint8_t> in = input();
   if (in.size() < 2 || in[0] != 0xFF || in[1] != 0xD8) {
     error = "not a JPEG file (no start-of-image marker)";
     return false;
   }
   try {
-    exif::editJpegGPS(in, gpsEditFor(fix), output_);
+    tailFrom_ = exif::editJpegGPSHead(in, gpsEditFor(fix), head_).tailFrom;
     return true;
   } catch (const exif::EXFException& e) {
-    output_.clear();
-    if (e.name() == exif::kUneditableExifException && allowLoss_) return rewriteWholeBlock(fix, error, note);
+    head_.clear();
+    // A block the edit cannot handle, or a full one (the whole-block rewrite
+    // drops the bytes nothing refers to, so it may fit where the edit did not).
+    const bool rewritable =
+        e.name() == exif::kUneditableExifException || e.name() == exif::kSegmentTooLargeException;
+    if (!rewritable) {
+      error = e.what();
+      return false;
+    }
+    std::string rewriteError;
+    const bool fits = rewriteWholeBlock(fix, rewriteError, note);
+    if (fits && allowLoss_) return true;
+    head_.clear();
+    tailFrom_ = 0;
+    note.clear();
     error = e.what();
-    if (e.name() == exif::kUneditableExifException)
+    if (!fits)
+      error += std::string("; nothing written") + (allowLoss_ ? "" : ", and --allow-loss would not help") +
+               ": the whole-block rewrite fails too (" + rewriteError + ")";
+    else
       error += "; nothing written (--allow-loss rewrites the whole block, leaving behind what the library "
                "cannot carry over)";
     return false;
@@ -112,9 +129,10 @@ bool PictureGeotagger::rewriteWholeBlock(const GeoFix& fix, std::string& error, 
   const exif::RewriteReport report = jpeg.rewriteReport();
   try {
     storeFix(fix, jpeg.exifMetaData());
-    jpeg.populateImageData(output_);
+    jpeg.populateImageData(head_);
+    tailFrom_ = input().size();  // built whole
   } catch (const exif::EXFException& e) {
-    output_.clear();
+    head_.clear();
     error = e.what();
     return false;
   }
@@ -130,7 +148,9 @@ bool PictureGeotagger::rewriteWholeBlock(const GeoFix& fix, std::string& error, 
 }
 
 bool PictureGeotagger::write(const std::string& path, std::string& error, Flush flush) const {
-  return input_ ? writeEdited(path, *input_, output_, error, flush) : writeFileAtomically(path, output_, error, flush);
+  const std::span<const std::uint8_t> in = input();
+  return writeFileAtomically(path, head_, FileRange{input_ ? input_->fd() : -1, tailFrom_, in.subspan(tailFrom_)},
+                             error, flush);
 }
 
 }  // namespace exf

@@ -1,7 +1,9 @@
 #pragma once
 // PictureGeotagger: writes a GPS position into one JPEG after another. The
-// input is mapped, not copied, and the output buffer is reused, so a batch
-// does not allocate (and fault in) fresh full-size memory for each picture.
+// input is mapped, not copied; only the head of the tagged picture (up to
+// the end of its EXIF segment) is built in memory, in a buffer reused from
+// picture to picture, and the rest, its image data, is copied file to file
+// as it stands.
 #include "exif/exf_jpeg.h"
 #include "exif/lossless_gps_edit.h"
 #include "tools/exf/capture_time.h"
@@ -25,8 +27,9 @@ exif::GPSEdit gpsEditFor(const GeoFix& fix);
 
 class PictureGeotagger {
  public:
-  // With `allowLoss`, a block the lossless edit cannot handle is rewritten
-  // whole from what the library reads of it; without, such a picture fails.
+  // With `allowLoss`, a block the lossless edit cannot handle or has no room
+  // in is rewritten whole from what the library reads of it; without, such a
+  // picture fails, the reason naming --allow-loss only where it would help.
   explicit PictureGeotagger(bool allowLoss) : allowLoss_(allowLoss) {}
 
   // Reads the picture at `path` (see FileBytes::openJpeg). False with the
@@ -41,7 +44,8 @@ class PictureGeotagger {
   // file without one gets a fresh block. False with the reason on failure.
   // `note` is set when the whole-block rewrite left values behind.
   bool apply(const GeoFix& fix, std::string& error, std::string& note);
-  const exif::Bytes& output() const { return output_; }
+  // The size of the built picture.
+  std::size_t outputSize() const { return head_.size() + input().size() - tailFrom_; }
 
   // Atomically replaces `path` (no symbolic link) with the built picture;
   // needs the loaded picture still loaded.
@@ -52,7 +56,8 @@ class PictureGeotagger {
 
   bool allowLoss_;
   std::optional<FileBytes> input_;
-  exif::Bytes output_;
+  exif::Bytes head_;           // the built picture up to ...
+  std::size_t tailFrom_ = 0;   // ... the input's bytes from here on
   std::string loadedPath_;
 };
 

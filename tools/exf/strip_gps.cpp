@@ -44,9 +44,10 @@ StripResult stripGps(std::span<const std::uint8_t> input, exif::Bytes& output) {
     return result;
   }
   try {
-    result.outcome = exif::stripJpegGPS(input, output) == exif::GPSStripOutcome::Stripped
-                         ? StripResult::Outcome::Stripped
-                         : StripResult::Outcome::NoPosition;
+    const auto [outcome, tailFrom] = exif::stripJpegGPSHead(input, output);
+    result.outcome = outcome == exif::GPSStripOutcome::Stripped ? StripResult::Outcome::Stripped
+                                                                 : StripResult::Outcome::NoPosition;
+    result.tailFrom = tailFrom;
   } catch (const exif::EXFException& e) {
     output.clear();
     result.error = std::string(e.what()) + "; nothing written";
@@ -100,7 +101,7 @@ int runStripGps(const std::vector<std::string>& args, std::ostream& out, std::os
     };
     if (!files[index].error.empty()) return fail(picture, files[index].error);
     std::string error;
-    auto file = FileBytes::openJpeg(picture, error, true);
+    auto file = FileBytes::openJpeg(picture, error);
     if (!file) return fail(picture, error);
     if (!plan.skip.empty()) {
       // The same file again: its position is gone by now.
@@ -122,7 +123,9 @@ int runStripGps(const std::vector<std::string>& args, std::ostream& out, std::os
         std::error_code ec;
         std::filesystem::create_directories(std::filesystem::path(*target).parent_path(), ec);
       }
-      if (!writeEdited(*target, *file, output, error, outDir ? Flush::Later : Flush::BeforeRename))
+      const auto in = file->bytes();
+      if (!writeFileAtomically(*target, output, FileRange{file->fd(), result.tailFrom, in.subspan(result.tailFrom)},
+                               error, outDir ? Flush::Later : Flush::BeforeRename))
         return fail(outDir ? plan.target : picture, error);
       written[index] = *target;
     }
@@ -132,8 +135,9 @@ int runStripGps(const std::vector<std::string>& args, std::ostream& out, std::os
     report.outcome = changed ? FileReport::Outcome::Done : FileReport::Outcome::Skipped;
     return report;
   };
+  WrittenFlush flush(outDir);
   const BatchCounts counts = runBatch(files.size(), *jobs, work, out, err, isTerminal(err));
-  const bool synced = syncWritten(written, outDir, err);
+  const bool synced = flush.flush(written, err);
   out << counts.done << " stripped, " << counts.skipped << " without a position, " << counts.failed << " failed\n";
   return counts.failed == 0 && synced ? kExitOk : kExitFailure;
 }

@@ -11,11 +11,11 @@ double lerp(double a, double b, double f) { return a + (b - a) * f; }
 
 }  // namespace
 
-TrackTimeline::TrackTimeline(const std::vector<platform::GPXPoint>& points) {
-  std::copy_if(points.begin(), points.end(), std::back_inserter(points_),
-               [](const platform::GPXPoint& p) { return p.time.has_value(); });
-  std::stable_sort(points_.begin(), points_.end(),
-                   [](const platform::GPXPoint& a, const platform::GPXPoint& b) { return *a.time < *b.time; });
+TrackTimeline::TrackTimeline(std::vector<platform::GPXPoint> points) : points_(std::move(points)) {
+  std::erase_if(points_, [](const platform::GPXPoint& p) { return !p.time.has_value(); });
+  const auto earlier = [](const platform::GPXPoint& a, const platform::GPXPoint& b) { return *a.time < *b.time; };
+  if (!std::is_sorted(points_.begin(), points_.end(), earlier))  // a recorded track mostly is
+    std::stable_sort(points_.begin(), points_.end(), earlier);
 }
 
 Placement TrackTimeline::place(double utc, double maxGap) const {

@@ -30,7 +30,7 @@ class TrackTimeline {
  public:
   // Keeps the points that carry a time, ordered by it (points with equal
   // times keep their file order). Points without a time are left out.
-  explicit TrackTimeline(const std::vector<platform::GPXPoint>& points);
+  explicit TrackTimeline(std::vector<platform::GPXPoint> points);
 
   bool empty() const { return points_.empty(); }
   std::size_t size() const { return points_.size(); }

@@ -17,7 +17,8 @@ CommandResult runCommand(const std::vector<std::string>& argv);
 // Whether a program is on the PATH.
 bool onPath(const std::string& program);
 
-// A fresh empty directory under the test temporary directory.
+// A fresh empty directory under the test temporary directory; it goes away,
+// with everything in it, when the test process ends.
 std::string freshDirectory(const std::string& name);
 
 }  // namespace exif_testing
