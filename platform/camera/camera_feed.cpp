@@ -119,14 +119,6 @@ std::shared_ptr<UIImage> makeCameraTestScene(double seconds, std::size_t shot, U
   return UIImage::imageWithCGImage(std::move(image), orientation);
 }
 
-std::optional<UIImageOrientation> imageOrientationNamed(std::string_view name) {
-  if (name == "up") return UIImageOrientationUp;
-  if (name == "down") return UIImageOrientationDown;
-  if (name == "left") return UIImageOrientationLeft;
-  if (name == "right") return UIImageOrientationRight;
-  return std::nullopt;
-}
-
 CameraFeed& CameraFeed::current() {
   auto device = Device::current();
   return device->state<CameraFeed>();

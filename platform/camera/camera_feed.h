@@ -20,9 +20,6 @@
 
 namespace platform {
 
-// The orientation a scenario names: "up", "down", "left" or "right";
-// nothing for any other text.
-std::optional<UIImageOrientation> imageOrientationNamed(std::string_view name);
 
 struct CameraFeedPicture {
   std::string hostPath;

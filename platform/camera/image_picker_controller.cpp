@@ -8,13 +8,6 @@ namespace platform {
 
 UIImagePickerController::UIImagePickerController() = default;
 
-bool UIImagePickerController::isSourceTypeAvailable(UIImagePickerControllerSourceType type) {
-  if (type == UIImagePickerControllerSourceTypeCamera)
-    return UIDevice::currentDevice().model().find("Phone") != std::string::npos;
-  return type == UIImagePickerControllerSourceTypePhotoLibrary ||
-         type == UIImagePickerControllerSourceTypeSavedPhotosAlbum;
-}
-
 void UIImagePickerController::setSourceType(UIImagePickerControllerSourceType type) {
   if (sourceChosen_ && type == sourceType_) return;
   sourceType_ = type;

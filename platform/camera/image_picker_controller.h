@@ -58,9 +58,6 @@ class UIImagePickerController : public UINavigationController {
   UIImagePickerController();  // init: the photo library source
   const char* className() const override { return "UIImagePickerController"; }
 
-  // Whether a device has the source: the camera only on a device whose
-  // model contains "Phone"; the library and album everywhere.
-  static bool isSourceTypeAvailable(UIImagePickerControllerSourceType type);
 
   UIImagePickerControllerSourceType sourceType() const { return sourceType_; }
   // Replaces the picker's controller with the source's own screen (made

@@ -122,11 +122,6 @@ void Device::setOrientation(UIDeviceOrientation orientation) {
   profile_.orientation = orientation;
 }
 
-void Device::setPreferredLanguage(std::string language) {
-  std::lock_guard lock(mutex_);
-  profile_.preferredLanguage = std::move(language);
-}
-
 void Device::setFreeBytes(std::optional<std::uint64_t> bytes) {
   std::lock_guard lock(mutex_);
   freeBytes_ = bytes;

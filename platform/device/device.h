@@ -83,7 +83,6 @@ class Device {
 
   DeviceProfile profile() const;
   void setOrientation(UIDeviceOrientation orientation);
-  void setPreferredLanguage(std::string language);
 
   // ---- storage faults, for tests and scenarios. Writes through the
   // platform (data files, new folders, user defaults) ask claimWrite first.

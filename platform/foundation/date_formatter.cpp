@@ -158,10 +158,6 @@ void NSDateFormatter::setTimeStyle(NSDateFormatterStyle style) {
   format_.clear();
 }
 
-void NSDateFormatter::setLocaleIdentifier(std::string identifier) { language_ = languageOf(std::move(identifier)); }
-
-void NSDateFormatter::setUTCOffsetSeconds(int seconds) { utcOffset_ = seconds; }
-
 std::string NSDateFormatter::dateFormat() const {
   if (!format_.empty()) return format_;
   const auto& names = localeData(language_);

@@ -30,8 +30,6 @@ class NSDateFormatter {
   std::string dateFormat() const;
   void setDateStyle(NSDateFormatterStyle style);
   void setTimeStyle(NSDateFormatterStyle style);
-  void setLocaleIdentifier(std::string identifier);  // "en", "de_DE", "fr", ...
-  void setUTCOffsetSeconds(int seconds);
 
   std::string stringFromDate(const NSDate& date) const;
 

@@ -179,4 +179,19 @@ bool isValidUtf8(std::string_view text) {
   return valid;
 }
 
+std::string escapeHTML(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
 }  // namespace platform

@@ -38,6 +38,10 @@ int replaceOccurrencesOfString(std::string& text, std::string_view target, std::
 // every malformed byte becomes '?'.
 std::string asciiLossy(std::string_view text);
 
+// The text as HTML character data or a quoted attribute value: &, <, > and
+// " become entities; everything else stays as it is.
+std::string escapeHTML(std::string_view text);
+
 // Whether the bytes are well-formed UTF-8.
 bool isValidUtf8(std::string_view text);
 

@@ -188,22 +188,10 @@ NSURL NSURL::fileURLWithPath(std::string_view devicePath, bool isDirectory) {
 
 std::string NSURL::scheme() const { return hasScheme_ ? text_.substr(0, schemeEnd_) : std::string(); }
 
-std::string NSURL::host() const {
-  if (!hasAuthority_) return {};
-  std::string authority = text_.substr(authorityBegin_, authorityEnd_ - authorityBegin_);
-  if (auto at = authority.rfind('@'); at != std::string::npos) authority.erase(0, at + 1);
-  if (!authority.empty() && authority[0] == '[') return authority.substr(1, authority.find(']') - 1);
-  return authority.substr(0, authority.find(':'));
-}
-
 std::string NSURL::path() const {
   std::string_view raw(text_.data() + authorityEnd_, pathEnd_ - authorityEnd_);
   auto decoded = stringByReplacingPercentEscapesUsingEncoding(raw);
   return decoded ? *decoded : std::string(raw);
-}
-
-std::string NSURL::query() const {
-  return pathEnd_ < queryEnd_ ? text_.substr(pathEnd_ + 1, queryEnd_ - pathEnd_ - 1) : std::string();
 }
 
 std::string NSURL::fragment() const {

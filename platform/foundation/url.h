@@ -32,9 +32,7 @@ class NSURL {
 
   const std::string& absoluteString() const { return text_; }
   std::string scheme() const;    // "http"; empty when there is none
-  std::string host() const;      // "example.com"; empty when there is none
   std::string path() const;      // percent escapes decoded
-  std::string query() const;     // as written, without '?'
   std::string fragment() const;  // as written, without '#'
   bool isFileURL() const { return scheme() == "file"; }
   // The address without its fragment ("#...").

@@ -91,11 +91,6 @@ void NSUserDefaults::removeObjectForKey(const std::string& key) {
   writeLocked();
 }
 
-bool NSUserDefaults::boolForKey(const std::string& key) const {
-  auto value = objectForKey(key);
-  return value && value->boolValue();
-}
-
 std::int64_t NSUserDefaults::integerForKey(const std::string& key) const {
   auto value = objectForKey(key);
   return value ? value->integerValue() : 0;

@@ -45,8 +45,6 @@ class NSUserDefaults {
   void setInteger(std::int64_t value, const std::string& key) { setObject(PropertyValue(value), key); }
   void setDouble(double value, const std::string& key) { setObject(PropertyValue(value), key); }
   void removeObjectForKey(const std::string& key);
-  // The platform's typed readers: false / 0 when the key is absent.
-  bool boolForKey(const std::string& key) const;
   std::int64_t integerForKey(const std::string& key) const;
 
   bool synchronize();

@@ -14,8 +14,4 @@ UIColor UIColor::colorWithWhite(CGFloat white, CGFloat alpha) {
   return colorWithRed(white, white, white, alpha);
 }
 
-UIColor UIColor::colorWithAlphaComponent(CGFloat alpha) const {
-  return colorWithRed(color_.red, color_.green, color_.blue, alpha);
-}
-
 }  // namespace platform

@@ -33,8 +33,6 @@ class UIColor {
   static UIColor purpleColor() { return UIColor(0.5f, 0, 0.5f, 1); }
   static UIColor brownColor() { return UIColor(0.6f, 0.4f, 0.2f, 1); }
 
-  // The same colour with another alpha.
-  UIColor colorWithAlphaComponent(CGFloat alpha) const;
 
   CGColorRef CGColor() const { return color_; }
   CGFloat red() const { return color_.red; }

@@ -131,9 +131,6 @@ void CGContextBeginPath(CGContextRef c) {
 void CGContextMoveToPoint(CGContextRef c, CGFloat x, CGFloat y) {
   if (c) cairo_move_to(c->cairo(), x, y);
 }
-void CGContextAddLineToPoint(CGContextRef c, CGFloat x, CGFloat y) {
-  if (c && cairo_has_current_point(c->cairo())) cairo_line_to(c->cairo(), x, y);
-}
 
 void CGContextAddArcToPoint(CGContextRef c, CGFloat x1, CGFloat y1, CGFloat x2, CGFloat y2,
                             CGFloat radius) {
@@ -193,14 +190,6 @@ void CGContextFillRect(CGContextRef c, CGRect r) {
   cairo_new_path(c->cairo());
   CGContextAddRect(c, r);
   cairo_fill(c->cairo());
-}
-void CGContextClearRect(CGContextRef c, CGRect r) {
-  if (!c) return;
-  cairo_t* cr = c->cairo();
-  cairo_save(cr);
-  cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
-  CGContextFillRect(c, r);
-  cairo_restore(cr);
 }
 
 void CGContextSetInterpolationQuality(CGContextRef c, CGInterpolationQuality quality) {

@@ -90,12 +90,11 @@ void CGContextRotateCTM(CGContextRef c, CGFloat radians);
 
 void CGContextBeginPath(CGContextRef c);
 void CGContextMoveToPoint(CGContextRef c, CGFloat x, CGFloat y);
-// Both need a current point; without one they do nothing.
-void CGContextAddLineToPoint(CGContextRef c, CGFloat x, CGFloat y);
 // A line from the current point towards (x1, y1) ending in an arc of the
 // given radius tangent to the lines (current, p1) and (p1, p2); the current
 // point becomes the second tangent point. Degenerate cases (radius 0,
-// coincident or collinear points) add a straight line to (x1, y1).
+// coincident or collinear points) add a straight line to (x1, y1). Without
+// a current point it does nothing.
 void CGContextAddArcToPoint(CGContextRef c, CGFloat x1, CGFloat y1, CGFloat x2, CGFloat y2,
                             CGFloat radius);
 void CGContextAddRect(CGContextRef c, CGRect rect);
@@ -109,8 +108,6 @@ void CGContextSetRGBFillColor(CGContextRef c, CGFloat r, CGFloat g, CGFloat b, C
 void CGContextFillPath(CGContextRef c);
 // Fills the rectangle; the current path is emptied, as on the phone.
 void CGContextFillRect(CGContextRef c, CGRect rect);
-// Makes the rectangle transparent, whatever the fill colour.
-void CGContextClearRect(CGContextRef c, CGRect rect);
 
 void CGContextSetInterpolationQuality(CGContextRef c, CGInterpolationQuality quality);
 // Draws the picture scaled into `rect`, upright in a space whose y grows

@@ -227,11 +227,6 @@ std::vector<uint8_t> UIImageJPEGRepresentation(const std::shared_ptr<UIImage>& i
   return encodeJPEG(*image->CGImage(), static_cast<int>(q * 100 + 0.5f));
 }
 
-std::vector<uint8_t> UIImagePNGRepresentation(const std::shared_ptr<UIImage>& image) {
-  if (!image) return {};
-  return encodePNG(*image->CGImage());
-}
-
 void writePNGFile(const CGImage& image, const std::string& path) {
   const std::vector<uint8_t> bytes = encodePNG(image);
   if (bytes.empty()) throw std::runtime_error("cannot encode a PNG for " + path);

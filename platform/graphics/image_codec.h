@@ -33,7 +33,6 @@ std::vector<uint8_t> encodePNG(const CGImage& image);
 // applied) at `quality` from 0.0 to 1.0; empty for a null picture.
 std::vector<uint8_t> UIImageJPEGRepresentation(const std::shared_ptr<UIImage>& image,
                                                CGFloat quality);
-std::vector<uint8_t> UIImagePNGRepresentation(const std::shared_ptr<UIImage>& image);
 
 // Writes the bitmap as a PNG file, atomically: the file is replaced only by a
 // complete one. Throws std::runtime_error naming the path on failure.

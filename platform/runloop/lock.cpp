@@ -46,13 +46,6 @@ void NSLock::lock() {
   }
 }
 
-bool NSLock::tryLock() {
-  std::lock_guard guard(impl_->mutex);
-  if (impl_->locked) return false;
-  impl_->locked = true;
-  return true;
-}
-
 void NSLock::unlock() {
   std::shared_ptr<Impl::Waiter> next;
   {

@@ -15,7 +15,6 @@ class NSLock {
 
   void lock();
   void unlock();  // std::logic_error when the lock is not locked
-  bool tryLock();
 
  private:
   struct Impl;

@@ -58,13 +58,6 @@ void NSTimer::Impl::due(const std::shared_ptr<NSTimer>& timer) {
   if (!impl.repeats) timer->invalidate();
 }
 
-void NSTimer::fire() {
-  if (!isValid()) return;
-  auto self = shared_from_this();
-  impl_->callback(*this);
-  if (!impl_->repeats) invalidate();
-}
-
 void NSTimer::invalidate() {
   auto self = shared_from_this();  // the queued task may hold the last reference
   if (!impl_->valid.exchange(false)) return;
@@ -77,14 +70,6 @@ void NSTimer::invalidate() {
     impl_->queued.reset();
   }
 }
-
-bool NSTimer::isValid() const { return impl_->valid.load(); }
-
-TimeInterval NSTimer::timeInterval() const { return impl_->repeats ? impl_->interval : 0; }
-
-TimeInterval NSTimer::fireDate() const { return impl_->fireDate.load(); }
-
-bool NSTimer::repeats() const { return impl_->repeats; }
 
 NSTimer::~NSTimer() = default;
 

@@ -22,12 +22,7 @@ class NSTimer : public std::enable_shared_from_this<NSTimer> {
   static std::shared_ptr<NSTimer> scheduledTimerWithTimeInterval(
       TimeInterval interval, Callback callback, bool repeats);
 
-  void fire();          // runs the callback now; a one-shot timer is then invalid
   void invalidate();    // stops it for good; safe inside its own callback
-  bool isValid() const;
-  TimeInterval timeInterval() const;  // 0 for a one-shot timer, as on the phone
-  TimeInterval fireDate() const;  // loop time of the next firing
-  bool repeats() const;
 
   struct Impl;
   ~NSTimer();

@@ -24,9 +24,4 @@ void UINavigationItem::setRightBarButtonItem(std::shared_ptr<UIBarButtonItem> it
   changed();
 }
 
-void UINavigationItem::setHidesBackButton(bool hides) {
-  hidesBackButton_ = hides;
-  changed();
-}
-
 }  // namespace platform

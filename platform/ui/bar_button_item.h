@@ -49,7 +49,6 @@ class UINavigationItem {
   const std::shared_ptr<UIBarButtonItem>& rightBarButtonItem() const { return right_; }
   void setRightBarButtonItem(std::shared_ptr<UIBarButtonItem> item, bool animated = false);
   bool hidesBackButton() const { return hidesBackButton_; }
-  void setHidesBackButton(bool hides);
 
   // The navigation bar showing this item is told of changes here.
   void setChangeObserver(std::function<void()> observer) { observer_ = std::move(observer); }

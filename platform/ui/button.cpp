@@ -5,16 +5,6 @@
 
 namespace platform {
 
-std::shared_ptr<UIButton> UIButton::buttonWithType(UIButtonType type) {
-  auto button = std::make_shared<UIButton>();
-  button->type_ = type;
-  if (type == UIButtonTypeRoundedRect) {
-    button->setBackgroundColor(UIColor::whiteColor());
-    button->setTitleColor(UIColor::colorWithRed(0.2f, 0.3f, 0.5f, 1), UIControlStateNormal);
-  }
-  return button;
-}
-
 template <class T>
 const T* UIButton::lookup(const std::map<unsigned, T>& byState, unsigned state) {
   auto it = byState.find(state);
@@ -42,16 +32,6 @@ std::string UIButton::titleForState(unsigned state) const {
   return title ? *title : std::string();
 }
 
-void UIButton::setTitleColor(UIColor color, unsigned state) {
-  titleColors_.insert_or_assign(state, color);
-  setNeedsDisplay();
-}
-
-UIColor UIButton::titleColorForState(unsigned state) const {
-  const auto* color = lookup(titleColors_, state);
-  return color ? *color : UIColor::whiteColor();
-}
-
 void UIButton::setFont(const UIFont& font) {
   font_ = font;
   setNeedsDisplay();
@@ -73,7 +53,7 @@ void UIButton::drawRect(CGRect) {
   if (!title.empty()) {
     const CGSize s = sizeWithFont(title, font_);
     CGContextSetFillColorWithColor(UIGraphicsGetCurrentContext(),
-                                   titleColorForState(state()).CGColor());
+                                   UIColor::whiteColor().CGColor());
     drawTextAtPoint(title,
                     {b.origin.x + (b.size.width - s.width) / 2,
                      b.origin.y + (b.size.height - s.height) / 2},

@@ -1,7 +1,7 @@
 #pragma once
-// UIButton: a control showing an image and a title chosen by its state
-// (a state without its own falls back to the normal one), centred in its
-// bounds.
+// UIButton: a control showing an image and a white title chosen by its
+// state (a state without its own falls back to the normal one), centred in
+// its bounds.
 #include "platform/graphics/color.h"
 #include "platform/graphics/font.h"
 #include "platform/graphics/image.h"
@@ -13,18 +13,10 @@
 
 namespace platform {
 
-enum UIButtonType {
-  UIButtonTypeCustom = 0,
-  UIButtonTypeRoundedRect = 1,
-};
-
 class UIButton : public UIControl {
  public:
   using UIControl::UIControl;  // initWithFrame:
-  static std::shared_ptr<UIButton> buttonWithType(UIButtonType type);
   const char* className() const override { return "UIButton"; }
-
-  UIButtonType buttonType() const { return type_; }
 
   void setImage(std::shared_ptr<UIImage> image, unsigned state);
   std::shared_ptr<UIImage> imageForState(unsigned state) const;
@@ -33,8 +25,6 @@ class UIButton : public UIControl {
   void setTitle(const std::string& title, unsigned state);
   std::string titleForState(unsigned state) const;
   std::string currentTitle() const { return titleForState(state()); }
-  void setTitleColor(UIColor color, unsigned state);
-  UIColor titleColorForState(unsigned state) const;
 
   const UIFont& font() const { return font_; }
   void setFont(const UIFont& font);
@@ -50,10 +40,8 @@ class UIButton : public UIControl {
   template <class T>
   static const T* lookup(const std::map<unsigned, T>& byState, unsigned state);
 
-  UIButtonType type_ = UIButtonTypeCustom;
   std::map<unsigned, std::shared_ptr<UIImage>> images_;
   std::map<unsigned, std::string> titles_;
-  std::map<unsigned, UIColor> titleColors_;
   UIFont font_ = UIFont::boldSystemFontOfSize(15);
   bool adjustsImageWhenHighlighted_ = true;
   bool showsTouchWhenHighlighted_ = false;

@@ -8,10 +8,6 @@ int UIControl::addTarget(Action action, unsigned events) {
   return nextId_++;
 }
 
-void UIControl::removeTarget(int id) {
-  std::erase_if(targets_, [id](const Target& t) { return t.id == id; });
-}
-
 void UIControl::sendActionsForControlEvents(unsigned events) {
   auto self = shared_from_this();         // an action may drop the last owner
   const auto targets = targets_;          // an action may change the targets
@@ -19,18 +15,8 @@ void UIControl::sendActionsForControlEvents(unsigned events) {
     if (t.events & events) t.action(*this);
 }
 
-unsigned UIControl::allControlEvents() const {
-  unsigned all = 0;
-  for (const auto& t : targets_) all |= t.events;
-  return all;
-}
-
 void UIControl::setEnabled(bool enabled) {
   enabled_ = enabled;
-  setNeedsDisplay();
-}
-void UIControl::setSelected(bool selected) {
-  selected_ = selected;
   setNeedsDisplay();
 }
 void UIControl::setHighlighted(bool highlighted) {

@@ -39,18 +39,14 @@ class UIControl : public UIView {
   using UIView::UIView;
   const char* className() const override { return "UIControl"; }
 
-  // Registers `action` for every event in `events`; returns an id for removeTarget.
+  // Registers `action` for every event in `events`; returns an id for it.
   int addTarget(Action action, unsigned events);
-  void removeTarget(int id);
   // Runs, in the order they were added, the actions registered for any of `events`.
   void sendActionsForControlEvents(unsigned events);
-  // The union of the events actions are registered for.
-  unsigned allControlEvents() const;
 
   bool isEnabled() const { return enabled_; }
   void setEnabled(bool enabled);
   bool isSelected() const { return selected_; }
-  void setSelected(bool selected);
   bool isHighlighted() const { return highlighted_; }
   void setHighlighted(bool highlighted);
   unsigned state() const;

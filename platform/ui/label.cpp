@@ -44,20 +44,12 @@ void UILabel::setTextAlignment(UITextAlignment alignment) {
   alignment_ = alignment;
   setNeedsDisplay();
 }
-void UILabel::setLineBreakMode(UILineBreakMode mode) {
-  lineBreakMode_ = mode;
-  setNeedsDisplay();
-}
 void UILabel::setNumberOfLines(int lines) {
   numberOfLines_ = std::max(0, lines);
   setNeedsDisplay();
 }
 void UILabel::setAdjustsFontSizeToFitWidth(bool on) {
   adjustsFontSize_ = on;
-  setNeedsDisplay();
-}
-void UILabel::setMinimumFontSize(CGFloat size) {
-  minimumFontSize_ = std::max<CGFloat>(0, size);
   setNeedsDisplay();
 }
 void UILabel::setShadowColor(std::optional<UIColor> color) {

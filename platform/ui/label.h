@@ -34,14 +34,12 @@ class UILabel : public UIView {
   UITextAlignment textAlignment() const { return alignment_; }
   void setTextAlignment(UITextAlignment alignment);
   UILineBreakMode lineBreakMode() const { return lineBreakMode_; }
-  void setLineBreakMode(UILineBreakMode mode);
   // 0 means as many lines as fit.
   int numberOfLines() const { return numberOfLines_; }
   void setNumberOfLines(int lines);
   bool adjustsFontSizeToFitWidth() const { return adjustsFontSize_; }
   void setAdjustsFontSizeToFitWidth(bool on);
   CGFloat minimumFontSize() const { return minimumFontSize_; }
-  void setMinimumFontSize(CGFloat size);
   UIBaselineAdjustment baselineAdjustment() const { return baselineAdjustment_; }
   void setBaselineAdjustment(UIBaselineAdjustment adjustment) { baselineAdjustment_ = adjustment; }
   const std::optional<UIColor>& shadowColor() const { return shadowColor_; }

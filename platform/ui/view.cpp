@@ -53,18 +53,6 @@ void UIView::setFrame(CGRect frame) {
   sizeChanged(before);
 }
 
-void UIView::setBounds(CGRect bounds) {
-  noteAnimatedChange("bounds");
-  const CGSize before = bounds_.size;
-  bounds_ = bounds;
-  sizeChanged(before);
-}
-
-void UIView::setCenter(CGPoint center) {
-  noteAnimatedChange("center");
-  center_ = center;
-}
-
 void UIView::setTransform(CGAffineTransform transform) {
   noteAnimatedChange("transform");
   transform_ = transform;
@@ -121,27 +109,6 @@ void UIView::insertSubviewAtIndex(const std::shared_ptr<UIView>& view, size_t in
   if (view) attach(view, index);
 }
 
-void UIView::insertSubviewAboveSubview(const std::shared_ptr<UIView>& view,
-                                       const std::shared_ptr<UIView>& sibling) {
-  auto at = std::find(subviews_.begin(), subviews_.end(), sibling);
-  if (!view || at == subviews_.end()) return addSubview(view);
-  // Index once `view` has left this view, if it is a subview already.
-  size_t index = static_cast<size_t>(at - subviews_.begin()) + 1;
-  auto old = std::find(subviews_.begin(), subviews_.end(), view);
-  if (old != subviews_.end() && old < at) --index;
-  attach(view, index);
-}
-
-void UIView::insertSubviewBelowSubview(const std::shared_ptr<UIView>& view,
-                                       const std::shared_ptr<UIView>& sibling) {
-  auto at = std::find(subviews_.begin(), subviews_.end(), sibling);
-  if (!view || at == subviews_.end()) return addSubview(view);
-  size_t index = static_cast<size_t>(at - subviews_.begin());
-  auto old = std::find(subviews_.begin(), subviews_.end(), view);
-  if (old != subviews_.end() && old < at) --index;
-  attach(view, index);
-}
-
 void UIView::attach(const std::shared_ptr<UIView>& view, size_t index) {
   if (view.get() == this || isDescendantOfView(view.get())) return;
   auto self = shared_from_this();
@@ -181,11 +148,6 @@ void UIView::removeFromSuperview() {
 void UIView::bringSubviewToFront(const std::shared_ptr<UIView>& view) {
   auto at = std::find(subviews_.begin(), subviews_.end(), view);
   if (at != subviews_.end()) std::rotate(at, at + 1, subviews_.end());
-}
-
-void UIView::sendSubviewToBack(const std::shared_ptr<UIView>& view) {
-  auto at = std::find(subviews_.begin(), subviews_.end(), view);
-  if (at != subviews_.end()) std::rotate(subviews_.begin(), at, at + 1);
 }
 
 bool UIView::pointInside(CGPoint point, const UIEvent*) {

@@ -113,9 +113,7 @@ class UIView : public std::enable_shared_from_this<UIView> {
   CGRect frame() const;
   void setFrame(CGRect frame);
   CGRect bounds() const { return bounds_; }
-  void setBounds(CGRect bounds);
   CGPoint center() const { return center_; }
-  void setCenter(CGPoint center);
   CGAffineTransform transform() const { return transform_; }
   void setTransform(CGAffineTransform transform);
 
@@ -152,14 +150,9 @@ class UIView : public std::enable_shared_from_this<UIView> {
   // superview. Adding a view to itself or to one of its descendants is ignored.
   void addSubview(const std::shared_ptr<UIView>& view);
   void insertSubviewAtIndex(const std::shared_ptr<UIView>& view, size_t index);
-  void insertSubviewAboveSubview(const std::shared_ptr<UIView>& view,
-                                 const std::shared_ptr<UIView>& sibling);
-  void insertSubviewBelowSubview(const std::shared_ptr<UIView>& view,
-                                 const std::shared_ptr<UIView>& sibling);
   void removeFromSuperview();
-  // Both ignore views that are not subviews of this one.
+  // Ignores a view that is not a subview of this one.
   void bringSubviewToFront(const std::shared_ptr<UIView>& view);
-  void sendSubviewToBack(const std::shared_ptr<UIView>& view);
 
   // ---- touches
   // Whether `point` (in this view's coordinates) is inside: bounds contain it.

@@ -36,10 +36,6 @@ void UIWebView::loadRequest(const NSURLRequest& request) {
   follow(request, UIWebViewNavigationTypeOther);
 }
 
-void UIWebView::reload() {
-  if (currentIsFile_ && currentURL_) follow(NSURLRequest(*currentURL_), UIWebViewNavigationTypeReload);
-}
-
 bool UIWebView::shouldStart(const NSURLRequest& request, UIWebViewNavigationType type) {
   auto d = delegate_.lock();
   return !d || d->webViewShouldStartLoadWithRequest(*this, request, type);

@@ -70,9 +70,6 @@ class UIWebView : public UIView {
   // Loads a file address (its folder is the base for its links), after
   // asking the delegate with UIWebViewNavigationTypeOther.
   void loadRequest(const NSURLRequest& request);
-  // Loads the current page's address again, asking the delegate with
-  // UIWebViewNavigationTypeReload (nothing for a page shown from a string).
-  void reload();
 
   bool isLoading() const { return loading_; }
   // The address of the page shown (the base address for a string), if any.

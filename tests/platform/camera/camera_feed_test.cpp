@@ -44,15 +44,6 @@ TEST_F(Feed, GivenPicturesComeInTurnWithTheirOrientationAndGoRound) {
   EXPECT_EQ(CameraFeed::current().shotsTaken(), 3u);
 }
 
-TEST(FeedOrientation, ScenarioNamesMapToImageOrientations) {
-  EXPECT_EQ(imageOrientationNamed("up"), UIImageOrientationUp);
-  EXPECT_EQ(imageOrientationNamed("down"), UIImageOrientationDown);
-  EXPECT_EQ(imageOrientationNamed("left"), UIImageOrientationLeft);
-  EXPECT_EQ(imageOrientationNamed("right"), UIImageOrientationRight);
-  EXPECT_EQ(imageOrientationNamed("Right"), std::nullopt);
-  EXPECT_EQ(imageOrientationNamed(""), std::nullopt);
-}
-
 TEST_F(Feed, AnUnreadablePictureGivesTheTestSceneInstead) {
   std::filesystem::create_directories(scratch());
   const auto broken = (scratch() / "broken.jpg").string();

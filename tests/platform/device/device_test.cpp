@@ -1,4 +1,4 @@
-// The simulated device: path mapping and the current device.
+// The simulated device: device paths never lead out of the phone or beside the bundle.
 #include "platform/device/device.h"
 #include "tests/platform/device_fixture.h"
 
@@ -31,28 +31,6 @@ TEST_F(DeviceTest, AppBundleAppearsAtItsDevicePath) {
   EXPECT_FALSE(device->isInAppBundle("/Applications/Holdstill.app/../Other"));
   EXPECT_EQ(device->hostPath("/Applications/Holdstill.app/../../x"), root() / "x");
   EXPECT_FALSE(device->isInAppBundle("/Applications/Holdstill.apple"));
-}
-
-TEST_F(DeviceTest, WithoutAChosenDeviceATemporaryOneIsMadeAndRemoved) {
-  Device::setCurrent(nullptr);
-  auto temporary = Device::current();
-  auto folder = temporary->root();
-  EXPECT_TRUE(std::filesystem::is_directory(folder));
-  EXPECT_EQ(Device::current(), temporary) << "the same device until another is chosen";
-  temporary.reset();
-  useDevice({});
-  EXPECT_FALSE(std::filesystem::exists(folder));
-}
-
-TEST(DeviceLocation, ResourcesVariableNamesTheBundle) {
-  const char* old = std::getenv("HOLDSTILL_RESOURCES");
-  std::string saved = old ? old : "";
-  setenv("HOLDSTILL_RESOURCES", "/somewhere/resources", 1);
-  EXPECT_EQ(Device::locateAppBundle(), "/somewhere/resources");
-  if (old)
-    setenv("HOLDSTILL_RESOURCES", saved.c_str(), 1);
-  else
-    unsetenv("HOLDSTILL_RESOURCES");
 }
 
 }  // namespace

@@ -82,119 +82,11 @@ TEST_F(ThreadTest, SameProgramGivesTheSameInterleavingEveryRun) {
   for (int run = 0; run < 5; ++run) EXPECT_EQ(contendedRun(), first) << "run " << run;
 }
 
-TEST_F(ThreadTest, LockIsHandedToWaitersInArrivalOrder) {
-  NSLock lock;
-  std::vector<int> order;
-  lock.lock();
-  for (int w = 0; w < 3; ++w)
-    NSThread::detachNewThread([&, w] {
-      NSThread::sleepForTimeInterval(0.1 * (3 - w));  // arrive as 2, 1, 0
-      lock.lock();
-      order.push_back(w);
-      lock.unlock();
-    });
-  loop().runFor(1);
-  EXPECT_TRUE(order.empty());
-  EXPECT_FALSE(lock.tryLock());
-  lock.unlock();
-  loop().runFor(0);
-  EXPECT_EQ(order, (std::vector<int>{2, 1, 0}));
-  EXPECT_TRUE(lock.tryLock());
-  lock.unlock();
-  EXPECT_THROW(lock.unlock(), std::logic_error);
-}
-
-TEST_F(ThreadTest, WorkerWaitingOnALockDoesNotHoldTimeBack) {
-  NSLock lock;
-  TimeInterval acquiredAt = -1;
-  NSThread::detachNewThread([&] {
-    lock.lock();
-    NSThread::sleepUntilDate(30.5);
-    lock.unlock();
-  });
-  NSThread::detachNewThread([&] {
-    lock.lock();
-    acquiredAt = RunLoop::main().now();
-    lock.unlock();
-  });
-  int ticks = 0;
-  auto timer = NSTimer::scheduledTimerWithTimeInterval(1, [&](NSTimer&) { ++ticks; }, true);
-  EXPECT_TRUE(loop().runUntil([&] { return acquiredAt >= 0; }, 60));
-  EXPECT_EQ(acquiredAt, 30.5);
-  EXPECT_EQ(ticks, 30);
-  timer->invalidate();
-}
-
-TEST_F(ThreadTest, WaitingMainThreadRequestRunsOnTheMainThreadBeforeTheWorkerGoesOn) {
-  std::vector<std::string> steps;
-  NSThread::detachNewThread([&] {
-    steps.push_back(NSThread::isMainThread() ? "worker on main?" : "worker");
-    RunLoop::main().performOnMainThread(
-        [&] { steps.push_back(NSThread::isMainThread() ? "request on main" : "request elsewhere"); },
-        true);
-    steps.push_back("worker again");
-    RunLoop::main().performOnMainThread([&] { steps.push_back("no wait"); }, false);
-    steps.push_back("worker done");
-  });
-  EXPECT_TRUE(NSThread::isMainThread());
-  runUntilWorkersEnd(1);
-  loop().runFor(0);
-  EXPECT_EQ(steps, (std::vector<std::string>{"worker", "request on main", "worker again",
-                                             "worker done", "no wait"}));
-  EXPECT_EQ(loop().now(), 0.0);
-}
-
-// The save pipeline's pattern.
-TEST_F(ThreadTest, PollingWorkerSeesAFlagClearedByTheMainThread) {
-  std::atomic<bool> busy{true};
-  TimeInterval noticedAt = -1;
-  NSThread::detachNewThread([&] {
-    while (busy) NSThread::sleepUntilDate(RunLoop::main().now() + 0.5);
-    noticedAt = RunLoop::main().now();
-  });
-  loop().postAt(1.2, [&] { busy = false; });
-  ASSERT_TRUE(runUntilWorkersEnd(10));
-  EXPECT_EQ(noticedAt, 1.5);
-  EXPECT_EQ(loop().now(), 1.5) << "runUntil sees the worker end when it ends";
-}
-
-TEST_F(ThreadTest, StopFromAWorkerEndsRun) {
-  NSThread::detachNewThread([] {
-    NSThread::sleepForTimeInterval(2);
-    RunLoop::main().stop(7);
-  });
-  EXPECT_EQ(loop().run(), 7);
-  EXPECT_EQ(loop().now(), 2.0);
-}
-
-TEST_F(ThreadTest, ForeignThreadMayPostButNotSleepOnTheVirtualClock) {
-  bool ran = false;
-  std::thread foreign([&] {
-    RunLoop::main().post([&] { ran = true; });
-    EXPECT_THROW(NSThread::sleepForTimeInterval(1), std::logic_error);
-  });
-  foreign.join();
-  loop().runFor(0);
-  EXPECT_TRUE(ran);
-}
-
 // RealTime mode: the wall clock and ordinary concurrency.
 class RealTimeTest : public testsupport::RunLoopTest {
  protected:
   void SetUp() override { RunLoop::resetMain(RunLoop::Mode::RealTime); }
 };
-
-TEST_F(RealTimeTest, TimerFiresOnTheWallClockAndStopEndsRun) {
-  int count = 0;
-  NSTimer::scheduledTimerWithTimeInterval(0.002, [&](NSTimer& t) {
-    if (++count < 3) return;
-    t.invalidate();
-    RunLoop::main().stop(5);
-  }, true);
-  EXPECT_EQ(loop().run(), 5);
-  EXPECT_EQ(count, 3);
-  EXPECT_GE(loop().now(), 0.006);
-}
 
 TEST_F(RealTimeTest, WorkersShareALockAndReachTheMainThread) {
   NSLock lock;

@@ -1,5 +1,4 @@
-// Alerts and action sheets: showing, tapping, and what their delegates hear.
-#include "platform/ui/action_sheet.h"
+// Alerts: showing, tapping, and what their delegates hear.
 #include "platform/ui/alert_view.h"
 #include "platform/ui/window.h"
 #include "tests/platform/ui_fixture.h"
@@ -23,30 +22,11 @@ class AlertLog : public UIAlertViewDelegate {
   }
 };
 
-class SheetLog : public UIActionSheetDelegate {
- public:
-  void actionSheetDidDismissWithButtonIndex(UIActionSheet&, int i) override {
-    log.push_back("didDismiss " + std::to_string(i));
-  }
-  Log log;
-};
-
 std::shared_ptr<UIAlertView> welcome(const std::shared_ptr<AlertLog>& delegate) {
   auto alert = std::make_shared<UIAlertView>("Welcome", "Hold the phone still.", delegate,
                                              std::string("OK"), std::vector<std::string>{"Help"});
   alert->setTag(33);
   return alert;
-}
-
-TEST_F(Alerts, ButtonsAreNumberedFromTheCancelButton) {
-  auto alert = welcome(nullptr);
-  EXPECT_EQ(alert->numberOfButtons(), 2);
-  EXPECT_EQ(alert->cancelButtonIndex(), 0);
-  EXPECT_EQ(alert->buttonTitleAtIndex(1), "Help");
-  EXPECT_EQ(alert->buttonTitleAtIndex(2), "");
-  UIAlertView bare("t", "m", {}, std::nullopt);
-  EXPECT_EQ(bare.cancelButtonIndex(), -1);
-  EXPECT_EQ(bare.numberOfButtons(), 0);
 }
 
 TEST_F(Alerts, AShownAlertIsListedAndKeptUntilAButtonDismissesIt) {
@@ -85,19 +65,6 @@ TEST_F(Alerts, TheAlertTakesEveryTouchOnTheScreenWhileItIsUp) {
   EXPECT_EQ(sendTapToScreen({5, 5}), app);  // gone: the app has the screen again
 }
 
-TEST_F(Alerts, OnlyTheLatestAlertShowsAndTheOneBelowReturns) {
-  auto first = welcome(nullptr), second = welcome(nullptr);
-  first->show();
-  second->show();
-  second->show();  // already shown: nothing changes
-  ASSERT_EQ(UIAlertView::shownAlerts().size(), 2u);
-  EXPECT_TRUE(first->isHidden());
-  EXPECT_FALSE(second->isHidden());
-  second->dismissWithClickedButtonIndex(0, false);
-  EXPECT_FALSE(first->isHidden());
-  EXPECT_EQ(UIAlertView::shownAlerts(), std::vector<std::shared_ptr<UIAlertView>>{first});
-}
-
 TEST_F(Alerts, ADelegateThatIsGoneHearsNothing) {
   auto delegate = std::make_shared<AlertLog>();
   auto alert = welcome(delegate);
@@ -107,21 +74,6 @@ TEST_F(Alerts, ADelegateThatIsGoneHearsNothing) {
   alert->tapButtonAtIndex(0);
   loop().runFor(1);
   EXPECT_FALSE(alert->isVisible());
-}
-
-TEST_F(Alerts, ActionSheetsPutDestructiveFirstAndCancelLast) {
-  auto delegate = std::make_shared<SheetLog>();
-  auto sheet = std::make_shared<UIActionSheet>("Download", delegate, std::string("Cancel"),
-                                               std::string("Delete"), std::vector<std::string>{"Get"});
-  EXPECT_EQ(sheet->destructiveButtonIndex(), 0);
-  EXPECT_EQ(sheet->buttonTitleAtIndex(1), "Get");
-  EXPECT_EQ(sheet->cancelButtonIndex(), 2);
-  sheet->dismissWithClickedButtonIndex(1, true);  // never shown: still reported
-  sheet->showInView(nullptr);
-  EXPECT_EQ(CGRectGetMaxY(sheet->frame()), 480);
-  sheet->dismissWithClickedButtonIndex(0, false);
-  EXPECT_EQ(delegate->log, (Log{"didDismiss 1", "didDismiss 0"}));
-  EXPECT_TRUE(UIModalView::shownModalViews().empty());
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 // Rendering the view tree into pictures and whole-screen snapshots.
 #include "platform/ui/alert_view.h"
-#include "platform/ui/image_view.h"
 #include "platform/ui/label.h"
 #include "platform/ui/window.h"
 #include "tests/platform/pixel_support.h"
@@ -18,19 +17,6 @@ std::shared_ptr<UIView> filled(CGRect frame, UIColor color) {
   return view;
 }
 
-// Fills its bounds with `color`, counting its drawings.
-class Swatch : public UIView {
- public:
-  using UIView::UIView;
-  void drawRect(CGRect) override {
-    ++drawings;
-    CGContextSetFillColorWithColor(UIGraphicsGetCurrentContext(), color.CGColor());
-    CGContextFillRect(UIGraphicsGetCurrentContext(), bounds());
-  }
-  UIColor color = UIColor::redColor();
-  int drawings = 0;
-};
-
 TEST_F(Rendering, ViewsPaintBackToFrontWithAlphaAndHiddenViewsPaintNothing) {
   auto root = filled(CGRectMake(0, 0, 40, 40), UIColor::whiteColor());
   auto red = filled(CGRectMake(0, 0, 20, 40), UIColor::redColor());
@@ -45,28 +31,6 @@ TEST_F(Rendering, ViewsPaintBackToFrontWithAlphaAndHiddenViewsPaintNothing) {
   EXPECT_TRUE(near(image->colorAt(15, 5), {128, 0, 127, 255}, 3)) << image->colorAt(15, 5);
   EXPECT_TRUE(near(image->colorAt(25, 5), {128, 128, 255, 255}, 3)) << image->colorAt(25, 5);
   EXPECT_TRUE(near(image->colorAt(35, 35), kWhite));
-}
-
-TEST_F(Rendering, ADrawingIsKeptUntilTheViewAsksForANewOne) {
-  auto swatch = std::make_shared<Swatch>(CGRectMake(0, 0, 10, 10));
-  renderView(*swatch);
-  swatch->color = UIColor::blueColor();
-  EXPECT_TRUE(near(renderView(*swatch)->colorAt(5, 5), kRed));
-  swatch->setNeedsDisplay();
-  EXPECT_TRUE(near(renderView(*swatch)->colorAt(5, 5), kBlue));
-  swatch->setFrame(CGRectMake(0, 0, 12, 12));  // a new size draws again
-  renderView(*swatch);
-  EXPECT_EQ(swatch->drawings, 3);
-}
-
-TEST_F(Rendering, TransformsScaleAViewAboutItsCentre) {
-  auto root = filled(CGRectMake(0, 0, 100, 100), UIColor::whiteColor());
-  auto box = filled(CGRectMake(0, 0, 100, 100), UIColor::redColor());
-  box->setTransform(CGAffineTransformMakeScale(0.1f, 0.1f));
-  root->addSubview(box);
-  auto image = renderView(*root);
-  EXPECT_TRUE(near(image->colorAt(50, 50), kRed));
-  EXPECT_TRUE(near(image->colorAt(40, 50), kWhite));
 }
 
 TEST_F(Rendering, WindowSnapshotsShowTheWindowTransform) {
@@ -104,41 +68,6 @@ TEST_F(Rendering, FlipTransitionTurnsTheOldLookAwayThenTheNewOneIn) {
   }
 }
 
-TEST_F(Rendering, PicturesFillTheirImageView) {
-  auto view = std::make_shared<UIImageView>(UIImage::imageWithCGImage(redBluePicture()));
-  EXPECT_EQ(view->frame(), CGRectMake(0, 0, 2, 1));
-  view->setFrame(CGRectMake(0, 0, 20, 10));
-  auto image = renderView(*view);
-  EXPECT_TRUE(near(image->colorAt(2, 5), kRed));
-  EXPECT_TRUE(near(image->colorAt(17, 5), kBlue));
-}
-
-TEST_F(Rendering, LabelsCentreTheirTextAndShrinkItToFit) {
-  auto label = std::make_shared<UILabel>(CGRectMake(0, 0, 200, 40));
-  label->setBackgroundColor(std::nullopt);
-  label->setTextColor(UIColor::redColor());
-  label->setTextAlignment(UITextAlignmentCenter);
-  label->setText("Acquiring GPS");
-  auto image = renderView(*label);
-  int left = 200, right = -1, top = 40, bottom = -1;
-  for (int y = 0; y < 40; ++y)
-    for (int x = 0; x < 200; ++x)
-      if (image->colorAt(x, y).alpha > 128) {
-        EXPECT_GT(image->colorAt(x, y).red, 200);
-        left = std::min(left, x), right = std::max(right, x);
-        top = std::min(top, y), bottom = std::max(bottom, y);
-      }
-  ASSERT_GE(right, 0) << "no text drawn";
-  EXPECT_NEAR((left + right) / 2.0, 100, 3);
-  EXPECT_NEAR((top + bottom) / 2.0, 20, 4);
-
-  label->setText("A status line far too long for a label this narrow");
-  label->setAdjustsFontSizeToFitWidth(true);
-  label->setMinimumFontSize(6);
-  EXPECT_LT(label->fittedFont().pointSize(), 17);
-  EXPECT_LE(sizeWithFont(label->text(), label->fittedFont()).width, 200);
-}
-
 // A line break in a one-line label reads as a space, never as a glyph.
 TEST_F(Rendering, AOneLineLabelShowsLineBreaksAsSpaces) {
   auto label = std::make_shared<UILabel>(CGRectMake(0, 0, 300, 30));
@@ -148,21 +77,6 @@ TEST_F(Rendering, AOneLineLabelShowsLineBreaksAsSpaces) {
   auto spaced = renderView(*label);
   for (int y = 0; y < 30; ++y)
     for (int x = 0; x < 300; ++x) ASSERT_EQ(broken->colorAt(x, y), spaced->colorAt(x, y)) << x << "," << y;
-}
-
-TEST_F(Rendering, TheScreenShowsWindowsWithAlertsOnTop) {
-  auto window = std::make_shared<UIWindow>();
-  window->setBackgroundColor(UIColor::greenColor());
-  window->makeKeyAndVisible();
-  auto before = UIScreen::mainScreen().snapshot()->CGImage();
-  ASSERT_EQ(before->width(), 320);
-  ASSERT_EQ(before->height(), 480);
-  EXPECT_TRUE(near(before->colorAt(160, 240), rgba(UIColor::greenColor())));
-  std::make_shared<UIAlertView>("Warning", "Not a phone.", std::weak_ptr<UIAlertViewDelegate>{},
-                                std::string("OK"))->show();
-  auto after = UIScreen::mainScreen().snapshot()->CGImage();
-  EXPECT_FALSE(near(after->colorAt(160, 240), rgba(UIColor::greenColor()), 20));
-  EXPECT_FALSE(near(after->colorAt(2, 2), rgba(UIColor::greenColor()), 20));  // dimmed
 }
 
 }  // namespace
