@@ -1,6 +1,6 @@
 #include "app/simple_table_view_app_delegate.h"
 
-#include "app/settings.h"
+#include "state/settings.h"
 #include "capture/root_view_controller.h"
 #include "platform/foundation/bundle.h"
 #include "platform/foundation/user_defaults.h"
@@ -50,7 +50,7 @@ class CaptureScreenLocations final : public LocationReceiver {
 
  private:
   static std::shared_ptr<RootViewController> captureScreen() {
-    SimpleTableViewAppDelegate* app = vAppObject;
+    AppServices* app = vAppObject;
     return app ? app->rootViewController() : nullptr;
   }
 };
@@ -61,7 +61,7 @@ SimpleTableViewAppDelegate::SimpleTableViewAppDelegate() = default;
 
 SimpleTableViewAppDelegate::~SimpleTableViewAppDelegate() {
   if (stabilityTimer_) stabilityTimer_->invalidate();
-  SimpleTableViewAppDelegate* self = this;
+  AppServices* self = this;
   vAppObject.compare_exchange_strong(self, nullptr);
 }
 

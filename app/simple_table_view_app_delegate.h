@@ -13,9 +13,10 @@
 // and the links) are defined here over the modules that hold their logic,
 // so capture/, storage/ and help/ can call them without linking this
 // delegate's library, which links theirs. Main thread only.
-#include "app/module_state.h"
-#include "app/outbound_links.h"
-#include "app/screen_facts.h"
+#include "state/app_services.h"
+#include "state/module_state.h"
+#include "state/outbound_links.h"
+#include "state/screen_facts.h"
 #include "app/steadiness_detector.h"
 #include "platform/runloop/timer.h"
 #include "platform/sensors/accelerometer.h"
@@ -36,6 +37,7 @@ class SimpleTableViewAppDelegate : public platform::UIApplicationDelegate,
                                    public platform::UIAccelerometerDelegate,
                                    public platform::UIActionSheetDelegate,
                                    public platform::UIAlertViewDelegate,
+                                   public AppServices,
                                    public std::enable_shared_from_this<SimpleTableViewAppDelegate> {
  public:
   static constexpr int kWelcomeAlertTag = 33;
@@ -66,9 +68,9 @@ class SimpleTableViewAppDelegate : public platform::UIApplicationDelegate,
     return holdstill::availFrame(controller);
   }
   bool isIPhoneDevice() const { return holdstill::isIPhoneDevice(); }
-  std::shared_ptr<RootViewController> rootViewController() const { return _rootViewController; }
+  std::shared_ptr<RootViewController> rootViewController() const override { return _rootViewController; }
   // Null while GPS recording is off.
-  std::shared_ptr<OrvLocation> locationTracker() const { return _locationTracker; }
+  std::shared_ptr<OrvLocation> locationTracker() const override { return _locationTracker; }
 
   // ---- the steadiness detector (see steadiness_detector.h)
   void accelerometerDidAccelerate(platform::UIAccelerometer& accelerometer,
@@ -79,8 +81,8 @@ class SimpleTableViewAppDelegate : public platform::UIApplicationDelegate,
 
   // ---- links out of the application (see outbound_links.h); senders are ignored
   void showGoogleMap(double latitude, double longitude) { openMap(latitude, longitude); }
-  void mailTo(const std::string& address) { openMailAddress(address); }
-  void browseToVorlund(const void* /*sender*/ = nullptr) { openHomePage(); }
+  void mailTo(const std::string& address) override { openMailAddress(address); }
+  void browseToVorlund(const void* /*sender*/ = nullptr) override { openHomePage(); }
   // Dismisses _downloader as if its first button were tapped; nothing
   // without one (nothing sets it).
   void gotoBrowser(const void* /*sender*/ = nullptr) {

@@ -1,6 +1,6 @@
 #include "app/steadiness_detector.h"
 
-#include "app/module_state.h"
+#include "state/module_state.h"
 
 #include <cmath>
 

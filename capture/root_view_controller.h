@@ -1,7 +1,7 @@
 #pragma once
 // RootViewController: the capture screen, the application's only screen
-// controller and the hub the other parts reach (through
-// SimpleTableViewAppDelegate::rootViewController).
+// controller and the hub the other parts reach (through vAppObject's
+// rootViewController). It hosts the help screen it pushes.
 //
 // Here: construction, the screen's own view (an overlay view holding the
 // splash background, the GPS badge, and the pieces later laid over the
@@ -11,9 +11,10 @@
 // picker, installing the overlay and buttons in its camera view, help,
 // closing after a picture, and quitting on cancel.
 // Main thread only.
-#include "capture/meter_vertical.h"
-#include "capture/round_rect_image.h"
 #include "capture/self_camera_view.h"
+#include "help/help_view_controller.h"
+#include "views/meter_vertical.h"
+#include "views/round_rect_image.h"
 #include "platform/camera/image_picker_controller.h"
 #include "platform/runloop/lock.h"
 #include "platform/runloop/timer.h"
@@ -49,7 +50,8 @@ extern bool _bComingFromMainScreen;
 
 class RootViewController : public platform::UIViewController,
                            public platform::UIImagePickerControllerDelegate,
-                           public platform::UIAlertViewDelegate {
+                           public platform::UIAlertViewDelegate,
+                           public HelpHost {
  public:
   static constexpr int kMeterTag = 101;
   static constexpr int kStabilizeIconTag = 102;
@@ -108,9 +110,9 @@ class RootViewController : public platform::UIViewController,
   void touchAnywhereHide(platform::NSTimer& timer);
   // Brings the overlay, then the help and steadiness buttons, to the front
   // (the help screen asks for it when it has gone).
-  void bringLayerToFront();
+  void bringLayerToFront() override;
   // Does nothing: the screen never rotates.
-  void orientationChangedResize(platform::UIInterfaceOrientation) {}
+  void orientationChangedResize(platform::UIInterfaceOrientation) override {}
   void helpViewActive();
   void toggleStabilize(platform::UIButton& button);
   // A picture is ready: saved on its own thread; the camera flips away.
@@ -214,7 +216,7 @@ class RootViewController : public platform::UIViewController,
   bool _bTouchAnywhereShown = false;
   std::shared_ptr<UIMeterVertical> _stablizeMeter;
   // ==== camera display state (capture developer's block) ====
-  std::shared_ptr<platform::UIViewController> helpViewController;
+  std::shared_ptr<HelpViewController> helpViewController;
   std::shared_ptr<OrvRoundRectImage> _gpsInfo;
   std::shared_ptr<platform::UIImageView> _gpsGlobeImage;
   std::shared_ptr<platform::UIImagePickerController> _imagePickerController;

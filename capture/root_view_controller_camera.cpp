@@ -1,9 +1,9 @@
 // RootViewController's camera display: opening the picker, laying the
 // overlay and buttons into its camera view, help, closing after a picture,
 // and quitting on cancel.
-#include "app/module_state.h"
-#include "app/screen_facts.h"
-#include "app/simple_table_view_app_delegate.h"
+#include "state/app_services.h"
+#include "state/module_state.h"
+#include "state/screen_facts.h"
 #include "capture/root_view_controller.h"
 #include "platform/foundation/bundle.h"
 #include "platform/foundation/user_defaults.h"
@@ -31,7 +31,7 @@ std::string localized(const std::string& key) {
 }
 
 std::shared_ptr<UIWindow> applicationWindow() {
-  SimpleTableViewAppDelegate* app = vAppObject;
+  AppServices* app = vAppObject;
   return app ? app->window() : nullptr;
 }
 
@@ -187,8 +187,9 @@ void RootViewController::bringLayerToFront() {
 }
 
 void RootViewController::helpViewActive() {
-  if (_imagePickerController && helpViewController)
-    _imagePickerController->pushViewController(helpViewController, true);
+  if (!_imagePickerController || !helpViewController) return;
+  helpViewController->setHost(std::static_pointer_cast<RootViewController>(shared_from_this()));
+  _imagePickerController->pushViewController(helpViewController, true);
 }
 
 void RootViewController::toggleStabilize(UIButton& button) {

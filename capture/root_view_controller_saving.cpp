@@ -2,8 +2,8 @@
 // receives, the composition of each picture, the camera-roll numbering and
 // the save pipeline. The logic lives in storage/; these members connect it
 // to the screen, the album service and the threads.
-#include "app/module_state.h"
-#include "app/screen_facts.h"
+#include "state/module_state.h"
+#include "state/screen_facts.h"
 #include "capture/root_view_controller.h"
 #include "platform/album/photo_album.h"
 #include "platform/foundation/bundle.h"

@@ -1,8 +1,8 @@
 #include "capture/self_camera_view.h"
 
-#include "app/module_state.h"
-#include "app/screen_facts.h"
-#include "app/simple_table_view_app_delegate.h"
+#include "state/app_services.h"
+#include "state/module_state.h"
+#include "state/screen_facts.h"
 #include "capture/root_view_controller.h"
 #include "platform/camera/camera_view_controller.h"
 #include "platform/device/ui_device.h"
@@ -22,7 +22,7 @@ std::string localized(const std::string& key) {
 }
 
 std::shared_ptr<RootViewController> rootViewController() {
-  SimpleTableViewAppDelegate* app = vAppObject;
+  AppServices* app = vAppObject;
   return app ? app->rootViewController() : nullptr;
 }
 

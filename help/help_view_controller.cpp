@@ -1,10 +1,9 @@
 #include "help/help_view_controller.h"
 
-#include "app/module_state.h"
-#include "app/screen_facts.h"
-#include "app/simple_table_view_app_delegate.h"
-#include "capture/alert_view_no_buttons.h"
-#include "capture/root_view_controller.h"
+#include "state/app_services.h"
+#include "state/module_state.h"
+#include "state/screen_facts.h"
+#include "views/alert_view_no_buttons.h"
 #include "platform/foundation/bundle.h"
 #include "platform/foundation/data_file.h"
 #include "platform/foundation/file_manager.h"
@@ -26,20 +25,6 @@ std::string localized(const std::string& key) {
   return NSBundle::mainBundle().localizedStringForKey(key, "", "");
 }
 
-std::string escapeHTML(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += c;
-    }
-  }
-  return out;
-}
-
 // What the screen shows when the help index cannot be read: a short page
 // in the user's language instead of an empty white screen.
 std::string helpUnavailablePage() {
@@ -59,7 +44,7 @@ std::optional<std::string> readHelpIndex() {
   return text;
 }
 
-SimpleTableViewAppDelegate* app() { return vAppObject.load(); }
+AppServices* app() { return vAppObject.load(); }
 
 }  // namespace
 
@@ -153,8 +138,7 @@ void HelpViewController::viewDidDisappear(bool) {
 }
 
 void HelpViewController::restoreCaptureLayers() {
-  if (auto* delegate = app())
-    if (auto root = delegate->rootViewController()) root->bringLayerToFront();
+  if (auto host = host_.lock()) host->bringLayerToFront();
 }
 
 void HelpViewController::webViewDidFinishLoad(UIWebView& webView) {
@@ -204,8 +188,7 @@ void HelpViewController::aboutView() {
 }
 
 void HelpViewController::didRotateFromInterfaceOrientation(UIInterfaceOrientation from) {
-  if (auto* delegate = app())
-    if (auto root = delegate->rootViewController()) root->orientationChangedResize(from);
+  if (auto host = host_.lock()) host->orientationChangedResize(from);
 }
 
 }  // namespace holdstill

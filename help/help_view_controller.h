@@ -11,7 +11,8 @@
 // When the help index is missing or not UTF-8, the screen shows a short
 // page saying that help is not available (localized "HelpUnavailable")
 // instead of an empty white screen. Main thread only.
-#include "app/outbound_links.h"
+#include "help/help_host.h"
+#include "state/outbound_links.h"
 #include "platform/ui/alert_view.h"
 #include "platform/ui/view_controller.h"
 #include "platform/web/web_view.h"
@@ -80,17 +81,20 @@ class HelpViewController : public platform::UIViewController,
   bool shouldAutorotateToInterfaceOrientation(platform::UIInterfaceOrientation) override {
     return false;
   }
-  // Passed on to the capture screen's orientationChangedResize.
+  // Passed on to the host's orientationChangedResize.
   void didRotateFromInterfaceOrientation(platform::UIInterfaceOrientation from) override;
 
   std::shared_ptr<platform::UIWebView> webView() const { return webView_; }
+  // The screen that pushes this one and is called back by it; not owned.
+  void setHost(std::weak_ptr<HelpHost> host) { host_ = std::move(host); }
 
  protected:
-  // Runs the capture screen's bringLayerToFront (queued by viewDidDisappear).
+  // Runs the host's bringLayerToFront (queued by viewDidDisappear).
   virtual void restoreCaptureLayers();
 
  private:
   std::shared_ptr<platform::UIWebView> webView_;
+  std::weak_ptr<HelpHost> host_;
 };
 
 }  // namespace holdstill

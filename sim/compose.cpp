@@ -1,5 +1,5 @@
 // holdstill compose: one picture composed as the save pipeline composes it.
-#include "app/settings.h"
+#include "state/settings.h"
 #include "exif/exf_gps_values.h"
 #include "platform/foundation/atomic_file.h"
 #include "platform/foundation/bundle.h"

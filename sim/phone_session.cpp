@@ -1,7 +1,7 @@
 #include "sim/phone_session.h"
 
 #include "app/main.h"
-#include "app/module_state.h"
+#include "state/module_state.h"
 #include "app/simple_table_view_app_delegate.h"
 #include "capture/root_view_controller.h"
 #include "platform/album/photo_album.h"
@@ -50,7 +50,7 @@ fs::path makeTemporaryDeviceFolder() {
 }
 
 std::shared_ptr<RootViewController> rootViewController() {
-  SimpleTableViewAppDelegate* app = vAppObject;
+  AppServices* app = vAppObject;
   return app ? app->rootViewController() : nullptr;
 }
 

@@ -1,6 +1,6 @@
 #include "sim/run_watch.h"
 
-#include "app/module_state.h"
+#include "state/module_state.h"
 #include "app/simple_table_view_app_delegate.h"
 #include "capture/root_view_controller.h"
 #include "exif/exf_jpeg.h"
@@ -36,7 +36,7 @@ std::optional<fs::file_time_type> stampOf(const fs::path& path) {
 }
 
 std::shared_ptr<RootViewController> rootViewController() {
-  SimpleTableViewAppDelegate* app = vAppObject;
+  AppServices* app = vAppObject;
   return app ? app->rootViewController() : nullptr;
 }
 

@@ -1,7 +1,7 @@
 // holdstill trace-steadiness TRACE.csv [--sensitivity N]: the steadiness
 // detector over a recorded accelerometer log (see the usage text).
-#include "app/module_state.h"
-#include "app/settings.h"
+#include "state/module_state.h"
+#include "state/settings.h"
 #include "app/steadiness_detector.h"
 #include "platform/foundation/string_format.h"
 #include "platform/runloop/run_loop.h"

@@ -1,8 +1,8 @@
 #include "storage/exif_composition.h"
 
-#include "app/module_state.h"
-#include "app/outbound_links.h"
-#include "app/screen_facts.h"
+#include "state/module_state.h"
+#include "state/outbound_links.h"
+#include "state/screen_facts.h"
 #include "exif/exf_exception.h"
 #include "exif/exf_jpeg.h"
 #include "exif/exf_utils.h"

@@ -1,5 +1,6 @@
 #include "sim/report/run_report.h"
 
+#include "platform/foundation/ns_string.h"
 #include "platform/foundation/string_format.h"
 #include "platform/graphics/image_codec.h"
 #include "platform/ui/screen.h"
@@ -17,19 +18,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string escaped(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\r': break;
-      default: out += c;
-    }
-  }
-  return out;
+// HTML text of a line or file as the run wrote it; carriage returns of
+// files written elsewhere are left out.
+std::string escaped(std::string text) {
+  std::erase(text, '\r');
+  return platform::escapeHTML(text);
 }
 
 void writeFile(const fs::path& file, const std::string& bytes) {

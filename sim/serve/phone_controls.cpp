@@ -1,7 +1,7 @@
 #include "sim/serve/phone_controls.h"
 
-#include "app/module_state.h"
-#include "capture/meter_vertical.h"
+#include "state/module_state.h"
+#include "views/meter_vertical.h"
 #include "capture/root_view_controller.h"
 #include "platform/device/device.h"
 #include "platform/foundation/string_format.h"

@@ -1,6 +1,6 @@
 // Links out of the application, and the alert and action sheet handlers.
-#include "app/outbound_links.h"
-#include "app/settings.h"
+#include "state/outbound_links.h"
+#include "state/settings.h"
 #include "platform/foundation/user_defaults.h"
 #include "tests/app/app_fixture.h"
 

@@ -1,7 +1,7 @@
 // The camera overlay over hand-built camera views that carry the
 // platform's private class names.
-#include "app/module_state.h"
-#include "capture/meter_vertical.h"
+#include "state/module_state.h"
+#include "views/meter_vertical.h"
 #include "capture/self_camera_view.h"
 #include "platform/camera/camera_view_controller.h"
 #include "platform/foundation/bundle.h"
@@ -131,6 +131,8 @@ TEST_F(Overlay, TheWalkFindsTheControlsByClassNameTheBarsOnlyAtDepthTwo) {
   EXPECT_EQ(overlay->traverseSubviews({}, 0), nullptr);
 }
 
+// On a phone the filter leaves the corner and an unready camera to the
+// camera; elsewhere every touch is taken.
 TEST_F(Overlay, OnAPhoneTheFilterLeavesTheCornerAndAnUnreadyCameraToTheCamera) {
   Camera camera;
   auto overlay = camera.overlay();
@@ -152,27 +154,12 @@ TEST_F(Overlay, OnAPhoneTheFilterLeavesTheCornerAndAnUnreadyCameraToTheCamera) {
   EXPECT_FALSE(lone->pointInside({200, 200}, nullptr));
   // The capture screen's own overlay is never walked: it takes nothing.
   EXPECT_FALSE(std::make_shared<UISelfCameraView>(CGRectMake(0, 0, 320, 460))->pointInside({200, 200}, nullptr));
-}
 
-TEST_F(Overlay, InSteadyModeATouchArmsTheMeterInsteadOfShooting) {
-  Camera camera;
-  auto overlay = camera.overlay();
-  camera.titleBar->setTitle(touchAnywhere());
-  vwTakeStablePic = 1;
-  EXPECT_TRUE(overlay->pointInside({200, 200}, nullptr));
-  EXPECT_EQ(camera.shots, 0);
-  EXPECT_NE(vbAccelerometerOn, 0);
-  EXPECT_FALSE(camera.meter->disabled());
-  EXPECT_EQ(camera.meter->alpha(), 0.9f);
-}
-
-TEST_F(Overlay, ElsewhereThanOnAPhoneEveryTouchIsTaken) {
   useModel("Tablet");
-  Camera camera(false);
-  _cameraViewController = camera.controller;
-  auto overlay = camera.overlay();
-  EXPECT_TRUE(overlay->pointInside({10, kBottom}, nullptr));
-  EXPECT_TRUE(overlay->inTouch());
+  Camera tablet(false);
+  auto taking = tablet.overlay();
+  EXPECT_TRUE(taking->pointInside({10, kBottom}, nullptr));
+  EXPECT_TRUE(taking->inTouch());
   EXPECT_TRUE(std::make_shared<UISelfCameraView>(CGRectMake(0, 0, 320, 460))->pointInside({5, 5}, nullptr));
 }
 
@@ -207,6 +194,10 @@ TEST_F(Overlay, SnapPressesOnceHidesTheButtonsAndPollsUntilThePreviewIsGone) {
   EXPECT_EQ(front[front.size() - 3], overlay);
   EXPECT_EQ(front[front.size() - 2], camera.help);
   EXPECT_EQ(front.back(), camera.toggle);
+  // The poll has ended: steady mode armed now stays armed.
+  overlay->showStableUI(1);
+  loop().runFor(5);
+  EXPECT_EQ(vbAccelerometerOn, 1) << "a poll left running switched it off";
   overlay->snap();  // ready again
   EXPECT_EQ(camera.shots, 2);
   overlay->snap();
@@ -236,24 +227,19 @@ TEST_F(Overlay, ThePollWaitsWhileTheShutterIsMissing) {
   EXPECT_FALSE(overlay->inTouch());
 }
 
-TEST_F(Overlay, TheShotRecordsWhetherThePhoneWasHeldInLandscape) {
-  const std::pair<UIDeviceOrientation, bool> cases[] = {
-      {UIDeviceOrientation::LandscapeLeft, true}, {UIDeviceOrientation::LandscapeRight, true},
-      {UIDeviceOrientation::Portrait, false},     {UIDeviceOrientation::FaceUp, false}};
-  for (const auto& [orientation, landscape] : cases) {
-    Camera camera;
-    auto overlay = camera.overlay();
-    Device::current()->setOrientation(orientation);
-    vbLandscapeDuringSnap = !landscape;
-    overlay->snap();
-    EXPECT_EQ(vbLandscapeDuringSnap.load(), landscape) << int(orientation);
-    overlay->stopTimer();
-  }
-}
-
-TEST_F(Overlay, ShowStableUIPlacesFadesAndArmsInItsThreeModes) {
+// In steady mode a touch arms the meter instead of shooting; the meter and
+// its icon are placed, faded and armed in three modes.
+TEST_F(Overlay, InSteadyModeATouchArmsTheMeterWhichShowsInThreeModes) {
   Camera camera;
   auto overlay = camera.overlay();
+  camera.titleBar->setTitle(touchAnywhere());
+  vwTakeStablePic = 1;
+  EXPECT_TRUE(overlay->pointInside({200, 200}, nullptr));
+  EXPECT_EQ(camera.shots, 0);
+  EXPECT_FALSE(camera.meter->disabled());
+  EXPECT_EQ(vbAccelerometerOn, 1);
+  EXPECT_EQ(camera.meter->alpha(), 0.9f);
+
   UIView::resetAnimations();
   overlay->showStableUI(-1);
   // Centred under the toggle (270, 2, 44, 40), then the icon under the meter.
@@ -265,10 +251,6 @@ TEST_F(Overlay, ShowStableUIPlacesFadesAndArmsInItsThreeModes) {
   EXPECT_EQ(camera.icon->alpha(), 0.9f);
   ASSERT_EQ(UIView::committedAnimations().size(), 1u);
   EXPECT_EQ(UIView::committedAnimations().back().duration, 0.4);
-
-  overlay->showStableUI(1);
-  EXPECT_FALSE(camera.meter->disabled());
-  EXPECT_EQ(vbAccelerometerOn, 1);
 
   overlay->showStableUI(0);
   EXPECT_EQ(vbAccelerometerOn, 0);

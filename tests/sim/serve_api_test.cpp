@@ -3,7 +3,7 @@
 // the server, the save workers and the main thread meet).
 #include "sim/serve/phone_feed.h"
 #include "sim/serve/serve_command.h"
-#include "tests/exif/support/command.h"
+#include "tests/sim/sim_support.h"
 
 #include <httplib.h>
 #include <nlohmann/json.hpp>
@@ -95,9 +95,9 @@ constexpr const char* kTrack = R"(<?xml version="1.0"?>
 </trkseg></trk></gpx>)";
 
 TEST(ServeApi, TouchShotThenSteadyShotWithAnUploadedTrackAreSavedWithTheirPositions) {
-  const std::string dir = exif_testing::freshDirectory("serve-shots");
+  const holdstill::simtest::TempFolder folder("serve-shots");
   std::string log;
-  const int status = withServer(dir, R"({"settings": {"RECORDGPS": true},
+  const int status = withServer(folder.path(), R"({"settings": {"RECORDGPS": true},
       "gps": {"fixes": [{"at": 0.2, "lat": 48.8584, "lon": -2.2945, "alt": -12}]}})",
                                 [](httplib::Client& http, int port) {
     // A page's event stream, open from start to end.
@@ -167,7 +167,6 @@ TEST(ServeApi, TouchShotThenSteadyShotWithAnUploadedTrackAreSavedWithTheirPositi
 
     post(http, "/api/quit", json::object());
     page.join();
-    EXPECT_NE(events.find("event: frame\ndata: iVBORw0KGgo"), std::string::npos) << "a PNG frame";
     const std::string welcome = "event: log\ndata: [   0.000] alert shown: \"Welcome";
     const auto first = events.find(welcome);
     EXPECT_TRUE(first != std::string::npos && events.find(welcome, first + 1) == std::string::npos)
@@ -181,6 +180,24 @@ TEST(ServeApi, TouchShotThenSteadyShotWithAnUploadedTrackAreSavedWithTheirPositi
   EXPECT_NE(log.find("the phone was switched off"), std::string::npos) << log;
 }
 
+// The application quitting on its own (the camera cancelled) ends the
+// server with the application's status.
+TEST(ServeApi, CancellingTheCameraEndsTheServerWithTheApplicationsStatus) {
+  const holdstill::simtest::TempFolder folder("serve-cancel");
+  std::string log;
+  const int status = withServer(
+      folder.path(), R"({"settings": {"LASTVERSION": "1.0"}, "events": [{"at": 2, "cancelCamera": true}]})",
+      [](httplib::Client& http, int) {
+        post(http, "/api/clock", {{"speed", 10}});
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (http.Get("/api/state") && std::chrono::steady_clock::now() < until)
+          std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      },
+      &log);
+  EXPECT_EQ(status, 0) << log;
+  EXPECT_NE(log.find("the application quit with status 0"), std::string::npos) << log;
+}
+
 TEST(ServeFeed, Base64IsTheStandardAlphabetWithPadding) {
   const std::pair<const char*, const char*> vectors[] = {{"", ""},         {"f", "Zg=="},         {"fo", "Zm8="},
                                                          {"foo", "Zm9v"},   {"foob", "Zm9vYg=="},  {"fooba", "Zm9vYmE="},
@@ -189,7 +206,8 @@ TEST(ServeFeed, Base64IsTheStandardAlphabetWithPadding) {
 }
 
 TEST(ServeApi, BadRequestsAreRefusedWithAReasonAndChangeNothing) {
-  const std::string dir = exif_testing::freshDirectory("serve-refusals");
+  const holdstill::simtest::TempFolder folder("serve-refusals");
+  const std::string& dir = folder.path();
   const int status = withServer(dir, "{}", [&](httplib::Client& http, int port) {
     waitFor(http, [](const json& s) { return !s["alerts"].empty(); }, "the welcome alert");
     // A picture-like link out of the camera roll.
@@ -242,6 +260,14 @@ TEST(ServeApi, BadRequestsAreRefusedWithAReasonAndChangeNothing) {
       const json answer = json::parse(res->body, nullptr, false);
       EXPECT_TRUE(answer.is_object() && answer["error"].is_string()) << res->body;
     }
+    // A page opened while nothing moves gets the screen at once all the same.
+    std::string events;
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    httplib::Client("127.0.0.1", port).Get("/api/events", [&](const char* data, std::size_t size) {
+      events.append(data, size);
+      return events.find("event: frame") == std::string::npos && std::chrono::steady_clock::now() < until;
+    });
+    EXPECT_NE(events.find("event: frame\ndata: iVBORw0KGgo"), std::string::npos) << events.substr(0, 300);
     json after = state(http);
     EXPECT_EQ(after["roll"], json::array()) << "the link out is no picture";
     after.erase("roll");

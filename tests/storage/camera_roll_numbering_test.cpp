@@ -92,34 +92,13 @@ TEST_F(CameraRollFolder, ListsTheTreeAndIsMissingWithoutTheFolder) {
   EXPECT_EQ(cameraRollListing(), (Listing{"img_0001.JPG", "IMG_0002.JPG", "sub/IMG_0004.JPG"}));
 }
 
-TEST_F(CameraRollFolder, StoringReplacesOnlyTheAlbumsNewFile) {
-  put("IMG_0001.JPG", {1});
-  const Listing before = *cameraRollListing();
-  put("IMG_0002.JPG", {2});  // the album's file
-  const StoredPicture stored = storeComposedPicture(std::vector<std::uint8_t>{9, 9}, before);
-  EXPECT_TRUE(stored.replaced);
-  EXPECT_EQ(stored.path, std::string(platform::kCameraRollFolder) + "IMG_0002.JPG");
-  EXPECT_EQ(content("IMG_0002.JPG"), (std::vector<std::uint8_t>{9, 9}));
-  EXPECT_EQ(content("IMG_0001.JPG"), (std::vector<std::uint8_t>{1}));
-}
-
-TEST_F(CameraRollFolder, StoringWithoutANewFileTakesTheNextFreeNameAndOverwritesNothing) {
-  put("IMG_0999.JPG", {99});
-  put("IMG_0005.JPG", {5});
-  const Listing before = *cameraRollListing();  // the album then writes nothing
-  const StoredPicture stored = storeComposedPicture(std::vector<std::uint8_t>{7}, before);
-  EXPECT_FALSE(stored.replaced);
-  EXPECT_EQ(stored.path, std::string(platform::kCameraRollFolder) + "IMG_1000.JPG");
-  EXPECT_EQ(content("IMG_0999.JPG"), (std::vector<std::uint8_t>{99}));
-  EXPECT_EQ(content("IMG_0005.JPG"), (std::vector<std::uint8_t>{5}));
-  EXPECT_EQ(content("IMG_1000.JPG"), (std::vector<std::uint8_t>{7}));
-}
-
-TEST_F(CameraRollFolder, StoringIntoAMissingFolderMakesIt) {
+// Replacing the album's file and taking the next free name are pinned
+// through the save pipeline; here, a roll not made yet.
+TEST_F(CameraRollFolder, StoringMakesAMissingRollButStoresNoEmptyPicture) {
+  EXPECT_TRUE(storeComposedPicture({}, {}).path.empty());
   const StoredPicture stored = storeComposedPicture(std::vector<std::uint8_t>{7}, {});
   EXPECT_EQ(stored.path, std::string(platform::kCameraRollFolder) + "IMG_0001.JPG");
   EXPECT_EQ(content("IMG_0001.JPG"), (std::vector<std::uint8_t>{7}));
-  EXPECT_TRUE(storeComposedPicture({}, {}).path.empty()) << "nothing to store";
 }
 
 }  // namespace

@@ -1,9 +1,9 @@
 // The location tracker: judging fixes, the badge's texts in three
-// languages, and the tracker on a replayed track.
+// languages, and what it hands on (its distance filter on a replayed
+// track is pinned through holdstill replay-gps).
 #include "storage/location_text.h"
 #include "storage/orv_location.h"
 
-#include "platform/gpx/gpx_track.h"
 #include "tests/platform/device_fixture.h"
 
 #include <gtest/gtest.h>
@@ -113,37 +113,6 @@ class Recorder final : public LocationReceiver {
 };
 
 using Tracker = testsupport::DeviceTest;
-
-// Points 1.1 m apart in latitude (1e-5 degrees), one a second, starting
-// on 2010-06-15 at 11:50, ten minutes before the phone's clock at loop time 0.
-std::string track(int points) {
-  std::string gpx = R"(<?xml version="1.0"?><gpx version="1.1" creator="test" xmlns="http://www.topografix.com/GPX/1/1"><trk><trkseg>)";
-  for (int i = 0; i < points; ++i) {
-    char point[160];
-    std::snprintf(point, sizeof point, R"(<trkpt lat="%.5f" lon="8.50000"><ele>400</ele><time>2010-06-15T11:50:%02dZ</time></trkpt>)",
-                  47.0 + i * 1e-5, i);
-    gpx += point;
-  }
-  return gpx + "</trkseg></trk></gpx>";
-}
-
-TEST_F(Tracker, ReportsOnlyAfterTwoMetresAndRejectsAStaleFirstFixWithKeptTimes) {
-  const GPXTrack gpx = GPXTrack::parse(track(6), "walk.gpx");
-  for (bool keepTimes : {false, true}) {
-    SCOPED_TRACE(keepTimes ? "kept times" : "arrival times");
-    useDevice({});
-    LocationService::current().setReplay(LocationReplay::fromGPX(gpx, 1, 5, keepTimes));
-    auto recorder = std::make_shared<Recorder>();
-    auto tracker = OrvLocation::init(recorder);
-    EXPECT_TRUE(tracker->firstDataPoint());
-    loop().runFor(10);
-    // Points 0, 2 and 4 lie 2.2 m apart; 1, 3 and 5 only 1.1 m from the last reported.
-    const std::vector<std::string> expected{keepTimes ? "failed" : "new 47.00000", "new 47.00002", "new 47.00004"};
-    EXPECT_EQ(recorder->lines, expected);
-    EXPECT_FALSE(tracker->firstDataPoint());
-    tracker->manager()->stopUpdatingLocation();
-  }
-}
 
 TEST_F(Tracker, HandsOnErrorsAndInvalidFixesAndKeepsJudgingAgeOnlyOnce) {
   LocationService::current().setReplay(LocationReplay({

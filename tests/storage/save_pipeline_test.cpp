@@ -1,7 +1,7 @@
 // The save pipeline in virtual time: the worker, the album service (with
 // its faults), the badge, and what the camera roll holds afterwards. No
 // file that a save did not write may ever change.
-#include "app/module_state.h"
+#include "state/module_state.h"
 #include "capture/root_view_controller.h"
 #include "platform/album/photo_album.h"
 #include "platform/camera/camera_feed.h"
@@ -146,35 +146,21 @@ TEST_F(SavePipeline, WithGpsOffOrNoFixTheAlbumAloneSavesThePicture) {
   }
 }
 
-TEST_F(SavePipeline, WithAFixTheAlbumsFileIsReplacedByTheGeotaggedPicture) {
-  put("IMG_0007.JPG", {7, 7, 7});
-  const Files before = files();
+// The GPS badge follows the fixes, the saving badge tells whether the
+// picture goes with GPS data, and each picture carries the fix held when
+// it was taken.
+TEST_F(SavePipeline, EachPictureTakesTheFixHeldWhenItWasTakenAndTheBadgesSaySo) {
   auto root = screen(true);
   ASSERT_TRUE(root->gpsInfoText());
   EXPECT_EQ(root->gpsInfoText()->text(), "Acquiring GPS position…");
-  root->newGPSPoint(fix());
-  EXPECT_EQ(root->gpsInfoText()->text().substr(0, 32), "GPS: 47.38 N  8.54 E  Alt: -12m\r");
-
+  takeAndWait(root);
+  root->newGPSPoint(fix(-33.8688, 151.2093, -12.5));
+  EXPECT_EQ(root->gpsInfoText()->text().substr(0, 35), "GPS: 33.87 S  151.21 E  Alt: -12m\r\n");
   root->cameraControllerTookPicture(quarterCard(320, 240, UIImageOrientationRight));
   ASSERT_TRUE(loop().runUntil([&] { return root->savingPhoto() != nullptr; }, 5));
-  const auto label = std::dynamic_pointer_cast<UILabel>(root->savingPhoto()->subviews().at(0));
-  EXPECT_EQ(label->text(), "Saving picture with GPS data…");
+  EXPECT_EQ(std::dynamic_pointer_cast<UILabel>(root->savingPhoto()->subviews().at(0))->text(),
+            "Saving picture with GPS data…");
   ASSERT_TRUE(runUntilWorkersEnd(60));
-
-  const Files roll = files();
-  ASSERT_EQ(roll.size(), 2u) << "one file per picture";
-  const auto& saved = roll.at(kRoll + "IMG_0008.JPG");
-  EXPECT_NEAR(latitudeOf(saved).value_or(0), 47.3769, 1e-6);
-  const auto jpeg = scan(saved);
-  EXPECT_EQ(jpeg.exifMetaData().tagValue(5)->get<exif::Number>()->int32Value(), 1) << "below sea level";
-  expectUntouched(before);
-}
-
-TEST_F(SavePipeline, AFixArrivingBetweenTwoPicturesTagsOnlyTheSecond) {
-  auto root = screen(true);
-  takeAndWait(root);
-  root->newGPSPoint(fix(-33.8688, 151.2093, 3));
-  takeAndWait(root);
   const Files roll = files();
   ASSERT_EQ(roll.size(), 2u);
   EXPECT_EQ(latitudeOf(roll.at(kRoll + "IMG_0001.JPG")), std::nullopt);
@@ -217,18 +203,39 @@ TEST_F(SavePipeline, TwoPicturesInQuickSuccessionSaveOneAfterTheOther) {
   EXPECT_EQ(decodeImage(roll.at(kRoll + "IMG_0002.JPG"))->width(), 240) << "each replaced its own file";
 }
 
-TEST_F(SavePipeline, AnAlbumErrorStillSavesTheGeotaggedPictureUnderANewName) {
-  put("IMG_0999.JPG", {9, 9, 9});
-  put("IMG_0004.JPG", {4});
-  const Files before = files();
-  PhotoAlbum::current().failAt(1);
-  auto root = screen(true);
-  root->newGPSPoint(fix());
-  takeAndWait(root);
-  const Files roll = files();
-  ASSERT_EQ(roll.size(), 3u);
-  EXPECT_TRUE(latitudeOf(roll.at(kRoll + "IMG_1000.JPG")));
-  expectUntouched(before);
+// Where the geotagged picture lands, given the files already in the roll
+// and what the album does; no file there before is changed.
+TEST_F(SavePipeline, TheGeotaggedPictureLandsInTheRollAndOverwritesNothing) {
+  const struct {
+    const char* name;
+    std::vector<std::string> existing;
+    std::function<void()> fault;
+    const char* saved;
+    size_t elsewhere;
+  } cases[] = {
+      {"the album's new file is replaced", {"IMG_0007.JPG"}, [] {}, "IMG_0008.JPG", 0},
+      {"album error: the next free name", {"IMG_0999.JPG", "IMG_0004.JPG"}, [] { PhotoAlbum::current().failAt(1); },
+       "IMG_1000.JPG", 0},
+      {"album writes elsewhere", {"IMG_0002.JPG"}, [] { PhotoAlbum::current().elsewhereAt(1); }, "IMG_0003.JPG", 1},
+      {"a new picture really is 999", {"IMG_0998.JPG"}, [] {}, "IMG_0999.JPG", 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    useDevice({}, bundle_);
+    resetSavingStateForTesting();
+    for (const auto& name : c.existing) put(name, {uint8_t(name.size()), 1});
+    const Files before = files();
+    c.fault();
+    auto root = screen(true);
+    root->newGPSPoint(fix());
+    takeAndWait(root);
+    const Files roll = files(), other = files(std::string(PhotoAlbum::kElsewhereFolder));
+    ASSERT_EQ(roll.size(), c.existing.size() + 1);
+    EXPECT_NEAR(latitudeOf(roll.at(kRoll + c.saved)).value_or(0), 47.3769, 1e-6);
+    expectUntouched(before);
+    ASSERT_EQ(other.size(), c.elsewhere);
+    for (const auto& [path, bytes] : other) EXPECT_FALSE(ours(bytes)) << path << ": the album's file is left alone";
+  }
 }
 
 // The album reports an error: the picture is written under the next free
@@ -278,6 +285,9 @@ TEST_F(SavePipeline, WhenTheAlbumFailsThePictureIsWrittenHereOrTheUserIsTold) {
       const Files roll = files();
       ASSERT_EQ(roll.size(), 1u);
       EXPECT_TRUE(ours(roll.begin()->second));
+      const auto thumbnail =
+          decodeImage(scan(roll.begin()->second).exifMetaData().thumbnailBytes().value_or(exif::Bytes{}));
+      EXPECT_EQ(thumbnail ? thumbnail->width() : 0, 160) << "the picture's own thumbnail, not the application's";
       EXPECT_EQ(latitudeOf(roll.begin()->second).has_value(), c.withFix);
       EXPECT_EQ(records[0].geotagged, c.withFix);
       EXPECT_TRUE(alerts.empty());
@@ -287,54 +297,6 @@ TEST_F(SavePipeline, WhenTheAlbumFailsThePictureIsWrittenHereOrTheUserIsTold) {
       EXPECT_EQ(alerts[0]->message().find("The picture could not be saved: "), 0u) << alerts[0]->message();
     }
   }
-}
-
-// A save whose picture keeps no position says why, and its badge never
-// claimed GPS data: the composition failed, or the geotagged copy could
-// not be written over the album's file (the disk filled meanwhile).
-TEST_F(SavePipeline, APictureLeftWithoutItsPositionSaysWhy) {
-  auto root = screen(true);
-  root->newGPSPoint(fix());
-  root->cameraControllerTookPicture(quarterCard(64, 48, UIImageOrientationUp));
-  ASSERT_TRUE(loop().runUntil([&] { return files().size() == 1; }, 5));
-  Device::current()->setFreeBytes(0);
-  ASSERT_TRUE(runUntilWorkersEnd(60));
-  const auto records = saveRecords();
-  ASSERT_EQ(records.size(), 1u);
-  EXPECT_EQ(records[0].result, SaveRecord::Result::Saved);
-  EXPECT_EQ(records[0].path, kRoll + "IMG_0001.JPG");
-  EXPECT_FALSE(records[0].geotagged);
-  EXPECT_EQ(records[0].why.find("the geotagged copy could not be written ("), 0u) << records[0].why;
-  EXPECT_FALSE(ours(files().at(kRoll + "IMG_0001.JPG"))) << "the album's own file stays";
-}
-
-TEST_F(SavePipeline, AnAlbumWritingElsewhereLeavesItsFileAndSavesOursInTheRoll) {
-  put("IMG_0002.JPG", {2});
-  const Files before = files();
-  PhotoAlbum::current().elsewhereAt(1);
-  auto root = screen(true);
-  root->newGPSPoint(fix());
-  takeAndWait(root);
-  const std::string elsewhere(PhotoAlbum::kElsewhereFolder);
-  const Files other = files(elsewhere);
-  ASSERT_EQ(other.size(), 1u);
-  EXPECT_FALSE(ours(other.begin()->second));
-  const Files roll = files();
-  ASSERT_EQ(roll.size(), 2u);
-  EXPECT_TRUE(latitudeOf(roll.at(kRoll + "IMG_0003.JPG")));
-  expectUntouched(before);
-}
-
-TEST_F(SavePipeline, ANewPictureThatReallyIsNumber999IsReplaced) {
-  put("IMG_0998.JPG", {8});
-  const Files before = files();
-  auto root = screen(true);
-  root->newGPSPoint(fix());
-  takeAndWait(root);
-  const Files roll = files();
-  ASSERT_EQ(roll.size(), 2u);
-  EXPECT_TRUE(latitudeOf(roll.at(kRoll + "IMG_0999.JPG")));
-  expectUntouched(before);
 }
 
 TEST_F(SavePipeline, ALateAlbumKeepsTheBadgeUpUntilItCompletes) {
@@ -350,25 +312,46 @@ TEST_F(SavePipeline, ALateAlbumKeepsTheBadgeUpUntilItCompletes) {
   EXPECT_TRUE(latitudeOf(files().at(kRoll + "IMG_0001.JPG")));
 }
 
-TEST_F(SavePipeline, ACompositionThatFailsLeavesTheAlbumsFileAsThePicture) {
-  DeviceProfile profile;
-  profile.model = "iPhone" + std::string(70000, 'x');  // too long for any EXIF block
-  useDevice(profile, bundle_);
-  auto root = screen(true);
-  root->newGPSPoint(fix());
-  root->cameraControllerTookPicture(quarterCard(64, 48, UIImageOrientationUp));
-  ASSERT_TRUE(loop().runUntil([&] { return root->savingPhoto() != nullptr; }, 5));
-  const auto label = std::dynamic_pointer_cast<UILabel>(root->savingPhoto()->subviews().at(0));
-  EXPECT_EQ(label->text(), "Saving picture…") << "no GPS data claimed";
-  ASSERT_TRUE(runUntilWorkersEnd(60));
-  const Files roll = files();
-  ASSERT_EQ(roll.size(), 1u);
-  EXPECT_EQ(roll.begin()->first, kRoll + "IMG_0001.JPG");
-  EXPECT_FALSE(ours(roll.begin()->second)) << "the album's own file, without GPS";
-  const auto records = saveRecords();
-  ASSERT_EQ(records.size(), 1u);
-  EXPECT_EQ(records[0].path, kRoll + "IMG_0001.JPG");
-  EXPECT_EQ(records[0].why.rfind("the picture could not be composed with its position (", 0), 0u) << records[0].why;
+// A save whose picture keeps no position says why, and its badge claims
+// GPS data only for a composed picture: the composition failed, or the
+// geotagged copy could not be written over the album's file (the disk
+// filled meanwhile). The album's own file stays as the picture.
+TEST_F(SavePipeline, APictureLeftWithoutItsPositionSaysWhy) {
+  const struct {
+    const char* model;  // too long for any EXIF block: the composition fails
+    bool diskFillsAfterTheAlbum;
+    const char* badge;
+    const char* why;
+  } cases[] = {
+      {"iPhone", true, "Saving picture with GPS data…", "the geotagged copy could not be written ("},
+      {nullptr, false, "Saving picture…", "the picture could not be composed with its position ("},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.why);
+    DeviceProfile profile;
+    profile.model = c.model ? c.model : "iPhone" + std::string(70000, 'x');
+    useDevice(profile, bundle_);
+    resetSavingStateForTesting();
+    auto root = screen(true);
+    root->newGPSPoint(fix());
+    root->cameraControllerTookPicture(quarterCard(64, 48, UIImageOrientationUp));
+    ASSERT_TRUE(loop().runUntil([&] { return root->savingPhoto() != nullptr; }, 5));
+    EXPECT_EQ(std::dynamic_pointer_cast<UILabel>(root->savingPhoto()->subviews().at(0))->text(), c.badge);
+    if (c.diskFillsAfterTheAlbum) {
+      ASSERT_TRUE(loop().runUntil([&] { return files().size() == 1; }, 5));
+      Device::current()->setFreeBytes(0);
+    }
+    ASSERT_TRUE(runUntilWorkersEnd(60));
+    const auto records = saveRecords();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].result, SaveRecord::Result::Saved);
+    EXPECT_EQ(records[0].path, kRoll + "IMG_0001.JPG");
+    EXPECT_FALSE(records[0].geotagged);
+    EXPECT_EQ(records[0].why.rfind(c.why, 0), 0u) << records[0].why;
+    const Files roll = files();
+    ASSERT_EQ(roll.size(), 1u);
+    EXPECT_FALSE(ours(roll.at(kRoll + "IMG_0001.JPG"))) << "the album's own file stays";
+  }
 }
 
 // However the phone is held, the saved picture (the album's own or the
@@ -437,6 +420,7 @@ TEST_F(SavePipeline, LoadingTheViewComposesTheApplicationThumbnailOnlyWithGpsOn)
   ASSERT_TRUE(thumb);
   const auto jpeg = scan(*thumb);
   EXPECT_EQ(jpeg.exifMetaData().tagValue(40962)->get<exif::Number>()->int32Value(), 57);
+  EXPECT_FALSE(jpeg.exifMetaData().thumbnailBytes()) << "the application thumbnail has no thumbnail of its own";
   EXPECT_EQ(jpeg.exifMetaData().tagValue(1), nullptr) << "no GPS tags on the application thumbnail";
 }
 

@@ -1,4 +1,4 @@
-#include "app/outbound_links.h"
+#include "state/outbound_links.h"
 
 #include "platform/foundation/string_format.h"
 #include "platform/foundation/url.h"

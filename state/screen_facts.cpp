@@ -1,4 +1,4 @@
-#include "app/screen_facts.h"
+#include "state/screen_facts.h"
 
 #include "platform/device/ui_device.h"
 #include "platform/ui/navigation_controller.h"

@@ -1,4 +1,4 @@
-#include "capture/rounded_rect_path.h"
+#include "views/rounded_rect_path.h"
 
 namespace holdstill {
 

@@ -16,11 +16,12 @@
 
 namespace holdstill {
 
-class SimpleTableViewAppDelegate;
+class AppServices;
 
-// The application delegate, published as the first step of launch. Not an
-// owner: UIApplicationMain holds the delegate for the life of the process.
-extern std::atomic<SimpleTableViewAppDelegate*> vAppObject;
+// The application delegate's services, published as the first step of
+// launch. Not an owner: UIApplicationMain holds the delegate for the life
+// of the process.
+extern std::atomic<AppServices*> vAppObject;
 // The bundle's short version string; empty when the bundle has none.
 extern std::optional<std::string> vnsAppVersion;
 // The localized "Preview", which the camera shows in its title after a shot.

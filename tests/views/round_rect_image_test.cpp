@@ -1,6 +1,6 @@
 // The rounded badge and its path routine, checked on rendered pixels.
-#include "capture/round_rect_image.h"
-#include "capture/rounded_rect_path.h"
+#include "views/round_rect_image.h"
+#include "views/rounded_rect_path.h"
 #include "tests/platform/pixel_support.h"
 #include "tests/platform/ui_fixture.h"
 

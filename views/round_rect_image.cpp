@@ -1,6 +1,6 @@
-#include "capture/round_rect_image.h"
+#include "views/round_rect_image.h"
 
-#include "capture/rounded_rect_path.h"
+#include "views/rounded_rect_path.h"
 #include "platform/graphics/graphics_stack.h"
 
 namespace holdstill {

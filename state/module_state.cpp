@@ -1,8 +1,8 @@
-#include "app/module_state.h"
+#include "state/module_state.h"
 
 namespace holdstill {
 
-std::atomic<SimpleTableViewAppDelegate*> vAppObject{nullptr};
+std::atomic<AppServices*> vAppObject{nullptr};
 std::optional<std::string> vnsAppVersion;
 std::optional<std::string> vnsPreview;
 std::atomic<bool> vbRecordGPS{false};

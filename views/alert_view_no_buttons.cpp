@@ -1,4 +1,4 @@
-#include "capture/alert_view_no_buttons.h"
+#include "views/alert_view_no_buttons.h"
 
 namespace holdstill {
 

@@ -1,6 +1,6 @@
-#include "capture/meter_vertical.h"
+#include "views/meter_vertical.h"
 
-#include "capture/rounded_rect_path.h"
+#include "views/rounded_rect_path.h"
 #include "platform/graphics/graphics_stack.h"
 
 #include <climits>

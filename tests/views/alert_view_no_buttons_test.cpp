@@ -1,5 +1,5 @@
 // The buttonless alert: any touch on it cancels and dismisses it, once.
-#include "capture/alert_view_no_buttons.h"
+#include "views/alert_view_no_buttons.h"
 #include "platform/ui/window.h"
 #include "tests/platform/ui_fixture.h"
 
