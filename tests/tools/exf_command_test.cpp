@@ -283,23 +283,6 @@ TEST_F(Exf, OutputThroughASymbolicLinkWritesItsTarget) {
   }
 }
 
-TEST_F(Exf, DoubleDashLetsAFileNameBeginWithADash) {
-  const std::string name = "-x.jpg";
-  writeFile(path(name), exf::geotaggedSample(false));
-  auto inDir = [&](std::vector<std::string> args) {
-    args.insert(args.begin(), {"sh", "-c", "cd \"$0\" && exec \"$@\"", dir_, EXF_BINARY});
-    return runCommand(args);
-  };
-  CommandResult r = inDir({"geotag", "--lat", "1", "--lon", "2", "-o", "-y.jpg", "--", name});
-  EXPECT_EQ(r.status, 0) << r.command << "\n" << r.err;
-  EXPECT_EQ(r.out, "-y.jpg: " + std::to_string(std::filesystem::file_size(path("-y.jpg"))) + " bytes written\n");
-  r = inDir({"geotag", "--lat", "1", "--lon", "2", "-o", "-y.jpg", name});
-  EXPECT_EQ(r.status, 2) << r.command;
-  EXPECT_EQ(r.err.rfind("exf geotag: unknown option -x.jpg\n", 0), 0u) << r.err;
-  r = inDir({"thumbnail", "-o", "thumb.jpg", "--", name});
-  EXPECT_EQ(r.status, 0) << r.command << "\n" << r.err;
-}
-
 TEST_F(Exf, HelpAndVersionGoToStandardOutput) {
   for (const auto& [args, start] : std::vector<std::pair<std::vector<std::string>, std::string>>{
            {{"--help"}, "usage: exf COMMAND"},
