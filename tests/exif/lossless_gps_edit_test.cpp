@@ -435,6 +435,17 @@ TEST_P(LosslessEditFile, GrowthIsRefusedWhereAnUnreadableMakerNoteMayAddressData
   putU16(shortStart.file, entry + 8, 0xFFF0, GetParam());
   EXPECT_THROW(editJpegGPS(shortStart.file, GPSEdit().setLatitude(1), out), EXFException);
   EXPECT_EQ(out, Bytes{1});
+  // Nor where a known maker's header lacks its byte-order mark, though a
+  // directory follows it.
+  PreviewAfterImage noMark("Unknown", GetParam());
+  const std::size_t note = 6 + noMark.notePosition;
+  std::fill_n(noMark.file.begin() + static_cast<std::ptrdiff_t>(note), 42, 0);
+  std::copy_n("PENTAX \0XX", 10, noMark.file.begin() + static_cast<std::ptrdiff_t>(note));
+  putU16(noMark.file, note + 10, 1, GetParam());
+  putU16(noMark.file, note + 12, 0x0001, GetParam()), putU16(noMark.file, note + 14, kShort, GetParam());
+  putU32(noMark.file, note + 16, 1, GetParam());
+  EXPECT_THROW(editJpegGPS(noMark.file, GPSEdit().setLatitude(1), out), EXFException);
+  EXPECT_EQ(out, Bytes{1});
   // Without data after the image, nothing can be addressed there.
   const Bytes bare(f.file.begin(), f.file.end() - static_cast<std::ptrdiff_t>(f.preview.size()));
   EXPECT_EQ(editJpegGPS(bare, GPSEdit().setLatitude(1), out), GPSEditOutcome::EditedExistingBlock);
