@@ -112,6 +112,11 @@ TEST_P(ExfDump, SegmentsAreListedInFileOrderWithOffsetsAndLengths) {
   ASSERT_EQ(r.out.find('\n', split + 1), r.out.size() - 1) << r.out;
   for (const std::string& line : {r.out.substr(0, split), r.out.substr(split + 1)})
     EXPECT_EQ(json::parse(line), json({{"file", file}, {"segments", segments}}));
+  // A file named with a folder that holds no picture is still one of several.
+  std::filesystem::create_directory(dir_ + "/empty");
+  r = exf({"dump", "--json", "segments", file, dir_ + "/empty"});
+  EXPECT_EQ(r.out.find('\n'), r.out.size() - 1) << r.out;
+  EXPECT_EQ(json::parse(r.out), json({{"file", file}, {"segments", segments}}));
 }
 
 // `exf dump` in each of its forms, in this process: status and output.
