@@ -178,6 +178,13 @@ TEST_F(Exf, StripGpsRemovesThePositionWithoutATraceAndNothingElse) {
   EXPECT_EQ(readFile(out), after);
   EXPECT_EQ(exf({"strip-gps", in}).status, 2);
   EXPECT_EQ(exf({"strip-gps", "-o", in, in}).status, 1);  // -o names a folder
+
+  // A block that held nothing but the position stays, its main directory empty.
+  Bytes onlyGps;
+  exif::freshGPSPayload(exif::GPSEdit().setLatitude(1).setLongitude(2), true, onlyGps);
+  writeFile(path("only.jpg"), pictureWithExif(onlyGps));
+  ASSERT_EQ(exf({"strip-gps", "--in-place", path("only.jpg")}).status, 0);
+  EXPECT_EQ(exfJson(path("only.jpg")).at("ifd0"), nlohmann::json::object());
 }
 
 // A block the lossless edit refuses (a GPS pointer leading outside it; full
