@@ -42,16 +42,10 @@ class CaptureScreen final : public SteadinessScreen {
 class CaptureScreenLocations final : public LocationReceiver {
  public:
   void newGPSPoint(const CLLocationRef& fix) override {
-    if (auto root = captureScreen()) root->newGPSPoint(fix);
+    if (auto root = appRootViewController()) root->newGPSPoint(fix);
   }
   void failedGPSPoint(const NSError* error) override {
-    if (auto root = captureScreen()) root->failedGPSPoint(error);
-  }
-
- private:
-  static std::shared_ptr<RootViewController> captureScreen() {
-    AppServices* app = vAppObject;
-    return app ? app->rootViewController() : nullptr;
+    if (auto root = appRootViewController()) root->failedGPSPoint(error);
   }
 };
 

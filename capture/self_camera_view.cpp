@@ -21,11 +21,6 @@ std::string localized(const std::string& key) {
   return NSBundle::mainBundle().localizedStringForKey(key, "", "");
 }
 
-std::shared_ptr<RootViewController> rootViewController() {
-  AppServices* app = vAppObject;
-  return app ? app->rootViewController() : nullptr;
-}
-
 }  // namespace
 
 std::optional<std::string> cameraTitleOf(const UIView* titleBar) {
@@ -103,7 +98,7 @@ void UISelfCameraView::checkForCameraButton(NSTimer& timer) {
   camera->bringSubviewToFront(shared_from_this());
   if (help) camera->bringSubviewToFront(help);
   if (toggle) camera->bringSubviewToFront(toggle);
-  if (auto root = rootViewController()) root->fixupTouchAnywhere();
+  if (auto root = appRootViewController()) root->fixupTouchAnywhere();
   if (help) help->setHidden(false);
   if (toggle) toggle->setHidden(false);
   showStableUI(0);

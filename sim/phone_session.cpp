@@ -49,11 +49,6 @@ fs::path makeTemporaryDeviceFolder() {
   return pattern;
 }
 
-std::shared_ptr<RootViewController> rootViewController() {
-  AppServices* app = vAppObject;
-  return app ? app->rootViewController() : nullptr;
-}
-
 std::shared_ptr<UIModalView> frontAlert() {
   const auto shown = UIModalView::shownModalViews();
   return shown.empty() ? nullptr : shown.back();
@@ -198,7 +193,7 @@ void playEvent(const Scenario::Event& e, RunWatch& watch) {
         watch.note("tap on the link \"" + e.link + "\": no page on the screen shows it", false);
       break;
     case Kind::CancelCamera: {
-      auto root = rootViewController();
+      auto root = appRootViewController();
       auto picker = root ? root->imagePickerController() : nullptr;
       auto camera = picker ? picker->cameraViewController() : nullptr;
       if (auto library = picker ? picker->photoLibraryViewController() : nullptr) {

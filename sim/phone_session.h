@@ -11,10 +11,6 @@
 #include <memory>
 #include <string>
 
-namespace holdstill {
-class RootViewController;
-}
-
 namespace holdstill::sim {
 
 class RunWatch;
@@ -52,8 +48,6 @@ struct ApplicationEnd {
 // Runs the application on the booted phone until its run loop ends.
 ApplicationEnd runApplicationMain();
 
-// The capture screen, or null before the application made it.
-std::shared_ptr<RootViewController> rootViewController();
 // The newest shown alert (or action sheet), or null.
 std::shared_ptr<platform::UIModalView> frontAlert();
 

@@ -35,11 +35,6 @@ std::optional<fs::file_time_type> stampOf(const fs::path& path) {
   return stamp;
 }
 
-std::shared_ptr<RootViewController> rootViewController() {
-  AppServices* app = vAppObject;
-  return app ? app->rootViewController() : nullptr;
-}
-
 // A label fit for a file name: letters and digits, the rest as '-'.
 std::string fileLabel(const std::string& text) {
   std::string label;
@@ -184,7 +179,7 @@ bool flipInFlight() {
 }  // namespace
 
 void RunWatch::checkCamera() {
-  auto root = rootViewController();
+  auto root = appRootViewController();
   if (!root) return;
   const auto picker = root->imagePickerController();
   const auto overlay = root->cameraHiddenLayerView();

@@ -4,6 +4,8 @@
 // screen, the location tracker and the links that leave the application.
 // The screens and storage see the delegate only through this interface, so
 // nothing below the application shell includes it. Main thread only.
+#include "state/module_state.h"
+
 #include <memory>
 #include <string>
 
@@ -29,5 +31,11 @@ class AppServices {
  protected:
   ~AppServices() = default;
 };
+
+// The running application's capture screen; null before launch and after.
+inline std::shared_ptr<RootViewController> appRootViewController() {
+  AppServices* app = vAppObject;
+  return app ? app->rootViewController() : nullptr;
+}
 
 }  // namespace holdstill

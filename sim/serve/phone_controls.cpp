@@ -1,5 +1,6 @@
 #include "sim/serve/phone_controls.h"
 
+#include "state/app_services.h"
 #include "state/module_state.h"
 #include "views/meter_vertical.h"
 #include "capture/root_view_controller.h"
@@ -193,7 +194,7 @@ json PhoneControls::screenState() const {
     if (auto asAlert = std::dynamic_pointer_cast<UIAlertView>(view)) alert["message"] = asAlert->message();
     alerts.push_back(alert);
   }
-  const auto root = rootViewController();
+  const auto root = appRootViewController();
   const auto meter = root ? root->stabilizeMeter() : nullptr;
   const auto badge = root ? root->gpsInfoText() : nullptr;
   const CGRect screen = UIScreen::mainScreen().bounds();
