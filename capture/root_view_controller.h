@@ -235,7 +235,7 @@ class RootViewController : public platform::UIViewController,
   // The save under way carries the position (set by its worker).
   std::atomic<bool> _savingWithGPS{false};
   std::shared_ptr<platform::UILabel> _gpsInfoTxt;
-  // The GPS badge's label and the application thumbnail (end of loadView).
+  // The application thumbnail, once the GPS badge stands (end of loadView).
   void loadGeotaggingViews();
   // ==== end photo storage and geotagging ====
 };

@@ -51,12 +51,6 @@ void RootViewController::setGPSInfo(const std::string& text) {
 
 void RootViewController::loadGeotaggingViews() {
   if (!vbRecordGPS) return;
-  if (!_gpsInfoTxt) {
-    // The status line of the GPS badge; the badge around it is the camera display's.
-    _gpsInfoTxt = std::make_shared<UILabel>(CGRectMake(0, 0, 240, 36));
-    _gpsInfoTxt->setNumberOfLines(2);
-    _gpsInfoTxt->setText(localized("AcquiringGPS"));
-  }
   // The application thumbnail, composed once; seeing no thumbnail yet, it
   // gets no thumbnail and no GPS tags of its own.
   if (auto appThumb = UIImage::imageNamed("appthumb.png")) {

@@ -55,8 +55,7 @@ PictureFacts readPictureFacts(const fs::path& file) {
   std::error_code error;
   facts.size = fs::file_size(file, error);
   if (error) facts.size = 0;
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return facts;
+  std::ifstream in(file, std::ios::binary);  // one that cannot be read gives no bytes: no facts
   exif::Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   exif::EXFJpeg jpeg;
   jpeg.scanImageData(std::move(bytes));

@@ -351,7 +351,8 @@ std::optional<double> parseLocalTime(std::string_view text, int utcOffsetMinutes
   if (std::sscanf(copy.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%n", &y, &mo, &d, &h, &mi, &s, &used) != 6 ||
       used != static_cast<int>(copy.size()) || copy.size() != 19)
     return std::nullopt;
-  if (y < 1970 || y > 9999 || mo < 1 || mo > 12 || h > 23 || mi > 59 || s > 59 || d < 1) return std::nullopt;
+  // Four digits hold no year past 9999; the clock starts in 1970.
+  if (y < 1970 || mo < 1 || mo > 12 || h > 23 || mi > 59 || s > 59 || d < 1) return std::nullopt;
   static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
   const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
   if (d > kDays[mo - 1] + (mo == 2 && leap)) return std::nullopt;

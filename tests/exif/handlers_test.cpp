@@ -87,6 +87,7 @@ TEST(TextHandler, DecodesByCharacterCode) {
   EXPECT_EQ(text({'A', 'B', 'C', 0, 0, 0, 0, 0, 'H', 'i'}), "(none)");          // unknown code
   EXPECT_EQ(text({'A', 'S', 'C', 'I', 'I', 0, 0, 0, 0xC3, 0xA9}), "(none)");    // not ASCII
   EXPECT_EQ(text({'U', 'N', 'I', 'C', 'O', 'D', 'E', 0, 0xD8, 0x00}), "(none)");  // lone surrogate
+  EXPECT_EQ(text({'U', 'N', 'I', 'C', 'O', 'D', 'E', 0, 0, 'H', 0}), "(none)");   // half a character
 }
 
 }  // namespace

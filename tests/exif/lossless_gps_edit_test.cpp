@@ -110,6 +110,24 @@ TEST_P(LosslessEdit, AFullBlockUsesItsPaddingAndIsRefusedOnlyWithoutRoom) {
   EXPECT_EQ(parse(out).thumbnailBytes(), parse(padded).thumbnailBytes());
   EXPECT_NEAR(parse(out).tagValue(2)->get<EXFGPSLoc>()->descriptionAsDecimal(), 1, 1e-9);
 
+  // A SubIFD standing at the start of that padding is no room: it stays as it was.
+  ExifBuilder withSub = camera();
+  withSub.add(Ifd::Ifd0, Long(0x014A, {0}));
+  Bytes sub = withSub.build();
+  const std::size_t at = (sub.size() + 1) / 2 * 2;
+  const std::size_t pointer = withSub.positions().at(Ifd::Ifd0) + 2 + 12 * 2;  // third tag in IFD0
+  sub.resize(kMaxSegmentPayload - 10, 0);
+  EXFUtils::write4Bytes(sub.data() + pointer + 8, Number::fromULong(at - 6), big());
+  std::uint8_t* d = sub.data() + at;
+  EXFUtils::write2Bytes(d, Number::fromUInt16(1), big());          // one entry:
+  EXFUtils::write2Bytes(d + 2, Number::fromUInt16(0x0100), big());  // ImageWidth,
+  EXFUtils::write2Bytes(d + 4, Number::fromUInt16(4), big());       // one LONG:
+  EXFUtils::write4Bytes(d + 6, Number::fromULong(1), big());
+  EXFUtils::write4Bytes(d + 10, Number::fromULong(640), big());     // 640, and no link
+  out.clear();
+  editGPS(sub, GPSEdit().setLatitude(1).setLongitude(2), out);
+  EXPECT_EQ(Bytes(out.begin() + at, out.begin() + at + 18), Bytes(sub.begin() + at, sub.begin() + at + 18));
+
   // A maker note of unknown layout fills the block: no byte is free.
   ExifBuilder full(big());
   full.add(Ifd::Ifd0, Ascii(0x010F, "Camera")).add(Ifd::Exif, Undefined(0x927C, Bytes(kMaxSegmentPayload - 120, 0x5A)));
@@ -176,8 +194,9 @@ TEST_P(LosslessEdit, RemovalDropsOneTagOrTheWholeGroupWithoutATrace) {
   b.add(Ifd::Gps, Ascii(0x0001, "N")).add(Ifd::Gps, Rational(0x0002, {{1, 1}, {2, 1}, {3, 1}}));
   const Bytes original = b.build();
   Bytes one, all, none;
-  editGPS(original, GPSEdit().remove(1), one);
+  editGPS(original, GPSEdit().setAltitude(5).remove(6).remove(1), one);  // the last word on a tag holds
   EXPECT_FALSE(parse(one).keyedTagValues().group(TAG_EXIF_GPS)->contains(1));
+  EXPECT_FALSE(parse(one).keyedTagValues().group(TAG_EXIF_GPS)->contains(6));
   EXPECT_TRUE(parse(one).keyedTagValues().group(TAG_EXIF_GPS)->contains(2));
   // Removing all: IFD0 loses its pointer where it stands, nothing grows,
   // and the old directory with its values is zeroed.
@@ -253,6 +272,11 @@ TEST_P(LosslessEdit, FreshPayloadHoldsOnlyTheGpsGroup) {
   EXPECT_EQ(gps.size(), 7u);  // version, two coordinates with refs, altitude with ref
   EXPECT_EQ(*gps.find(6), TagValue(Number::fromDouble(100)));
   EXPECT_EQ(*gps.find(5), TagValue(Number::fromUInt8(0)));
+  // Neither IFD0 (one entry at TIFF offset 8) nor the GPS directory after it links on.
+  const std::size_t tiff = 1 + 6;
+  EXPECT_EQ(u32(out, tiff + 8 + 2 + 12), 0u);
+  EXPECT_EQ(u32(out, tiff + 8 + 18 + 2 + 12 * 7), 0u);
+  EXPECT_EQ(out.size(), tiff + 8 + 18 + 2 + 12 * 7 + 4 + 3 * 8 * 2 + 8);  // and its values end the block
 }
 
 TEST(LosslessEditValues, OutOfRangeOrMalformedValuesAreRefused) {
@@ -339,7 +363,7 @@ struct PreviewAfterImage {
   PreviewAfterImage(const std::string& make, bool big) {
     auto build = [&](const Bytes& note) {
       ExifBuilder b(big);
-      b.add(Ifd::Ifd0, Ascii(0x010F, make)).add(Ifd::Exif, Undefined(0x927C, note));
+      b.add(Ifd::Ifd0, Ascii(0x010F, make)).add(Ifd::Ifd0, Ascii(0x0110, "X-1")).add(Ifd::Exif, Undefined(0x927C, note));
       return b.add(Ifd::Ifd1, Short(0x0103, {6})).build();
     };
     const Bytes placeholder(noteSize(make), 0xA5);

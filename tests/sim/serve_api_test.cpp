@@ -214,6 +214,8 @@ TEST(ServeApi, BadRequestsAreRefusedWithAReasonAndChangeNothing) {
     const fs::path roll = dir + "/phone/private/var/mobile/Media/DCIM/100APPLE";
     fs::create_directories(roll);
     fs::create_symlink(dir + "/scenario.json", roll / "IMG_9999.JPG");
+    // A name that is no camera roll name, markup in it, is never listed.
+    std::ofstream(roll / "IMG_<b>1.JPG") << "\xFF\xD8\xFF\xD9";
     post(http, "/api/clock", {{"paused", true}});
     json before = state(http);
     before.erase("roll");
@@ -269,7 +271,7 @@ TEST(ServeApi, BadRequestsAreRefusedWithAReasonAndChangeNothing) {
     });
     EXPECT_NE(events.find("event: frame\ndata: iVBORw0KGgo"), std::string::npos) << events.substr(0, 300);
     json after = state(http);
-    EXPECT_EQ(after["roll"], json::array()) << "the link out is no picture";
+    EXPECT_EQ(after["roll"], json::array()) << "neither the link out nor the odd name is a picture";
     after.erase("roll");
     EXPECT_EQ(after, before);
     // The page's own files are served; a wrong Host spelling of this one is refused.

@@ -204,6 +204,7 @@ TEST_F(ExfTrack, FoldersOfADayEachGiveTheSameResultWhateverTheJobs) {
   picture("trip/day2/sub/d.JPEG", "2024:05:02 10:05:00");
   picture("trip/.cache/hidden.jpg", "2024:05:01 09:05:00");
   writeFile(path("trip/notes.txt"), {'h', 'i'});
+  writeFile(path("trip/jpg"), {'h', 'i'});  // a name that only ends like one
   writeFile(path("trip/bad.jpg"), {'h', 'i'});
   fs::create_directory_symlink(path("trip/day1"), path("trip/zlink"));  // not followed
   const std::string expected =
