@@ -202,7 +202,7 @@ class Room {
     if (preferred && *preferred % 2 == 0 && takeExact(*preferred, size)) return preferred;
     for (const ByteRange& run : runs_) {
       const std::size_t at = even(run.begin + 1);
-      if (at + size <= run.end && takeExact(at, size)) return at;
+      if (takeExact(at, size)) return at;
     }
     return std::nullopt;
   }

@@ -1,64 +1,12 @@
 #include "tools/exf/picture_geotagger.h"
 
 #include "exif/exf_exception.h"
-#include "exif/exf_utils.h"
 #include "tools/exf/file_io.h"
-
-#include <cmath>
-#include <cstdio>
 
 namespace exf {
 namespace {
 
-constexpr exif::TagKey kAltitudeRef = 5, kAltitude = 6, kTimeStamp = 7, kDateStamp = 29;
-
-exif::EXFraction fractionOf(double x) {
-  std::array<std::int32_t, 2> pair{};
-  exif::EXFUtils::convertRationalToFraction(pair, exif::Number::fromDouble(x));
-  return exif::EXFraction(pair[0], pair[1]);
-}
-
-// Whole degrees, whole minutes, and seconds with their fraction, of |v|.
-exif::EXFGPSLoc toLocation(double v) {
-  v = std::fabs(v);
-  const double degrees = std::trunc(v);
-  const double minutesExact = (v - degrees) * 60;
-  const double minutes = std::trunc(minutesExact);
-  exif::EXFGPSLoc loc;
-  loc.setDegrees(fractionOf(degrees));
-  loc.setMinutes(fractionOf(minutes));
-  loc.setSeconds(fractionOf((minutesExact - minutes) * 60));
-  return loc;
-}
-
-// The fix as the value store takes it, for the whole-block rewrite.
-void storeFix(const GeoFix& fix, exif::EXFMetaData& md) {
-  md.addTagValue(fix.latitude < 0 ? "S" : "N", 1);
-  md.addTagValue(toLocation(fix.latitude), 2);
-  md.addTagValue(fix.longitude < 0 ? "W" : "E", 3);
-  md.addTagValue(toLocation(fix.longitude), 4);
-  if (fix.altitude) {
-    md.addTagValue(exif::Number::fromUInt8(*fix.altitude < 0 ? 1 : 0), kAltitudeRef);
-    md.addTagValue(exif::Number::fromDouble(std::round(std::fabs(*fix.altitude) * 1000) / 1000), kAltitude);
-  } else if (fix.dropAltitude) {
-    for (exif::TagKey key : {kAltitudeRef, kAltitude})
-      if (md.tagValue(key)) md.removeTagValue(key);
-  }
-  if (fix.utc) {
-    const auto days = std::chrono::floor<std::chrono::days>(*fix.utc);
-    const std::chrono::year_month_day date(days);
-    const std::chrono::hh_mm_ss time(*fix.utc - days);
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d:%02u:%02u", static_cast<int>(date.year()),
-                  static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()));
-    md.addTagValue(std::string(text), kDateStamp);
-    exif::EXFGPSTimeStamp stamp;
-    stamp.setHours(exif::EXFraction(static_cast<std::int32_t>(time.hours().count()), 1));
-    stamp.setMinutes(exif::EXFraction(static_cast<std::int32_t>(time.minutes().count()), 1));
-    stamp.setSeconds(exif::EXFraction(static_cast<std::int32_t>(time.seconds().count()), 1));
-    md.addTagValue(stamp, kTimeStamp);
-  }
-}
+constexpr std::uint16_t kAltitudeRef = 5, kAltitude = 6;
 
 }  // namespace
 
@@ -128,8 +76,11 @@ bool PictureGeotagger::rewriteWholeBlock(const GeoFix& fix, std::string& error, 
   // What the rewrite cannot carry over, read before anything changes.
   const exif::RewriteReport report = jpeg.rewriteReport();
   try {
-    storeFix(fix, jpeg.exifMetaData());
-    jpeg.populateImageData(head_);
+    // The library writes the block anew, compact; the fix then goes in as
+    // the lossless edit puts it, so both ways give the same GPS values.
+    exif::Bytes rewritten;
+    jpeg.populateImageData(rewritten);
+    exif::editJpegGPS(rewritten, gpsEditFor(fix), head_);
     tailFrom_ = input().size();  // built whole
   } catch (const exif::EXFException& e) {
     head_.clear();
