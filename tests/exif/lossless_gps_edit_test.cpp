@@ -354,27 +354,34 @@ TEST(LosslessEditJpeg, FileWithoutExifGetsFreshBlockAfterItsApp0SegmentsOrSoi) {
 }
 
 // A file whose maker note (of `make`'s layout) addresses a preview stored
-// after the image, in the given byte order; `previewStart` reads the
+// after the image, in the given byte order, or `inside` the EXIF block at
+// the start of the padding that fills it; `previewStart` reads the
 // preview's file position back from an edited file.
 struct PreviewAfterImage {
   Bytes file, preview = bytesOf({0xFF, 0xD8, 0xFF, 0xD9, 1, 2, 3, 4});
   std::size_t notePosition = 0;  // payload position of the maker note
 
-  PreviewAfterImage(const std::string& make, bool big) {
+  PreviewAfterImage(const std::string& make, bool big, bool inside = false) {
     auto build = [&](const Bytes& note) {
       ExifBuilder b(big);
       b.add(Ifd::Ifd0, Ascii(0x010F, make)).add(Ifd::Ifd0, Ascii(0x0110, "X-1")).add(Ifd::Exif, Undefined(0x927C, note));
-      return b.add(Ifd::Ifd1, Short(0x0103, {6})).build();
+      if (!inside) b.add(Ifd::Ifd1, Short(0x0103, {6}));  // (an IFD1 would keep all after it)
+      return b.build();
     };
     const Bytes placeholder(noteSize(make), 0xA5);
     Bytes payload = build(placeholder);
     notePosition = static_cast<std::size_t>(
         std::search(payload.begin(), payload.end(), placeholder.begin(), placeholder.end()) - payload.begin());
     const Bytes tail = jpegTail();
-    const auto previewAt = static_cast<std::uint32_t>(2 + 4 + payload.size() + tail.size());
+    const std::size_t padding = (payload.size() + 1) / 2 * 2;  // the payload starts at file offset 6
+    const auto previewAt = static_cast<std::uint32_t>(inside ? 6 + padding : 6 + payload.size() + tail.size());
     payload = build(note(make, previewAt, big));
+    if (inside) {
+      payload.resize(kMaxSegmentPayload - 10, 0);
+      std::copy(preview.begin(), preview.end(), payload.begin() + static_cast<std::ptrdiff_t>(padding));
+    }
     file = jpeg({segment(0xE1, payload)}, tail);
-    file.insert(file.end(), preview.begin(), preview.end());
+    if (!inside) file.insert(file.end(), preview.begin(), preview.end());
   }
   static std::size_t noteSize(const std::string& make) {
     return make == "SAMSUNG" ? 16 : make == "Minolta" ? 30 : make == "NIKON" ? 66 : 42;
@@ -437,6 +444,18 @@ TEST_P(LosslessEditFile, PreviewsAfterTheImageAreStillFoundWhenTheBlockGrows) {
     ASSERT_LE(start + f.preview.size(), out.size()) << make;
     EXPECT_TRUE(std::equal(f.preview.begin(), f.preview.end(), out.begin() + static_cast<std::ptrdiff_t>(start)))
         << make;
+  }
+}
+
+TEST_P(LosslessEditFile, APreviewInsideTheBlockIsNoRoomForTheEdit) {
+  for (const std::string make : {"Minolta", "Canon", "NIKON"}) {
+    const PreviewAfterImage f(make, GetParam(), true);
+    const auto start = static_cast<std::ptrdiff_t>(f.previewStart(f.file, make, GetParam()));
+    ASSERT_TRUE(std::equal(f.preview.begin(), f.preview.end(), f.file.begin() + start)) << make;
+    Bytes out;
+    editJpegGPS(f.file, GPSEdit().setLatitude(1).setLongitude(2), out);
+    EXPECT_EQ(out.size(), f.file.size()) << make << ": the padding took the edit";
+    EXPECT_TRUE(std::equal(f.preview.begin(), f.preview.end(), out.begin() + start)) << make;
   }
 }
 
