@@ -447,6 +447,24 @@ TEST_P(LosslessEditFile, PreviewsAfterTheImageAreStillFoundWhenTheBlockGrows) {
   }
 }
 
+TEST_P(LosslessEditFile, AnEntrysValueAfterTheImageIsStillFoundWhenTheBlockGrows) {
+  const bool big = GetParam();
+  ExifBuilder b(big);
+  b.add(Ifd::Ifd0, Ascii(0x010F, "Camera")).add(Ifd::Exif, Undefined(0xC4A5, Bytes(8, 0xEE)));
+  Bytes payload = b.build();
+  const std::size_t field = b.positions().at(Ifd::Exif) + 2 + 8;  // the only entry's offset
+  const Bytes tail = jpegTail(), value = bytesOf({1, 2, 3, 4, 5, 6, 7, 8});
+  putU32(payload, field, static_cast<std::uint32_t>(6 + payload.size() + tail.size() - 12), big);
+  Bytes file = jpeg({segment(0xE1, payload)}, tail);
+  file.insert(file.end(), value.begin(), value.end());
+  Bytes out;
+  editJpegGPS(file, GPSEdit().setLatitude(1).setLongitude(2), out);
+  ASSERT_GT(out.size(), file.size());
+  const std::size_t at = 12 + EXFUtils::read4Bytes(out.data() + 6 + field, big);
+  ASSERT_LE(at + value.size(), out.size());
+  EXPECT_TRUE(std::equal(value.begin(), value.end(), out.begin() + static_cast<std::ptrdiff_t>(at)));
+}
+
 TEST_P(LosslessEditFile, APreviewInsideTheBlockIsNoRoomForTheEdit) {
   for (const std::string make : {"Minolta", "Canon", "NIKON"}) {
     const PreviewAfterImage f(make, GetParam(), true);

@@ -234,6 +234,7 @@ TEST(ServeApi, BadRequestsAreRefusedWithAReasonAndChangeNothing) {
         {"POST", "/api/tap", {}, R"({"x": 1, "y": 1, "pressure": 2})", 400},
         {"POST", "/api/tap", {}, R"({"x": "1", "y": 1})", 400},
         {"POST", "/api/tap", {}, R"({"x": 500, "y": 1})", 400},
+        {"POST", "/api/tap", {}, R"({"x": 1, "y": 480})", 400},  // the screen's last row is 479
         {"POST", "/api/tap", {}, "x=1&y=1", 400},
         {"POST", "/api/tap", {}, std::string(20000, ' '), 413},
         {"POST", "/api/alert", {}, R"({"button": 5})", 400},
