@@ -110,23 +110,41 @@ TEST_P(LosslessEdit, AFullBlockUsesItsPaddingAndIsRefusedOnlyWithoutRoom) {
   EXPECT_EQ(parse(out).thumbnailBytes(), parse(padded).thumbnailBytes());
   EXPECT_NEAR(parse(out).tagValue(2)->get<EXFGPSLoc>()->descriptionAsDecimal(), 1, 1e-9);
 
-  // A SubIFD standing at the start of that padding is no room: it stays as it was.
-  ExifBuilder withSub = camera();
-  withSub.add(Ifd::Ifd0, Long(0x014A, {0}));
-  Bytes sub = withSub.build();
-  const std::size_t at = (sub.size() + 1) / 2 * 2;
-  const std::size_t pointer = withSub.positions().at(Ifd::Ifd0) + 2 + 12 * 2;  // third tag in IFD0
-  sub.resize(kMaxSegmentPayload - 10, 0);
-  EXFUtils::write4Bytes(sub.data() + pointer + 8, Number::fromULong(at - 6), big());
-  std::uint8_t* d = sub.data() + at;
-  EXFUtils::write2Bytes(d, Number::fromUInt16(1), big());          // one entry:
-  EXFUtils::write2Bytes(d + 2, Number::fromUInt16(0x0100), big());  // ImageWidth,
-  EXFUtils::write2Bytes(d + 4, Number::fromUInt16(4), big());       // one LONG:
-  EXFUtils::write4Bytes(d + 6, Number::fromULong(1), big());
-  EXFUtils::write4Bytes(d + 10, Number::fromULong(640), big());     // 640, and no link
+  // What IFD0 addresses at the start of that padding is no room, zeros and
+  // all: a SubIFD, or an image named by its position and length.
+  for (const bool subIfd : {true, false}) {
+    ExifBuilder b = camera();
+    if (subIfd)
+      b.add(Ifd::Ifd0, Long(0x014A, {0}));
+    else
+      b.add(Ifd::Ifd0, Long(0x0201, {0})).add(Ifd::Ifd0, Long(0x0202, {18}));
+    Bytes block = b.build();
+    const std::size_t at = (block.size() + 1) / 2 * 2;
+    block.resize(kMaxSegmentPayload - 10, 0);
+    const std::size_t pointer = b.positions().at(Ifd::Ifd0) + 2 + 12 * 2;  // IFD0's third tag
+    EXFUtils::write4Bytes(block.data() + pointer + 8, Number::fromULong(at - 6), big());
+    if (subIfd) {
+      std::uint8_t* d = block.data() + at;
+      EXFUtils::write2Bytes(d, Number::fromUInt16(1), big());          // one entry:
+      EXFUtils::write2Bytes(d + 2, Number::fromUInt16(0x0100), big());  // ImageWidth,
+      EXFUtils::write2Bytes(d + 4, Number::fromUInt16(4), big());       // one LONG:
+      EXFUtils::write4Bytes(d + 6, Number::fromULong(1), big());
+      EXFUtils::write4Bytes(d + 10, Number::fromULong(640), big());     // 640, and no link
+    }
+    out.clear();
+    editGPS(block, GPSEdit().setLatitude(1).setLongitude(2), out);
+    EXPECT_EQ(Bytes(out.begin() + at, out.begin() + at + 18), Bytes(block.begin() + at, block.begin() + at + 18))
+        << (subIfd ? "SubIFD" : "image");
+  }
+  // Without a maker note any byte nothing addresses is room: IFD1 and its
+  // thumbnail are not.
+  Bytes thumbnail = bytesOf({0xFF, 0xD8});
+  thumbnail.resize(300, 0x11);
+  thumbnail.insert(thumbnail.end(), {0xFF, 0xD9});
+  const Bytes plain = ExifBuilder(big()).add(Ifd::Ifd0, Ascii(0x010F, "Camera")).thumbnail(thumbnail).build();
   out.clear();
-  editGPS(sub, GPSEdit().setLatitude(1).setLongitude(2), out);
-  EXPECT_EQ(Bytes(out.begin() + at, out.begin() + at + 18), Bytes(sub.begin() + at, sub.begin() + at + 18));
+  editGPS(plain, GPSEdit().setLatitude(1).setLongitude(2), out);
+  EXPECT_EQ(parse(out).thumbnailBytes(), thumbnail);
 
   // A maker note of unknown layout fills the block: no byte is free.
   ExifBuilder full(big());
