@@ -6,6 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+
 namespace exf {
 namespace {
 
@@ -91,6 +96,13 @@ TEST(ReadWholeFile, EndsAtTheBoundWithAClearError) {
   EXPECT_EQ(error, "larger than 1 MiB, more than any camera picture; not read");
   EXPECT_TRUE(out.empty());
   EXPECT_TRUE(readWholeFile("/dev/null", out, error, 1));
+  EXPECT_TRUE(out.empty());
+  // Within the bound, a file's bytes and no more.
+  const std::string file = ::testing::TempDir() + "exf-read-three-" + std::to_string(::getpid());
+  std::ofstream(file) << "abc";
+  EXPECT_TRUE(readWholeFile(file, out, error, 3));
+  EXPECT_EQ(out, (exif::Bytes{'a', 'b', 'c'}));
+  std::remove(file.c_str());
 }
 
 }  // namespace
