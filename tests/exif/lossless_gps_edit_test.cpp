@@ -110,31 +110,32 @@ TEST_P(LosslessEdit, AFullBlockUsesItsPaddingAndIsRefusedOnlyWithoutRoom) {
   EXPECT_EQ(parse(out).thumbnailBytes(), parse(padded).thumbnailBytes());
   EXPECT_NEAR(parse(out).tagValue(2)->get<EXFGPSLoc>()->descriptionAsDecimal(), 1, 1e-9);
 
-  // What IFD0 addresses at the start of that padding is no room, zeros and
-  // all: a SubIFD, or an image named by its position and length.
-  for (const bool subIfd : {true, false}) {
+  // What a directory addresses at the start of that padding is no room,
+  // zeros and all: a SubIFD, an image named by its position and length, a
+  // value of an unknown maker's plain directory.
+  for (const std::string what : {"SubIFD", "image", "maker note value"}) {
     ExifBuilder b = camera();
-    if (subIfd)
-      b.add(Ifd::Ifd0, Long(0x014A, {0}));
-    else
-      b.add(Ifd::Ifd0, Long(0x0201, {0})).add(Ifd::Ifd0, Long(0x0202, {18}));
+    Bytes note(18, 0);  // one UNDEFINED entry of 18 bytes, its offset at 10
+    putU16(note, 0, 1, big()), putU16(note, 2, 1, big()), putU16(note, 4, 7, big()), putU32(note, 6, 18, big());
+    if (what == "SubIFD") b.add(Ifd::Ifd0, Long(0x014A, {0}));
+    if (what == "image") b.add(Ifd::Ifd0, Long(0x0201, {0})).add(Ifd::Ifd0, Long(0x0202, {18}));
+    if (what == "maker note value")
+      b = ExifBuilder(big()).add(Ifd::Ifd0, Ascii(0x010F, "Camera")).add(Ifd::Exif, Undefined(0x927C, note));
     Bytes block = b.build();
     const std::size_t at = (block.size() + 1) / 2 * 2;
     block.resize(kMaxSegmentPayload - 10, 0);
-    const std::size_t pointer = b.positions().at(Ifd::Ifd0) + 2 + 12 * 2;  // IFD0's third tag
-    EXFUtils::write4Bytes(block.data() + pointer + 8, Number::fromULong(at - 6), big());
-    if (subIfd) {
-      std::uint8_t* d = block.data() + at;
-      EXFUtils::write2Bytes(d, Number::fromUInt16(1), big());          // one entry:
-      EXFUtils::write2Bytes(d + 2, Number::fromUInt16(0x0100), big());  // ImageWidth,
-      EXFUtils::write2Bytes(d + 4, Number::fromUInt16(4), big());       // one LONG:
-      EXFUtils::write4Bytes(d + 6, Number::fromULong(1), big());
-      EXFUtils::write4Bytes(d + 10, Number::fromULong(640), big());     // 640, and no link
+    const std::size_t offsetField = what == "maker note value"
+                                        ? std::search(block.begin(), block.end(), note.begin(), note.end()) - block.begin() + 10
+                                        : b.positions().at(Ifd::Ifd0) + 2 + 12 * 2 + 8;  // IFD0's third tag
+    putU32(block, offsetField, static_cast<std::uint32_t>(at - 6), big());
+    if (what == "SubIFD") {  // one entry: ImageWidth, one LONG, 640; no link
+      putU16(block, at, 1, big()), putU16(block, at + 2, 0x0100, big()), putU16(block, at + 4, 4, big());
+      putU32(block, at + 6, 1, big()), putU32(block, at + 10, 640, big());
     }
     out.clear();
     editGPS(block, GPSEdit().setLatitude(1).setLongitude(2), out);
     EXPECT_EQ(Bytes(out.begin() + at, out.begin() + at + 18), Bytes(block.begin() + at, block.begin() + at + 18))
-        << (subIfd ? "SubIFD" : "image");
+        << what;
   }
   // Without a maker note any byte nothing addresses is room: IFD1 and its
   // thumbnail are not.

@@ -222,6 +222,8 @@ TEST(WriterReport, MakerNoteIsReportedAsMovingWithItsOffsets) {
   ASSERT_EQ(report.losses().size(), 1u);
   EXPECT_EQ(report.losses()[0].kind, RewriteLoss::Kind::MakerNoteOffsets);
   EXPECT_EQ(report.losses()[0].tag, 0x927C);
+  EXPECT_EQ(report.losses()[0].group, TAG_EXIF_OFFSET);
+  EXPECT_FALSE(report.losses()[0].thumbnail) << "the main image's Exif group, not IFD1's";
   EXPECT_FALSE(report.lossless());
 }
 
