@@ -137,6 +137,18 @@ TEST_P(LosslessEdit, AFullBlockUsesItsPaddingAndIsRefusedOnlyWithoutRoom) {
     EXPECT_EQ(Bytes(out.begin() + at, out.begin() + at + 18), Bytes(block.begin() + at, block.begin() + at + 18))
         << what;
   }
+  // A text whose count leaves out its NUL keeps it: the edit starts a byte on.
+  const std::string software = "Holdstil";
+  Bytes text = ExifBuilder(big()).add(Ifd::Ifd0, Raw(0x0131, 2, 8, Bytes(software.begin(), software.end() + 1))).build();
+  const auto nul = static_cast<std::size_t>(std::search(text.begin(), text.end(), software.begin(), software.end()) -
+                                            text.begin()) + software.size();
+  ASSERT_EQ(nul % 2, 0u);
+  text.resize(kMaxSegmentPayload - 10, 0);
+  out.clear();
+  editGPS(text, GPSEdit().setLatitude(1).setLongitude(2), out);
+  EXPECT_EQ(out.size(), text.size());
+  EXPECT_EQ(out[nul], 0);
+
   // Without a maker note any byte nothing addresses is room: IFD1 and its
   // thumbnail are not.
   Bytes thumbnail = bytesOf({0xFF, 0xD8});
