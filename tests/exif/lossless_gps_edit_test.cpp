@@ -111,7 +111,7 @@ TEST_P(LosslessEdit, AFullBlockUsesItsPaddingAndIsRefusedOnlyWithoutRoom) {
   EXPECT_NEAR(parse(out).tagValue(2)->get<EXFGPSLoc>()->descriptionAsDecimal(), 1, 1e-9);
 
   // What a directory addresses at the start of that padding is no room,
-  // zeros and all: a SubIFD, an image named by its position and length, a
+  // zeros and all: SubIFDs, an image named by its position and length, a
   // value of an unknown maker's plain directory.
   for (const std::string what : {"SubIFD", "image", "maker note value"}) {
     ExifBuilder b = camera();
@@ -128,13 +128,16 @@ TEST_P(LosslessEdit, AFullBlockUsesItsPaddingAndIsRefusedOnlyWithoutRoom) {
                                         ? std::search(block.begin(), block.end(), note.begin(), note.end()) - block.begin() + 10
                                         : b.positions().at(Ifd::Ifd0) + 2 + 12 * 2 + 8;  // IFD0's third tag
     putU32(block, offsetField, static_cast<std::uint32_t>(at - 6), big());
-    if (what == "SubIFD") {  // one entry: ImageWidth, one LONG, 640; no link
-      putU16(block, at, 1, big()), putU16(block, at + 2, 0x0100, big()), putU16(block, at + 4, 4, big());
-      putU32(block, at + 6, 1, big()), putU32(block, at + 10, 640, big());
+    // Two SubIFDs, the first linking to the second: one entry each (ImageWidth, one LONG, 640).
+    const std::size_t kept = what == "SubIFD" ? 36 : 18;
+    for (std::size_t sub = at; what == "SubIFD" && sub < at + kept; sub += 18) {
+      putU16(block, sub, 1, big()), putU16(block, sub + 2, 0x0100, big()), putU16(block, sub + 4, 4, big());
+      putU32(block, sub + 6, 1, big()), putU32(block, sub + 10, 640, big());
+      putU32(block, sub + 14, sub == at ? static_cast<std::uint32_t>(at + 18 - 6) : 0, big());
     }
     out.clear();
     editGPS(block, GPSEdit().setLatitude(1).setLongitude(2), out);
-    EXPECT_EQ(Bytes(out.begin() + at, out.begin() + at + 18), Bytes(block.begin() + at, block.begin() + at + 18))
+    EXPECT_EQ(Bytes(out.begin() + at, out.begin() + at + kept), Bytes(block.begin() + at, block.begin() + at + kept))
         << what;
   }
   // A text whose count leaves out its NUL keeps it: the edit starts a byte on.

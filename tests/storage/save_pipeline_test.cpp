@@ -442,6 +442,10 @@ TEST_F(SavePipeline, TheScreensCompositionWritesANamedFileAndItsHelpersSplitACoo
   EXPECT_EQ(loc.degrees(), exif::EXFraction(8, 1));
   EXPECT_EQ(loc.minutes(), exif::EXFraction(32, 1));
   EXPECT_NEAR(loc.descriptionAsDecimal(), 8.5417, 1e-9) << "the sign goes in the reference, not here";
+  exif::EXFGPSLoc part;
+  RootViewController::populateGPS(part, {8, 32});  // a shorter list fills what it holds
+  EXPECT_EQ(part.minutes(), exif::EXFraction(32, 1));
+  EXPECT_EQ(part.seconds(), std::nullopt);
 }
 
 }  // namespace
