@@ -57,10 +57,12 @@ TEST(RunCommand, AScenarioThatCannotBeReadGetsOneLineNamingTheFileAndTheField) {
       {"picture.json", R"({"camera": {"pictures": [{"file": "empty.jpg"}]}})",
        "camera.pictures[0].file: " + d + "/empty.jpg: not a PNG or JPEG picture we can read (neither PNG nor JPEG)"},
       {"none.json", "", "(whole file): no such file"},
+      {"big.json", "", "(whole file): larger than 16 MB"},  // one byte more, sparse
   };
   dir.write("empty.jpg", "");
   for (const auto& c : cases) {
     const std::string file = c.name == "none.json" ? d + "/none.json" : dir.write(c.name, c.text);
+    if (c.name == "big.json") fs::resize_file(file, 16u * 1024 * 1024 + 1);
     const CommandResult r = holdstill({"run", file});
     EXPECT_EQ(r.status, 2) << r.command;
     EXPECT_EQ(r.out, "") << r.command;
