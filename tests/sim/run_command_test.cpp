@@ -126,6 +126,10 @@ TEST(RunCommand, TheBuiltInScenarioLeavesATouchShotAndASteadyShotGeotaggedFromTh
   EXPECT_GE(screens, 5);
   EXPECT_LT(screens, count(report, "<img src=\"screens/"));
   EXPECT_EQ(missing(report, {"IMG_0001.JPG", "IMG_0002.JPG", "exit status 0"}), "");
+  // Its summary is what the run said after the events, not what it opened with.
+  const std::string summary = report.substr(report.find("<h2 id=\"summary\">"));
+  EXPECT_NE(summary.find("shutter presses 2: pictures saved 2"), std::string::npos) << summary;
+  EXPECT_EQ(summary.find("phone: iPhone"), std::string::npos) << summary;
 }
 
 // The device folder a run makes for itself, as its second line names it.
