@@ -262,4 +262,12 @@ ApplicationEnd runApplicationMain() {
   return end;
 }
 
+SessionEnding describeEnd(const ApplicationEnd& end, const std::string& stoppedBecause) {
+  if (!end.failure.empty()) return {"the application failed: " + end.failure, 1};
+  if (end.status == RunLoop::kStalledStatus)
+    return {"the run loop stalled: every thread waits and nothing is scheduled", 1};
+  if (!stoppedBecause.empty()) return {stoppedBecause, 0};
+  return {stringWithFormat("the application quit with status %d", end.status), end.status == 0 ? 0 : 1};
+}
+
 }  // namespace holdstill::sim

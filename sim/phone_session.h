@@ -48,6 +48,16 @@ struct ApplicationEnd {
 // Runs the application on the booted phone until its run loop ends.
 ApplicationEnd runApplicationMain();
 
+// The line that tells how a session ended, and its exit status (1 for a
+// failure, a stall or a quit with another status than 0). `stoppedBecause`
+// is why the session itself ended a run that still went on (time ran out,
+// the phone was switched off), or empty.
+struct SessionEnding {
+  std::string text;
+  int status = 0;
+};
+SessionEnding describeEnd(const ApplicationEnd& end, const std::string& stoppedBecause);
+
 // The newest shown alert (or action sheet), or null.
 std::shared_ptr<platform::UIModalView> frontAlert();
 

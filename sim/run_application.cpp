@@ -103,24 +103,11 @@ int runApplication(const std::vector<std::string>& args, std::ostream& printed, 
   });
   loop.setObserver([&watch] { watch.check(); });
 
-  const auto [status, failure] = runApplicationMain();
+  const ApplicationEnd end = runApplicationMain();
   loop.setObserver({});
   watch.check();
 
-  int outcome = 0;
-  std::string ending;
-  if (!failure.empty()) {
-    ending = "the application failed: " + failure;
-    outcome = 1;
-  } else if (status == RunLoop::kStalledStatus) {
-    ending = "the run loop stalled: every thread waits and nothing is scheduled";
-    outcome = 1;
-  } else if (timeUp) {
-    ending = stringWithFormat("time ran out at %g s", scenario.until);
-  } else {
-    ending = stringWithFormat("the application quit with status %d", status);
-    outcome = status == 0 ? 0 : 1;
-  }
+  auto [ending, outcome] = describeEnd(end, timeUp ? stringWithFormat("time ran out at %g s", scenario.until) : "");
   watch.note(ending, !timeUp);
 
   // Every shutter press should have left a picture: one that did not is lost.

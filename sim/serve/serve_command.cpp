@@ -4,7 +4,6 @@
 #include "sim/serve/serve_command.h"
 
 #include "platform/device/device.h"
-#include "platform/foundation/string_format.h"
 #include "platform/runloop/run_loop.h"
 #include "platform/runloop/thread.h"
 #include "sim/commands.h"
@@ -158,24 +157,11 @@ int servePhone(const ServeOptions& options, std::ostream& out, std::ostream& err
   signals.start(quit);
   if (options.listening) options.listening(port);
 
-  const auto [status, failure] = runApplicationMain();
+  const ApplicationEnd end = runApplicationMain();
   loop.setObserver({});
   watch.check();
 
-  int outcome = 0;
-  std::string ending;
-  if (!failure.empty()) {
-    ending = "the application failed: " + failure;
-    outcome = 1;
-  } else if (status == RunLoop::kStalledStatus) {
-    ending = "the run loop stalled";
-    outcome = 1;
-  } else if (controls.shuttingDown()) {
-    ending = "the phone was switched off";
-  } else {
-    ending = stringWithFormat("the application quit with status %d", status);
-    outcome = status == 0 ? 0 : 1;
-  }
+  const auto [ending, outcome] = describeEnd(end, controls.shuttingDown() ? "the phone was switched off" : "");
   watch.note(ending, false);
   feed.finish(json{{"status", outcome}, {"reason", ending}}.dump());
   monitor.stop();
