@@ -116,7 +116,8 @@ TEST(RunCommand, TheBuiltInScenarioLeavesATouchShotAndASteadyShotGeotaggedFromTh
     const std::string name = entry.path().filename().string();
     shots.insert(name.substr(name.find("scheduled") == std::string::npos ? 13 : 4));
   }
-  for (const char* shot : {"steady-mode-on.png", "camera-opened.png", "help-shown.png", "0010.500-scheduled.png"})
+  for (const char* shot : {"steady-mode-on.png", "camera-opened.png", "help-shown.png", "0010.500-scheduled.png",
+                           "picture-saved-100APPLE-IMG-0001-JPG-at-4.png"})  // letters and digits only, cut at 40
     EXPECT_TRUE(shots.contains(shot)) << shot << "\n" << r.out;
 
   // The report shows each screen the run went through, a screen that did
