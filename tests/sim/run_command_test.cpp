@@ -47,6 +47,7 @@ TEST(RunCommand, AScenarioThatCannotBeReadGetsOneLineNamingTheFileAndTheField) {
       // Numbers beyond what they are read into are refused, not wrapped.
       {"huge.json", R"({"gps": {"fixes": [{"lat": 1, "lon": 2}, {"lat": 1, "lon": 2, "alt": 1e400}]}})",
        "gps.fixes[1].alt: a number too large"},
+      {"list.json", R"({"album": {"failAt": [1, 1e400]}})", "album.failAt[1]: a number too large"},
       {"wrap.json", R"({"device": {"utcOffsetMinutes": 18446744073709551615}})",
        "device.utcOffsetMinutes: expected a whole number from -840 to 840"},
       {"code.json", R"({"gps": {"errors": [{"code": 18446744073709551615}]}})",
