@@ -1,7 +1,10 @@
 // Whole scenarios played in this process (so ThreadSanitizer sees the save
 // workers and the main thread meet): quick geotagged shots, a faulty album;
 // and the phone's start time a scenario names.
+#include "platform/device/device.h"
+#include "platform/sensors/accelerometer.h"
 #include "sim/commands.h"
+#include "sim/phone_session.h"
 #include "sim/scenario.h"
 #include "tests/sim/sim_support.h"
 
@@ -44,6 +47,25 @@ TEST(RunScenario, QuickShotsKeepTheirFixesAndTheCameraComesBackWhateverTheAlbumD
                           "\nshutter presses 3: pictures saved 3 (rescued 1), lost 0\n"}),
             "")
       << log;
+}
+
+// A still phone reads one g pointing down in its own frame, whichever way it is held.
+TEST(RunScenario, EachHoldReadsOneGravityDownwardInThePhonesFrame) {
+  const TempFolder dir("holds");
+  const auto scenario = sim::parseScenario(R"({"motion": [
+    {"from": 0, "to": 1, "still": true}, {"from": 1, "to": 2, "still": true, "orientation": "landscapeLeft"},
+    {"from": 2, "to": 3, "still": true, "orientation": "landscapeRight"},
+    {"from": 3, "to": 4, "still": true, "orientation": "upsideDown"},
+    {"from": 4, "to": 5, "still": true, "orientation": "faceUp"}]})", dir.path() + "/holds.json");
+  sim::bootPhone(scenario, dir.path() + "/phone");
+  const double down[][3] = {{0, -1, 0}, {-1, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, -1}};
+  for (int hold = 0; hold < 5; ++hold) {
+    const auto g = platform::UIAccelerometer::sharedAccelerometer().sampleAt(hold + 0.5);
+    EXPECT_NEAR(g.x, down[hold][0], 0.01) << hold;
+    EXPECT_NEAR(g.y, down[hold][1], 0.01) << hold;
+    EXPECT_NEAR(g.z, down[hold][2], 0.01) << hold;
+  }
+  platform::Device::setCurrent(nullptr);
 }
 
 TEST(ScenarioStart, ALocalTimeIsTheSecondsSince1970InUtc) {
