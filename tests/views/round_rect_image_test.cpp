@@ -36,7 +36,7 @@ TEST_F(Badge, APictureIsDrawnAtItsOwnSizeAndClippedToRadius5) {
   badge->setImage(solidBlue(40, 40));
   auto image = renderView(*badge);
   const RGBA8 blue = rgba(UIColor::blueColor());
-  for (auto [x, y] : {std::pair{20, 20}, {2, 2}, {39, 39}, {39, 2}})
+  for (auto [x, y] : {std::pair{20, 20}, {2, 2}, {39, 39}, {39, 2}, {20, 0}, {0, 20}})
     EXPECT_TRUE(near(image->colorAt(x, y), blue)) << x << "," << y;
   EXPECT_EQ(image->colorAt(0, 0).alpha, 0);       // the corner is cut
   EXPECT_LT(image->colorAt(59, 0).alpha, 255);
