@@ -128,7 +128,9 @@ TEST(RunCommand, TheBuiltInScenarioLeavesATouchShotAndASteadyShotGeotaggedFromTh
   EXPECT_GE(screens, 5);
   EXPECT_LT(screens, count(report, "<img src=\"screens/"));
   // Taken at the phone's local time, two hours east of UTC: 14:30 and some seconds.
-  EXPECT_EQ(missing(report, {"IMG_0001.JPG", "IMG_0002.JPG", "exit status 0", "2010:06:15 14:30:07"}), "");
+  EXPECT_EQ(missing(report, {"IMG_0001.JPG", "IMG_0002.JPG", "exit status 0", "2010:06:15 14:30:07",
+                             "<td class=\"time\">0.000 s</td>"}),
+            "");
   // Its summary is what the run said after the events, not what it opened with.
   const std::string summary = report.substr(report.find("<h2 id=\"summary\">"));
   EXPECT_NE(summary.find("shutter presses 2: pictures saved 2"), std::string::npos) << summary;
