@@ -1,6 +1,7 @@
 // holdstill serve's HTTP API, driven from another thread against a server
 // on a free port while the phone runs on this one (so the sanitizers see
 // the server, the save workers and the main thread meet).
+#include "sim/camera_roll_facts.h"
 #include "sim/serve/phone_feed.h"
 #include "sim/serve/serve_command.h"
 #include "tests/sim/sim_support.h"
@@ -196,6 +197,19 @@ TEST(ServeApi, CancellingTheCameraEndsTheServerWithTheApplicationsStatus) {
       &log);
   EXPECT_EQ(status, 0) << log;
   EXPECT_NE(log.find("the application quit with status 0"), std::string::npos) << log;
+  EXPECT_NE(log.find("serving the phone at http://127.0.0.1:"), std::string::npos) << log;
+}
+
+// Only names a camera roll file may have are listed or served: letters,
+// digits, '_', '-' and '.', ending in ".JPG".
+TEST(CameraRollNames, AreLettersDigitsAndAFewMarksEndingInJpg) {
+  for (const char* name : {"IMG_0009.JPG", "AZaz09_-.JPG", "a.JPG"})
+    EXPECT_TRUE(holdstill::sim::isCameraRollName(name)) << name;
+  for (const char* name : {"IMG_0001.jpg", ".hidden.JPG", "IMG 1.JPG", "IMG_<b>.JPG", "IMG_@.JPG", "IMG_[.JPG",
+                           "IMG_`.JPG", "IMG_{.JPG", "IMG_/.JPG", "IMG_:.JPG", ".JPG", "JPG"})
+    EXPECT_FALSE(holdstill::sim::isCameraRollName(name)) << name;
+  EXPECT_TRUE(holdstill::sim::isCameraRollName(std::string(251, 'A') + ".JPG"));
+  EXPECT_FALSE(holdstill::sim::isCameraRollName(std::string(252, 'A') + ".JPG"));
 }
 
 TEST(ServeFeed, Base64IsTheStandardAlphabetWithPadding) {
