@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include "tests/app/app_fixture.h"
+#include "tests/platform/pixel_support.h"
 
 namespace holdstill {
 namespace {
@@ -272,6 +273,9 @@ TEST_F(CaptureScreen, TheGpsBadgeComesOnTheScreenOnceWhenTheOpeningFlipEnds) {
   const auto& inside = badge->subviews();
   ASSERT_EQ(inside.size(), 2u);
   EXPECT_EQ(inside[1]->frame(), CGRectMake(5, (frame.size.height - 24) / 2, 24, 24)) << "the globe";
+  // Its dark blue panel shows between the globe and the text.
+  const RGBA8 panel = testsupport::renderView(*badge)->colorAt(30, static_cast<int>(frame.size.height / 2));
+  EXPECT_TRUE(panel.blue > 2 * panel.red && panel.alpha > 150) << panel;
 
   loop().runFor(0.5);
   ASSERT_NE(root_->imagePickerController(), nullptr);
