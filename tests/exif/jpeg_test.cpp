@@ -52,6 +52,10 @@ TEST(JpegScan, SplitsSegmentsMetadataGeometryAndTail) {
     const EXFMetaData& md = j.exifMetaData();
     EXPECT_EQ(std::tuple(md.width(), md.height(), md.bitsPerPixel(), j.numComponents()), std::tuple(16, 8, 8, 1));
   }
+  // Of two EXIF blocks, the first is the picture's.
+  EXFJpeg two;
+  two.scanImageData(jpeg({segment(0xE1, exifPayload()), segment(0xE1, exifPayload())}, tail));
+  EXPECT_EQ(two.exifSegmentIndex(), 0u);
 }
 
 // The main image ends at the end marker of its own data: stuffed and fill

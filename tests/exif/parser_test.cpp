@@ -113,6 +113,13 @@ TEST_P(Parse, TagZeroEntriesAreKeptUnlessTheyAreZeroedPadding) {
   EXPECT_EQ(md.keyedTagValues().size(), 1u);
   EXPECT_EQ(md.skippedEntryCount(), 0u);
   EXPECT_TRUE(md.keyedThumbnailTagValues().empty());
+  // A directory whose only entry is zeroed padding holds nothing and loses nothing.
+  ExifBuilder lone = builder();
+  payload = lone.add(Ifd::Ifd0, Short(0x0112, {1})).build();
+  std::fill_n(payload.begin() + static_cast<std::ptrdiff_t>(lone.positions().at(Ifd::Ifd0) + 2), 12, 0);
+  md = parse(payload);
+  EXPECT_TRUE(md.keyedTagValues().empty());
+  EXPECT_EQ(md.skippedEntryCount(), 0u);
 }
 
 TEST_P(Parse, ThumbnailTakenWhereverItLiesInsideThePayload) {
