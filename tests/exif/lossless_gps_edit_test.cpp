@@ -114,13 +114,13 @@ TEST_P(LosslessEdit, AFullBlockUsesItsPaddingAndIsRefusedOnlyWithoutRoom) {
   // zeros and all: SubIFDs, an image named by its position and length, a
   // value of an unknown maker's plain directory.
   for (const std::string what : {"SubIFD", "image", "maker note value"}) {
-    ExifBuilder b = camera();
     Bytes note(18, 0);  // one UNDEFINED entry of 18 bytes, its offset at 10
     putU16(note, 0, 1, big()), putU16(note, 2, 1, big()), putU16(note, 4, 7, big()), putU32(note, 6, 18, big());
+    ExifBuilder b = what == "maker note value"
+                        ? ExifBuilder(big()).add(Ifd::Ifd0, Ascii(0x010F, "Camera")).add(Ifd::Exif, Undefined(0x927C, note))
+                        : camera();
     if (what == "SubIFD") b.add(Ifd::Ifd0, Long(0x014A, {0}));
     if (what == "image") b.add(Ifd::Ifd0, Long(0x0201, {0})).add(Ifd::Ifd0, Long(0x0202, {18}));
-    if (what == "maker note value")
-      b = ExifBuilder(big()).add(Ifd::Ifd0, Ascii(0x010F, "Camera")).add(Ifd::Exif, Undefined(0x927C, note));
     Bytes block = b.build();
     const std::size_t at = (block.size() + 1) / 2 * 2;
     block.resize(kMaxSegmentPayload - 10, 0);

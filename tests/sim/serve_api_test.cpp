@@ -1,6 +1,7 @@
 // holdstill serve's HTTP API, driven from another thread against a server
 // on a free port while the phone runs on this one (so the sanitizers see
-// the server, the save workers and the main thread meet).
+// the server, the save workers and the main thread meet); and the camera
+// roll's name filter, by which it lists and serves pictures.
 #include "sim/camera_roll_facts.h"
 #include "sim/serve/phone_feed.h"
 #include "sim/serve/serve_command.h"
