@@ -10,22 +10,12 @@
 namespace platform {
 namespace {
 
-class BundleTest : public testsupport::DeviceTest {
- protected:
-  // A bundle folder in scratch space holding `files` (relative path -> content).
-  std::filesystem::path makeBundle(const std::map<std::string, std::string>& files) {
-    auto folder = scratch() / "bundle";
-    std::filesystem::remove_all(folder);
-    for (const auto& [path, content] : files) {
-      std::filesystem::create_directories((folder / path).parent_path());
-      std::ofstream(folder / path, std::ios::binary) << content;
-    }
-    return folder;
-  }
-};
+using BundleTest = testsupport::DeviceTest;
 
 TEST_F(BundleTest, BundleCannotBeChanged) {
-  auto folder = makeBundle({{"help.png", "image"}});
+  const auto folder = scratch() / "bundle";
+  std::filesystem::create_directories(folder);
+  std::ofstream(folder / "help.png") << "image";
   useDevice({}, folder);
   const std::string path = "/Applications/Holdstill.app/help.png";
   NSError error;
@@ -43,11 +33,7 @@ std::span<const std::uint8_t> bytesOf(const std::string& text) {
 }
 
 TEST(StringsFileTest, BrokenEntryIsLostAndItsNeighboursKept) {
-  struct Case {
-    const char* broken;
-    const char* why;
-  };
-  const Case cases[] = {
+  const std::pair<const char*, const char*> cases[] = {
       {R"("bad" = "value")", "missing semicolon"},
       {R"("bad" "value";)", "missing equals sign"},
       {R"("bad" = "value;)", "unterminated quote"},
@@ -55,14 +41,14 @@ TEST(StringsFileTest, BrokenEntryIsLostAndItsNeighboursKept) {
       {R"("bad" = "v"; /* never closed)", "unterminated comment"},
       {R"(= "value";)", "missing key"},
   };
-  for (const auto& c : cases) {
-    std::string text = std::string("\"before\" = \"1\";\n") + c.broken + "\n\"after\" = \"2\";\n";
+  for (const auto& [broken, why] : cases) {
+    std::string text = std::string("\"before\" = \"1\";\n") + broken + "\n\"after\" = \"2\";\n";
     auto table = parseStringsText(text);
-    EXPECT_EQ(table.entries.count("before"), 1u) << c.why;
-    EXPECT_EQ(table.entries.count("after"), 1u) << c.why;
-    EXPECT_EQ(table.entries.count("value"), 0u) << c.why;
-    ASSERT_EQ(table.issues.size(), 1u) << c.why;
-    EXPECT_EQ(table.issues[0].line, 2) << c.why;
+    EXPECT_EQ(table.entries.count("before"), 1u) << why;
+    EXPECT_EQ(table.entries.count("after"), 1u) << why;
+    EXPECT_EQ(table.entries.count("value"), 0u) << why;
+    ASSERT_EQ(table.issues.size(), 1u) << why;
+    EXPECT_EQ(table.issues[0].line, 2) << why;
   }
 }
 

@@ -12,8 +12,8 @@ class FileManagerTest : public testsupport::DeviceTest {
  protected:
   NSFileManager& files = NSFileManager::defaultManager();
 
-  bool write(const std::string& path, const std::string& text) {
-    return writeToFile({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}, path, true);
+  static std::span<const std::uint8_t> bytes(std::string_view text) {
+    return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
   }
   std::string read(const std::string& path) {
     auto bytes = dataWithContentsOfFile(path);
@@ -22,8 +22,8 @@ class FileManagerTest : public testsupport::DeviceTest {
 };
 
 TEST_F(FileManagerTest, WriteReplacesAWholeFileOrNothing) {
-  ASSERT_TRUE(write("/photo.jpg", "old picture"));
-  ASSERT_TRUE(write("/photo.jpg", "new"));
+  ASSERT_TRUE(writeToFile(bytes("old picture"), "/photo.jpg", true));
+  ASSERT_TRUE(writeToFile(bytes("new"), "/photo.jpg", true));
   EXPECT_EQ(read("/photo.jpg"), "new");
 
   NSError error;
@@ -33,7 +33,7 @@ TEST_F(FileManagerTest, WriteReplacesAWholeFileOrNothing) {
 
   // A folder in the way: the write fails and the folder is untouched.
   ASSERT_TRUE(files.createDirectoryAtPath("/taken/inside", true));
-  EXPECT_FALSE(write("/taken", "bytes"));
+  EXPECT_FALSE(writeToFile(bytes("bytes"), "/taken", true));
   EXPECT_TRUE(files.fileExistsAtPath("/taken/inside"));
   EXPECT_EQ(files.contentsOfDirectoryAtPath("/"), (std::vector<std::string>{"photo.jpg", "taken"}))
       << "no temporary file is left behind";
@@ -41,14 +41,12 @@ TEST_F(FileManagerTest, WriteReplacesAWholeFileOrNothing) {
 }
 
 TEST_F(FileManagerTest, AWriteIfAbsentNeverReplacesAFile) {
-  const std::string text = "new";
-  const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
-  ASSERT_TRUE(write("/photo.jpg", "old picture"));
+  ASSERT_TRUE(writeToFile(bytes("old picture"), "/photo.jpg", true));
   NSError error;
-  EXPECT_FALSE(writeToFileIfAbsent(bytes, "/photo.jpg", &error));
+  EXPECT_FALSE(writeToFileIfAbsent(bytes("new"), "/photo.jpg", &error));
   EXPECT_EQ(error.code, EEXIST);
   EXPECT_EQ(read("/photo.jpg"), "old picture");
-  EXPECT_TRUE(writeToFileIfAbsent(bytes, "/other.jpg"));
+  EXPECT_TRUE(writeToFileIfAbsent(bytes("new"), "/other.jpg"));
   EXPECT_EQ(read("/other.jpg"), "new");
   EXPECT_EQ(files.contentsOfDirectoryAtPath("/"), (std::vector<std::string>{"other.jpg", "photo.jpg"}))
       << "no temporary file is left behind";

@@ -11,15 +11,10 @@
 namespace platform {
 namespace {
 
-class FoundationThreadsTest : public testsupport::DeviceTest {
- protected:
-  void SetUp() override {
-    testsupport::DeviceTest::SetUp();
-    RunLoop::resetMain(RunLoop::Mode::RealTime);
-  }
-};
+using FoundationThreadsTest = testsupport::DeviceTest;
 
 TEST_F(FoundationThreadsTest, ServicesAnswerWorkersAndTheMainThreadAlike) {
+  RunLoop::resetMain(RunLoop::Mode::RealTime);
   std::atomic<int> mismatches{0};
   auto work = [&mismatches](int id) {
     for (int i = 0; i < 50; ++i) {
@@ -32,7 +27,7 @@ TEST_F(FoundationThreadsTest, ServicesAnswerWorkersAndTheMainThreadAlike) {
   };
   for (int w = 1; w <= 3; ++w) NSThread::detachNewThread([work, w] { work(w); });
   work(0);
-  ASSERT_TRUE(loop().runUntil([] { return NSThread::liveWorkerCount() == 0; }, 30));
+  ASSERT_TRUE(runUntilWorkersEnd(30));
   EXPECT_EQ(mismatches, 0);
   for (int id = 0; id <= 3; ++id)
     EXPECT_EQ(NSUserDefaults::standardUserDefaults().integerForKey("KEY" + std::to_string(id)), 49);

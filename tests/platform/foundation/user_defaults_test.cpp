@@ -2,10 +2,8 @@
 #include "platform/foundation/user_defaults.h"
 #include "tests/platform/device_fixture.h"
 
-#include <nlohmann/json.hpp>
-
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
 namespace platform {
 namespace {
@@ -21,15 +19,7 @@ class UserDefaultsTest : public testsupport::DeviceTest {
 
   static std::string read(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
-
-  // The defaults as a fresh launch of the same phone reads them.
-  NSUserDefaults& relaunch() {
-    useDevice({}, {}, /*keepRoot=*/true);
-    return NSUserDefaults::standardUserDefaults();
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   }
 };
 
@@ -45,9 +35,10 @@ TEST_F(UserDefaultsTest, CorruptFileIsSetAsideNotOverwritten) {
   d.setObject(PropertyValue("1.0"), "LASTVERSION");
   EXPECT_EQ(read(d.setAsidePath()), broken);
 
-  // A second corrupt file does not replace the first one set aside.
+  // The next launch of the same phone finds a second corrupt file: it does not replace the first one set aside.
   writeFile("[\"not an object\"]");
-  auto& next = relaunch();
+  useDevice({}, {}, /*keepRoot=*/true);
+  auto& next = NSUserDefaults::standardUserDefaults();
   EXPECT_EQ(next.loadOutcome(), NSUserDefaults::LoadOutcome::CorruptSetAside);
   EXPECT_EQ(next.setAsidePath().filename(), "Holdstill.json.corrupt-2");
   EXPECT_EQ(read(file().string() + ".corrupt"), broken);
