@@ -25,20 +25,15 @@ class Feed : public testsupport::DeviceTest {
 TEST_F(Feed, GivenPicturesComeInTurnWithTheirOrientationAndGoRound) {
   CameraFeed::current().setPictures({{pictureFile("red.png", 0xffff0000), UIImageOrientationLeft},
                                      {pictureFile("blue.png", 0xff0000ff), UIImageOrientationUp}});
-  struct Expect {
-    uint8_t red, blue;
-    UIImageOrientation orientation;
-  };
-  const Expect expected[] = {{255, 0, UIImageOrientationLeft},
-                             {0, 255, UIImageOrientationUp},
-                             {255, 0, UIImageOrientationLeft}};
-  for (const auto& e : expected) {
+  using testsupport::kBlue, testsupport::kRed;
+  const std::pair<RGBA8, UIImageOrientation> expected[] = {
+      {kRed, UIImageOrientationLeft}, {kBlue, UIImageOrientationUp}, {kRed, UIImageOrientationLeft}};
+  for (const auto& [color, orientation] : expected) {
     auto peeked = CameraFeed::current().peekPicture();
     auto taken = CameraFeed::current().takePicture();
     ASSERT_TRUE(taken);
-    EXPECT_EQ(taken->imageOrientation(), e.orientation);
-    EXPECT_EQ(taken->CGImage()->colorAt(0, 0).red, e.red);
-    EXPECT_EQ(taken->CGImage()->colorAt(0, 0).blue, e.blue);
+    EXPECT_EQ(taken->imageOrientation(), orientation);
+    EXPECT_EQ(taken->CGImage()->colorAt(0, 0), color);
     EXPECT_EQ(peeked->CGImage()->pixels(), taken->CGImage()->pixels()) << "peek saw another picture";
   }
   EXPECT_EQ(CameraFeed::current().shotsTaken(), 3u);
