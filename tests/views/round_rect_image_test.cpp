@@ -10,7 +10,7 @@ namespace {
 using namespace platform;
 using testsupport::near;
 using testsupport::renderView;
-using testsupport::rgba;
+using testsupport::kBlue;
 
 using Badge = testsupport::UITest;
 
@@ -35,9 +35,8 @@ TEST_F(Badge, APictureIsDrawnAtItsOwnSizeAndClippedToRadius5) {
   auto badge = std::make_shared<OrvRoundRectImage>(CGRectMake(0, 0, 60, 60));
   badge->setImage(solidBlue(40, 40));
   auto image = renderView(*badge);
-  const RGBA8 blue = rgba(UIColor::blueColor());
   for (auto [x, y] : {std::pair{20, 20}, {2, 2}, {39, 39}, {39, 2}, {20, 0}, {0, 20}})
-    EXPECT_TRUE(near(image->colorAt(x, y), blue)) << x << "," << y;
+    EXPECT_TRUE(near(image->colorAt(x, y), kBlue)) << x << "," << y;
   EXPECT_EQ(image->colorAt(0, 0).alpha, 0);       // the corner is cut
   EXPECT_LT(image->colorAt(59, 0).alpha, 255);
   EXPECT_EQ(image->colorAt(50, 30).alpha, 0);     // beyond the picture

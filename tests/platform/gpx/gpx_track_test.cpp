@@ -7,11 +7,7 @@ namespace platform {
 namespace {
 
 TEST(GPXTrack, ErrorsNameTheFileAndTheLine) {
-  struct Case {
-    const char* text;
-    const char* message;
-  };
-  const Case cases[] = {
+  const std::pair<const char*, const char*> cases[] = {
       {"<gpx>\n<trk><trkseg>\n<trkpt lat=\"47\" lon=\"8\">\n</trkseg></trk></gpx>", "t.gpx: line 4: "},
       {"<gpx>\n<trkpt lon=\"8\"/></gpx>", "t.gpx: line 2: trkpt has no lat attribute"},
       {"<gpx>\n\n<trkpt lat=\"91\" lon=\"8\"/></gpx>", "t.gpx: line 3: trkpt lat \"91\" is not a number within ±90"},
@@ -24,12 +20,12 @@ TEST(GPXTrack, ErrorsNameTheFileAndTheLine) {
       {"<gpx><trk/></gpx>", "t.gpx: no track, route or way points"},
       {"", "t.gpx: "},
   };
-  for (const auto& c : cases) {
+  for (const auto& [text, message] : cases) {
     try {
-      GPXTrack::parse(c.text, "t.gpx");
-      ADD_FAILURE() << "accepted: " << c.text;
+      GPXTrack::parse(text, "t.gpx");
+      ADD_FAILURE() << "accepted: " << text;
     } catch (const GPXError& e) {
-      EXPECT_EQ(std::string(e.what()).rfind(c.message, 0), 0u) << e.what();
+      EXPECT_EQ(std::string(e.what()).rfind(message, 0), 0u) << e.what();
     }
   }
 }

@@ -83,10 +83,8 @@ TEST(ImageCodec, DamagedInputIsRefusedWithAReason) {
     EXPECT_FALSE(why.empty());
   }
   for (size_t n = 0; n < jpeg.size(); n += 5) {
-    auto cut = decodeImage(std::span(jpeg.data(), n));
-    if (cut) {
-      EXPECT_EQ(cut->width(), 32);
-    }
+    const auto cut = decodeImage(std::span(jpeg.data(), n));
+    EXPECT_TRUE(!cut || cut->width() == 32) << n;
   }
   auto scrambled = jpeg;
   for (size_t i = 2; i < 200 && i < scrambled.size(); ++i) scrambled[i] ^= 0x5a;

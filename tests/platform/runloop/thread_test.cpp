@@ -83,12 +83,8 @@ TEST_F(ThreadTest, SameProgramGivesTheSameInterleavingEveryRun) {
 }
 
 // RealTime mode: the wall clock and ordinary concurrency.
-class RealTimeTest : public testsupport::RunLoopTest {
- protected:
-  void SetUp() override { RunLoop::resetMain(RunLoop::Mode::RealTime); }
-};
-
-TEST_F(RealTimeTest, WorkersShareALockAndReachTheMainThread) {
+TEST_F(ThreadTest, WorkersShareALockAndReachTheMainThreadInRealTime) {
+  RunLoop::resetMain(RunLoop::Mode::RealTime);
   NSLock lock;
   int counter = 0;  // guarded by lock
   std::atomic<int> requests{0};

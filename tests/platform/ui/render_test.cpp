@@ -53,18 +53,15 @@ TEST_F(Rendering, FlipTransitionTurnsTheOldLookAwayThenTheNewOneIn) {
   window->addSubview(filled(window->bounds(), UIColor::blueColor()));
   UIView::commitAnimations();
   const RGBA8 black{0, 0, 0, 255};
-  struct Frame {
-    double at;
-    RGBA8 middle, nearEdge;
-  };
-  // cos(pi/4) of the width shows at a quarter and three quarters of the way.
-  const Frame frames[] = {{0.25, kRed, black}, {0.75, kBlue, black}, {1.0, kBlue, kBlue}};
-  for (const auto& f : frames) {
-    loop().runUntil([] { return false; }, f.at - loop().now());
+  // At each time, the colours in the middle and near the edge. cos(pi/4) of
+  // the width shows at a quarter and three quarters of the way.
+  const std::tuple<double, RGBA8, RGBA8> frames[] = {{0.25, kRed, black}, {0.75, kBlue, black}, {1.0, kBlue, kBlue}};
+  for (const auto& [at, middle, nearEdge] : frames) {
+    loop().runUntil([] { return false; }, at - loop().now());
     auto shot = UIScreen::mainScreen().snapshot()->CGImage();
-    EXPECT_TRUE(near(shot->colorAt(160, 240), f.middle)) << f.at << " " << shot->colorAt(160, 240);
-    EXPECT_TRUE(near(shot->colorAt(30, 240), f.nearEdge)) << f.at << " " << shot->colorAt(30, 240);
-    EXPECT_TRUE(near(shot->colorAt(60, 240), f.middle)) << f.at;
+    EXPECT_TRUE(near(shot->colorAt(160, 240), middle)) << at << " " << shot->colorAt(160, 240);
+    EXPECT_TRUE(near(shot->colorAt(30, 240), nearEdge)) << at << " " << shot->colorAt(30, 240);
+    EXPECT_TRUE(near(shot->colorAt(60, 240), middle)) << at;
   }
 }
 
