@@ -3,6 +3,7 @@
 #include "exif/exf_meta_data.h"
 #include "exif/exf_utils.h"
 #include "tests/exif/support/exif_builder.h"
+#include "tests/exif/support/exif_checks.h"
 
 #include <gtest/gtest.h>
 
@@ -15,15 +16,9 @@ class Parse : public ::testing::TestWithParam<bool> {
  protected:
   bool big() const { return GetParam(); }
   ExifBuilder builder() const { return ExifBuilder(big()); }
-  static EXFMetaData parse(const Bytes& payload) {
-    EXFMetaData md;
-    md.parseExif(payload);
-    return md;
-  }
 };
 
-INSTANTIATE_TEST_SUITE_P(BothOrders, Parse, ::testing::Bool(),
-                         [](const auto& info) { return info.param ? "MM" : "II"; });
+INSTANTIATE_TEST_SUITE_P(BothOrders, Parse, ::testing::Bool(), byteOrderName);
 
 TEST_P(Parse, ValuesByFieldTypeOrHandlerInTheirGroupsAndInteropEntriesByTheirOwnTypes) {
   EXFMetaData md = parse(builder()

@@ -2,6 +2,7 @@
 // the named failures with their reasons.
 #include "exif/exf_exception.h"
 #include "exif/exf_meta_data.h"
+#include "tests/exif/support/exif_checks.h"
 
 #include <gtest/gtest.h>
 
@@ -10,16 +11,8 @@
 namespace exif {
 namespace {
 
-using Failure = std::pair<std::string, std::string>;  // name, reason; empty when none
-
-Failure failure(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const EXFException& e) {
-    return {e.name(), e.what()};
-  }
-  return {};
-}
+using exif_testing::Failure;
+using exif_testing::failure;
 
 EXFGPSLoc someLocation() {
   EXFGPSLoc loc;

@@ -3,6 +3,7 @@
 #include "exif/exf_meta_data.h"
 #include "exif/exf_utils.h"
 #include "tests/exif/support/exif_builder.h"
+#include "tests/exif/support/exif_checks.h"
 
 #include <gtest/gtest.h>
 
@@ -82,8 +83,7 @@ TEST(WriterLayout, EntriesInlineValuesOffsetsGroupsAndTheThumbnail) {
 TEST(Writer, HeaderComesFromTheByteOrderNotFromTheParsedHeader) {
   Bytes payload = ExifBuilder(true).add(Ifd::Ifd0, Short(0x0112, {1})).build();
   payload[4] = 'x';  // bytes 4-5 are not examined by the parser
-  EXFMetaData md;
-  md.parseExif(payload);
+  EXFMetaData md = parse(payload);
   ASSERT_FALSE(md.keyedTagValues().empty());
   md.setBigEndianOrder(false);
   const Bytes out = write(md);
@@ -97,9 +97,7 @@ TEST(Writer, ValuesItCannotWriteAreLeftOutAndCounted) {
   md.keyedTagValues().set(0x9999, Number::fromUInt16(1));    // neither handler nor definition
   md.addTagValue("2009:03:14 15:09:26.5", 306);              // cut to DateTime's 20 bytes
   EXPECT_EQ(md.unwritableValueCount(), 3u);
-  EXFMetaData back;
-  back.parseExif(write(md));
-  EXPECT_EQ(back.keyedTagValues().size(), 2u);
+  EXPECT_EQ(parse(write(md)).keyedTagValues().size(), 2u);
 }
 
 TEST(Writer, CallerNumbersForVariableCountTagsAreWritten) {
@@ -107,14 +105,11 @@ TEST(Writer, CallerNumbersForVariableCountTagsAreWritten) {
   md.addTagValue(Number::fromUInt16(2), 0x8822);  // ExposureProgram: SHORT, variable count
   md.addTagValue(Array{Number::fromUInt16(1), Number::fromUInt16(2)}, 0x8822);
   EXPECT_EQ(md.unwritableValueCount(), 0u);
-  EXFMetaData back;
-  back.parseExif(write(md));
-  EXPECT_EQ(*back.tagValue(0x8822), TagValue(Array{Number::fromUInt16(1), Number::fromUInt16(2)}));
+  EXPECT_EQ(*parse(write(md)).tagValue(0x8822), TagValue(Array{Number::fromUInt16(1), Number::fromUInt16(2)}));
 }
 
 class WriterBothOrders : public ::testing::TestWithParam<bool> {};
-INSTANTIATE_TEST_SUITE_P(BothOrders, WriterBothOrders, ::testing::Bool(),
-                         [](const auto& info) { return info.param ? "MM" : "II"; });
+INSTANTIATE_TEST_SUITE_P(BothOrders, WriterBothOrders, ::testing::Bool(), byteOrderName);
 
 // The directory at TIFF offset `offset`: its tags in table order.
 std::vector<std::uint16_t> tagsAt(const Bytes& payload, std::size_t offset, bool big) {
@@ -152,12 +147,11 @@ TEST_P(WriterBothOrders, ParsedValuesRoundTripWithTheirTypeAndCount) {
                             .add(Ifd::Ifd1, Short(0x0103, {6}))
                             .thumbnail(Bytes(100, 0xAB))
                             .build();
-  EXFMetaData first, second;
-  first.parseExif(payload);
+  EXFMetaData first = parse(payload);
   ASSERT_EQ(first.skippedEntryCount(), 0u);
   EXPECT_EQ(first.unwritableValueCount(), 0u);
   const Bytes out = write(first);
-  second.parseExif(out);
+  const EXFMetaData second = parse(out);
   EXPECT_EQ(second.keyedTagValues(), first.keyedTagValues());
   EXPECT_EQ(second.keyedThumbnailTagValues(), first.keyedThumbnailTagValues());
   EXPECT_EQ(second.thumbnailBytes(), first.thumbnailBytes());
@@ -185,10 +179,9 @@ TEST_P(WriterBothOrders, ThumbnailThatWasNotKeptLeavesNoPointerPastTheBlock) {
                       .thumbnail(Bytes(100, 0xAB))
                       .build();
   payload.resize(payload.size() - 1);  // the thumbnail's last byte outside: it is not taken
-  EXFMetaData md, back;
-  md.parseExif(payload);
+  EXFMetaData md = parse(payload);
   ASSERT_FALSE(md.thumbnailBytes());
-  back.parseExif(write(md));
+  const EXFMetaData back = parse(write(md));
   Directory expected;  // Compression alone: no JPEGInterchangeFormat or its length
   expected.set(0x0103, Number::fromUInt16(6));
   EXPECT_EQ(back.keyedThumbnailTagValues(), expected);
@@ -202,13 +195,12 @@ TEST_P(WriterBothOrders, StripThumbnailIsReportedAndItsOffsetsLeftOut) {
                             .add(Ifd::Ifd1, Long(0x0111, {8}))
                             .add(Ifd::Ifd1, Long(0x0117, {4}))
                             .build();
-  EXFMetaData md, back;
-  md.parseExif(payload);
+  EXFMetaData md = parse(payload);
   ASSERT_TRUE(md.keyedThumbnailTagValues().contains(0x0111));
   const RewriteReport report = md.rewriteReport();
   ASSERT_EQ(report.losses().size(), 1u);
   EXPECT_EQ(report.losses()[0].kind, RewriteLoss::Kind::StripThumbnail);
-  back.parseExif(write(md));
+  const EXFMetaData back = parse(write(md));
   EXPECT_FALSE(back.keyedThumbnailTagValues().contains(0x0111));
   EXPECT_FALSE(back.keyedThumbnailTagValues().contains(0x0117));
   EXPECT_FALSE(back.keyedThumbnailTagValues().contains(0x0201));
@@ -216,9 +208,7 @@ TEST_P(WriterBothOrders, StripThumbnailIsReportedAndItsOffsetsLeftOut) {
 
 TEST(WriterReport, MakerNoteIsReportedAsMovingWithItsOffsets) {
   const Bytes payload = ExifBuilder(false).add(Ifd::Exif, Undefined(0x927C, Bytes(20, 1))).build();
-  EXFMetaData md;
-  md.parseExif(payload);
-  const RewriteReport report = md.rewriteReport();
+  const RewriteReport report = parse(payload).rewriteReport();
   ASSERT_EQ(report.losses().size(), 1u);
   EXPECT_EQ(report.losses()[0].kind, RewriteLoss::Kind::MakerNoteOffsets);
   EXPECT_EQ(report.losses()[0].tag, 0x927C);

@@ -3,6 +3,7 @@
 // segment before the image data listed in file order.
 #include "exif/exf_jpeg.h"
 #include "tests/exif/support/exif_builder.h"
+#include "tests/exif/support/exif_checks.h"
 #include "tests/tools/exf_run.h"
 #include "tools/exf/commands.h"
 
@@ -41,8 +42,7 @@ class ExfDump : public ::testing::TestWithParam<bool> {
   std::string dir_;
 };
 
-INSTANTIATE_TEST_SUITE_P(BothOrders, ExfDump, ::testing::Bool(),
-                         [](const auto& info) { return info.param ? "MM" : "II"; });
+INSTANTIATE_TEST_SUITE_P(BothOrders, ExfDump, ::testing::Bool(), byteOrderName);
 
 TEST_P(ExfDump, EntriesOutsideTheTableAreShownRawInTheirGroup) {
   const json j = exfJson(unknownEntries());

@@ -1,0 +1,36 @@
+#pragma once
+// Test support for suites that run the library: a payload read back, the
+// failure a call throws, and names for the instances of a byte-order test.
+#include "exif/exf_exception.h"
+#include "exif/exf_meta_data.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <span>
+#include <string>
+#include <utility>
+
+namespace exif_testing {
+
+inline exif::EXFMetaData parse(std::span<const std::uint8_t> payload) {
+  exif::EXFMetaData md;
+  md.parseExif(payload);
+  return md;
+}
+
+// The name and reason of the EXFException `f` throws; both empty when it throws none.
+using Failure = std::pair<std::string, std::string>;
+inline Failure failure(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const exif::EXFException& e) {
+    return {e.name(), e.what()};
+  }
+  return {};
+}
+
+// Instances of a test over `bool big` named by the order's mark.
+inline std::string byteOrderName(const ::testing::TestParamInfo<bool>& info) { return info.param ? "MM" : "II"; }
+
+}  // namespace exif_testing
