@@ -16,6 +16,7 @@
 namespace exif_testing {
 namespace {
 
+namespace fs = std::filesystem;
 using json = nlohmann::json;
 
 class Exf : public ::testing::Test {
@@ -63,7 +64,7 @@ TEST_F(Exf, UnreadableAndNonJpegFilesFailWithOneLine) {
   writeFile(text, {'h', 'i'});
   writeFile(garbage, {0xFF, 0xD8, 'g', 'a', 'r', 'b', 'a', 'g', 'e'});
   writeFile(huge, {0xFF, 0xD8});
-  std::filesystem::resize_file(huge, (std::uintmax_t{1} << 30) + 1);  // sparse: nothing is written
+  fs::resize_file(huge, (std::uintmax_t{1} << 30) + 1);  // sparse: nothing is written
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
       {{"dump", missing}, "exf: " + missing + ": No such file or directory\n"},
       {{"dump", "--json", text}, "exf: " + text + ": not a JPEG file (no start-of-image marker)\n"},
@@ -86,7 +87,7 @@ TEST_F(Exf, UnreadableAndNonJpegFilesFailWithOneLine) {
     EXPECT_EQ(r.out, "") << r.command;
   }
   EXPECT_EQ(readFile(garbage), bytesOf({0xFF, 0xD8, 'g', 'a', 'r', 'b', 'a', 'g', 'e'}));
-  EXPECT_FALSE(std::filesystem::exists(out));
+  EXPECT_FALSE(fs::exists(out));
 }
 
 TEST_F(Exf, WrongUsageExitsTwo) {
@@ -120,7 +121,7 @@ TEST_F(Exf, GeotagRefusesCoordinatesOutOfRangeAndWritesNothing) {
     EXPECT_EQ(r.status, 1) << r.command;
     EXPECT_EQ(r.err, "exf geotag: " + std::string(message) + "\n");
   }
-  EXPECT_FALSE(std::filesystem::exists(out));
+  EXPECT_FALSE(fs::exists(out));
   EXPECT_EQ(exf({"geotag", in, "--lat", "-90", "--lon", "180", "-o", out}).status, 0);  // the limits are in range
 }
 
@@ -136,7 +137,7 @@ TEST_F(Exf, FilesWrittenAreTheWholeEditWhereverItEnds) {
   const Bytes withoutExif = jpeg({segment(0xE0, jfifPayload())}, jpegTail(4096));
   const Bytes tagged = readFile(sample());
   const std::string in = path("in.jpg"), out = path("out.jpg"), dir = path("stripped");
-  std::filesystem::create_directory(dir);
+  fs::create_directory(dir);
   for (const Bytes* input : {&std::as_const(withTrailer), &withoutExif, &tagged}) {
     writeFile(in, *input);
     Bytes geotagged, stripped;
@@ -154,7 +155,7 @@ TEST_F(Exf, FilesWrittenAreTheWholeEditWhereverItEnds) {
 
 TEST_F(Exf, StripGpsRemovesThePositionWithoutATraceAndNothingElse) {
   const std::string in = sample(), dir = path("stripped"), out = dir + "/sample-mm.jpg";
-  std::filesystem::create_directory(dir);
+  fs::create_directory(dir);
   CommandResult r = exf({"strip-gps", "-o", dir, in});
   ASSERT_EQ(r.status, 0) << r.command << "\n" << r.err;
   EXPECT_NE(r.out.find("position removed"), std::string::npos) << r.out;
@@ -206,13 +207,13 @@ TEST_F(Exf, GeotagRewritesTheWholeBlockUnderAllowLossWhereThatFits) {
   const std::string in = path("in.jpg"), out = path("out.jpg");
   for (const auto& [block, fits] : {std::pair{&odd, true}, std::pair{&junk, true}, std::pair{&makerNote, false}}) {
     writeFile(in, jpeg({segment(0xE1, *block)}, jpegTail()));
-    std::filesystem::remove(out);
+    fs::remove(out);
     const CommandResult refused = exf({"geotag", "--lat", "1", "--lon", "2", "-o", out, in});
     EXPECT_EQ(refused.status, 1) << refused.err;
     EXPECT_EQ(refused.err.rfind("exf: " + in + ": ", 0), 0u) << refused.err;
     EXPECT_EQ(refused.err.find("nothing written (--allow-loss rewrites the whole block") != std::string::npos, fits)
         << refused.err;
-    EXPECT_FALSE(std::filesystem::exists(out));
+    EXPECT_FALSE(fs::exists(out));
     const CommandResult allowed = exf({"geotag", "--allow-loss", "--lat", "1", "--lon", "2", "-o", out, in});
     EXPECT_EQ(allowed.status, fits ? 0 : 1) << allowed.err;
     if (fits) {
@@ -227,13 +228,12 @@ TEST_F(Exf, GeotagRewritesTheWholeBlockUnderAllowLossWhereThatFits) {
       EXPECT_NE(allowed.err.find("has no room"), std::string::npos) << allowed.err;
       EXPECT_NE(allowed.err.find("nothing written: the whole-block rewrite fails too"), std::string::npos)
           << allowed.err;
-      EXPECT_FALSE(std::filesystem::exists(out));
+      EXPECT_FALSE(fs::exists(out));
     }
   }
 }
 
 TEST_F(Exf, OutputNamingTheInputIsRefusedThroughAnyOfItsNames) {
-  namespace fs = std::filesystem;
   const std::string in = sample(), link = path("link.jpg"), hard = path("hard.jpg");
   fs::create_symlink(in, link);
   fs::create_hard_link(in, hard);
@@ -252,7 +252,6 @@ TEST_F(Exf, OutputNamingTheInputIsRefusedThroughAnyOfItsNames) {
 }
 
 TEST_F(Exf, InPlaceReplacesTheLinkTargetKeepingLinkAndPermissions) {
-  namespace fs = std::filesystem;
   const std::string in = sample(), link = path("link.jpg");
   fs::permissions(in, fs::perms::owner_read | fs::perms::owner_write);
   fs::create_symlink(fs::path(in).filename(), link);
@@ -268,7 +267,6 @@ TEST_F(Exf, InPlaceReplacesTheLinkTargetKeepingLinkAndPermissions) {
 // -o naming a symbolic link writes the file it leads to, as cp and a shell
 // redirection do; the link stays. A link that leads nowhere is refused.
 TEST_F(Exf, OutputThroughASymbolicLinkWritesItsTarget) {
-  namespace fs = std::filesystem;
   const std::string in = sample(), target = path("target.jpg"), link = path("out.jpg"),
                     dangling = path("dangling.jpg");
   writeFile(target, {1, 2, 3});
@@ -321,11 +319,11 @@ TEST_F(Exf, ThumbnailWritesTheEmbeddedJpeg) {
   for (const auto& [file, message] : {std::pair{plain, "has no embedded JPEG thumbnail"},
                                       std::pair{odd, "the embedded thumbnail is not a JPEG (no start-of-image "
                                                      "marker); nothing written"}}) {
-    std::filesystem::remove(out);
+    fs::remove(out);
     r = exf({"thumbnail", "-o", out, file});
     EXPECT_EQ(r.status, 1) << r.command;
     EXPECT_EQ(r.err, "exf: " + file + ": " + message + "\n") << r.command;
-    EXPECT_FALSE(std::filesystem::exists(out));
+    EXPECT_FALSE(fs::exists(out));
   }
 }
 
