@@ -129,25 +129,21 @@ TEST_F(ExfTrack, PlacesEachPictureOnTheTrackAndSaysWhyOthersAreLeftAlone) {
 TEST_F(ExfTrack, TheOffsetSaysHowTheCameraClockRelatesToUtc) {
   // 11:05 on the camera: 11:05 UTC at the default +00:00, 11:35 UTC at
   // -00:30, and 10:00 UTC at +01:05, in the gap unless the gap is allowed.
-  struct Case {
-    std::vector<std::string> options;
-    std::string line;
-  };
-  const std::vector<Case> cases = {
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
       {{}, "tagged -49.500000, -12.500000, -30.0 m, taken 2024-05-01 11:05:00 UTC"},
       {{"--offset", "-00:30"}, "skipped: taken 2024-05-01 11:35:00 UTC, after the track (it ends 2024-05-01 "
                                "11:05:00 UTC)"},
       {{"--offset", "+01:05", "--max-gap", "6000"}, "tagged 9.320000, 1.920000, taken 2024-05-01 10:00:00 UTC"},
   };
-  for (const Case& c : cases) {
+  for (const auto& [options, line] : cases) {
     const std::string file = picture("p.jpg", "2024:05:01 11:05:00"), outDir = freshDirectory("out");
     std::vector<std::string> args = {"geotag", "--gpx", track_, "-o", outDir};
-    args.insert(args.end(), c.options.begin(), c.options.end());
+    args.insert(args.end(), options.begin(), options.end());
     args.push_back(file);
     CommandResult r = exf(args);
     EXPECT_EQ(r.status, 0) << r.command << "\n" << r.err;
-    const bool tagged = c.line.rfind("tagged", 0) == 0;
-    EXPECT_EQ(r.out, file + ": " + c.line + "\n" + (tagged ? "1 tagged, 0 skipped" : "0 tagged, 1 skipped") +
+    const bool tagged = line.rfind("tagged", 0) == 0;
+    EXPECT_EQ(r.out, file + ": " + line + "\n" + (tagged ? "1 tagged, 0 skipped" : "0 tagged, 1 skipped") +
                          ", 0 failed\n")
         << r.command;
     EXPECT_EQ(fs::exists(outDir + "/p.jpg"), tagged) << r.command;

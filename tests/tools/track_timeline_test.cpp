@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 namespace exf {
 namespace {
@@ -21,18 +22,14 @@ platform::GPXPoint point(double t, double lat, double lon, std::optional<double>
 
 TEST(TrackTimeline, InterpolatesBetweenTheTwoPointsAround) {
   const TrackTimeline track({point(100, 10, 20, 100), point(200, 11, 22, 200), point(400, 11, 20, 0)});
-  struct Case {
-    double t;
-    double lat, lon;
-    std::optional<double> alt;
-  };
-  for (const Case& c : {Case{100, 10, 20, 100}, Case{125, 10.25, 20.5, 125}, Case{200, 11, 22, 200},
-                        Case{300, 11, 21, 100}, Case{400, 11, 20, 0}}) {
-    const Placement p = track.place(c.t, 1800);
-    ASSERT_EQ(p.kind, Kind::OnTrack) << c.t;
-    EXPECT_DOUBLE_EQ(p.fix.latitude, c.lat) << c.t;
-    EXPECT_DOUBLE_EQ(p.fix.longitude, c.lon) << c.t;
-    EXPECT_EQ(p.fix.altitude, c.alt) << c.t;
+  using Case = std::tuple<double, double, double, std::optional<double>>;  // time, latitude, longitude, altitude
+  for (const auto& [t, lat, lon, alt] : {Case{100, 10, 20, 100}, Case{125, 10.25, 20.5, 125}, Case{200, 11, 22, 200},
+                                         Case{300, 11, 21, 100}, Case{400, 11, 20, 0}}) {
+    const Placement p = track.place(t, 1800);
+    ASSERT_EQ(p.kind, Kind::OnTrack) << t;
+    EXPECT_DOUBLE_EQ(p.fix.latitude, lat) << t;
+    EXPECT_DOUBLE_EQ(p.fix.longitude, lon) << t;
+    EXPECT_EQ(p.fix.altitude, alt) << t;
   }
 }
 
