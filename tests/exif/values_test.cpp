@@ -62,18 +62,6 @@ TEST(Values, DirectoriesKeepKeysAscendingWhateverTheInsertOrder) {
   EXPECT_FALSE(d.erase(0x0001));
 }
 
-TEST(Values, GpsLocationCountsZeroOverZeroAsZeroAndNOverZeroAsUndefined) {
-  EXFGPSLoc loc;
-  loc.setDegrees(EXFraction(48, 1));
-  loc.setMinutes(EXFraction(53, 1));
-  loc.setSeconds(EXFraction(0, 0));
-  EXPECT_EQ(loc.descriptionAsDecimal(), 48 + 53 / 60.0);
-  EXPECT_EQ(loc.description(), "48\u00B0 53' 0\"");
-  loc.setMinutes(EXFraction(1, 0));
-  EXPECT_FALSE(std::isfinite(loc.descriptionAsDecimal()));
-  EXPECT_EQ(loc.description(), "48\u00B0 undefined' 0\"");
-}
-
 TEST(Values, GpsTimeStampPadsItsPartsAndSurvivesZeroDenominators) {
   auto stamp = [](EXFraction h, EXFraction m, EXFraction s) {
     EXFGPSTimeStamp t;
