@@ -104,8 +104,7 @@ TEST(JpegRebuild, EverySegmentComesBackInFileOrderWithOnlyTheExifBlockReplaced) 
   EXPECT_EQ(j.segments()[1].payload, comment);
   EXPECT_EQ(j.keyedHeaders().at(0xE2), icc2);  // the by-marker view: the last of each
   j.exifMetaData().addTagValue("Holdstill", 305);
-  Bytes fresh;
-  j.exifMetaData().getData(fresh);
+  const Bytes fresh = write(j.exifMetaData());
   Bytes tablesAndScan = tail;  // the tail's own tables stay where they were
   EXPECT_EQ(rebuild(j), jpeg({segment(0xE0, jfifPayload()), segment(0xFE, comment), segment(0xE1, fresh),
                               segment(0xE1, xmp), segment(0xE2, icc1), segment(0xDB, dqt), segment(0xE2, icc2)},
@@ -120,8 +119,7 @@ TEST(JpegRebuild, FileWithoutExifGetsItAfterSoiOrALeadingJfifHeader) {
     j.scanImageData(withJfif ? jpeg({segment(0xE0, jfifPayload()), segment(0xE2, {5})}, tail)
                              : jpeg({segment(0xE2, {5})}, tail));
     j.exifMetaData().addTagValue("Holdstill", 305);
-    Bytes fresh;
-    j.exifMetaData().getData(fresh);
+    const Bytes fresh = write(j.exifMetaData());
     EXPECT_EQ(rebuild(j), withJfif ? jpeg({segment(0xE0, jfifPayload()), segment(0xE1, fresh), segment(0xE2, {5})}, tail)
                                    : jpeg({segment(0xE1, fresh), segment(0xE2, {5})}, tail));
   }
@@ -182,8 +180,7 @@ TEST(JpegRebuild, HeadersSetByTheCallerGoInMarkerOrder) {
   j.scanImageData(jpeg({segment(0xE2, {5}), segment(0xE0, jfifPayload()), segment(0xE1, exifPayload())}, tail));
   j.setKeyedHeaders({{0xE2, {5}}, {0xE0, jfifPayload()}});
   j.exifMetaData().addTagValue("Holdstill", 305);
-  Bytes fresh;
-  j.exifMetaData().getData(fresh);
+  const Bytes fresh = write(j.exifMetaData());
   EXPECT_EQ(rebuild(j), jpeg({segment(0xE0, jfifPayload()), segment(0xE1, fresh), segment(0xE2, {5})}, tail));
 
   j.exifMetaData().setKeyedTagValues({});  // no main-image values: no APP1

@@ -15,12 +15,6 @@ namespace {
 
 using namespace exif_testing;
 
-Bytes write(EXFMetaData& md) {
-  Bytes out;
-  md.getData(out);
-  return out;
-}
-
 void makeAndGps(EXFMetaData& m) {
   m.addTagValue("Apple", 271);
   m.addTagValue("N", 1);

@@ -1,6 +1,6 @@
 #pragma once
-// Test support for suites that run the library: a payload read back, the
-// failure a call throws, and names for the instances of a byte-order test.
+// Test support for suites that run the library: a payload read and written,
+// the failure a call throws, and names for the instances of a byte-order test.
 #include "exif/exf_exception.h"
 #include "exif/exf_meta_data.h"
 
@@ -10,6 +10,7 @@
 #include <span>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace exif_testing {
 
@@ -17,6 +18,13 @@ inline exif::EXFMetaData parse(std::span<const std::uint8_t> payload) {
   exif::EXFMetaData md;
   md.parseExif(payload);
   return md;
+}
+
+// The payload the writer makes of `md`.
+inline std::vector<std::uint8_t> write(exif::EXFMetaData& md) {
+  std::vector<std::uint8_t> out;
+  md.getData(out);
+  return out;
 }
 
 // The name and reason of the EXFException `f` throws; both empty when it throws none.
