@@ -16,7 +16,6 @@
 
 #include <cmath>
 #include <functional>
-#include <tuple>
 
 namespace exif {
 namespace {
@@ -149,9 +148,7 @@ TEST_P(LosslessEdit, AFullBlockUsesItsPaddingAndIsRefusedOnlyWithoutRoom) {
 
   // Without a maker note any byte nothing addresses is room: IFD1 and its
   // thumbnail are not.
-  Bytes thumbnail = bytesOf({0xFF, 0xD8});
-  thumbnail.resize(300, 0x11);
-  thumbnail.insert(thumbnail.end(), {0xFF, 0xD9});
+  const Bytes thumbnail = jpeg({Bytes(298, 0x11)}, bytesOf({0xFF, 0xD9}));  // SOI, filler, EOI
   const Bytes plain = ExifBuilder(big()).add(Ifd::Ifd0, Ascii(0x010F, "Camera")).thumbnail(thumbnail).build();
   out.clear();
   editGPS(plain, GPSEdit().setLatitude(1).setLongitude(2), out);
@@ -395,30 +392,29 @@ struct PreviewAfterImage {
     const std::uint32_t tiff = previewAt - 12;  // the payload starts at file offset 6
     const auto length = static_cast<std::uint32_t>(preview.size());
     Bytes n(noteSize(make), 0);
-    auto entry = [&](std::size_t i, std::uint16_t tag, std::uint32_t count, std::uint32_t value) {
-      putU16(n, 2 + 12 * i, tag, big), putU16(n, 4 + 12 * i, kLong, big);
-      putU32(n, 6 + 12 * i, count, big), putU32(n, 10 + 12 * i, value, big);
+    auto entry = [&](std::size_t at, std::uint16_t tag, std::uint32_t count, std::uint32_t value, bool order) {
+      putU16(n, at, tag, order), putU16(n, at + 2, kLong, order);
+      putU32(n, at + 4, count, order), putU32(n, at + 8, value, order);
     };
     if (make == "NIKON") {  // its own big-endian TIFF header at +10; a PreviewIFD
       std::copy_n("Nikon\0\x02\x10\0\0MM\0\x2A\0\0\0\x08", 18, n.begin());
       const auto own = static_cast<std::uint32_t>(previewAt - (6 + notePosition + 10));
-      putU16(n, 18, 1, true), putU16(n, 20, 0x0011, true), putU16(n, 22, kLong, true);
-      putU32(n, 24, 1, true), putU32(n, 28, 26, true);
+      putU16(n, 18, 1, true);
+      entry(20, 0x0011, 1, 26, true);
       putU16(n, 36, 2, true);
-      for (auto [i, tag, value] : {std::tuple{0, 0x0201, own}, std::tuple{1, 0x0202, length}})
-        putU16(n, 38 + 12 * i, static_cast<std::uint16_t>(tag), true), putU16(n, 40 + 12 * i, kLong, true),
-            putU32(n, 42 + 12 * i, 1, true), putU32(n, 46 + 12 * i, value, true);
+      entry(38, 0x0201, 1, own, true);
+      entry(50, 0x0202, 1, length, true);
     } else if (make == "SAMSUNG") {  // binary words; the start is a file position
       std::copy_n("STMN100", 7, n.begin());
       putU32(n, 8, previewAt, big);
       putU32(n, 12, length, big);
     } else if (make == "Minolta") {  // PreviewImageStart and its length
       putU16(n, 0, 2, big);
-      entry(0, 0x0088, 1, tiff);
-      entry(1, 0x0089, 1, length);
+      entry(2, 0x0088, 1, tiff, big);
+      entry(14, 0x0089, 1, length, big);
     } else {  // Canon: an array whose third word is the length, sixth the start
       putU16(n, 0, 1, big);
-      entry(0, 0x00B6, 6, static_cast<std::uint32_t>(notePosition + 18 - 6));
+      entry(2, 0x00B6, 6, static_cast<std::uint32_t>(notePosition + 18 - 6), big);
       putU32(n, 18 + 8, length, big);
       putU32(n, 18 + 20, tiff, big);
     }
