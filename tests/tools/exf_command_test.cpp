@@ -49,7 +49,6 @@ TEST_F(Exf, DumpTellsTheContainerAndValuesAsTextOrJson) {
   EXPECT_EQ(j["gps"]["6"], 16.5);
   EXPECT_FALSE(j.contains("interop"));
   EXPECT_GT(j["thumbnail"]["length"].get<int>(), 1000);
-  EXPECT_EQ(j["segments"][1]["marker"], "E1");
   // A JPEG without EXIF is a normal result.
   writeFile(file, exf::encodeTestCard(32, 16));
   j = exfJson(file);
