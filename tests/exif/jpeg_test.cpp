@@ -113,15 +113,13 @@ TEST(JpegRebuild, EverySegmentComesBackInFileOrderWithOnlyTheExifBlockReplaced) 
 }
 
 TEST(JpegRebuild, FileWithoutExifGetsItAfterSoiOrALeadingJfifHeader) {
-  const Bytes tail = jpegTail();
+  const Bytes tail = jpegTail(), jfif = segment(0xE0, jfifPayload()), other = segment(0xE2, {5});
   for (bool withJfif : {true, false}) {
     EXFJpeg j;
-    j.scanImageData(withJfif ? jpeg({segment(0xE0, jfifPayload()), segment(0xE2, {5})}, tail)
-                             : jpeg({segment(0xE2, {5})}, tail));
+    j.scanImageData(withJfif ? jpeg({jfif, other}, tail) : jpeg({other}, tail));
     j.exifMetaData().addTagValue("Holdstill", 305);
-    const Bytes fresh = write(j.exifMetaData());
-    EXPECT_EQ(rebuild(j), withJfif ? jpeg({segment(0xE0, jfifPayload()), segment(0xE1, fresh), segment(0xE2, {5})}, tail)
-                                   : jpeg({segment(0xE1, fresh), segment(0xE2, {5})}, tail));
+    const Bytes exif = segment(0xE1, write(j.exifMetaData()));
+    EXPECT_EQ(rebuild(j), withJfif ? jpeg({jfif, exif, other}, tail) : jpeg({exif, other}, tail));
   }
 }
 
