@@ -139,12 +139,9 @@ TEST(JpegRebuild, DamagedFilesAreRefusedRatherThanWrittenAsWhole) {
 }
 
 TEST(JpegScan, JfifVersionInHexAndThumbnailOnlyWhenTheSizeMatches) {
-  Bytes payload = jfifPayload();
-  payload[12] = 2;
-  payload[13] = 1;
-  payload.resize(20, 7);
-  payload[6] = 0x10;
-  EXFJFIF exact, longer;
+  // Version bytes 1 and 0x10, 72 × 72 dpi, and a 2 × 1 thumbnail of 6 bytes.
+  Bytes payload = bytesOf({'J', 'F', 'I', 'F', 0, 1, 0x10, 1, 0, 72, 0, 72, 2, 1, 7, 7, 7, 7, 7, 7});
+  EXFJFIF exact, longer, other;
   exact.parseJfif(payload);
   EXPECT_EQ(exact.thumbnail(), Bytes(6, 7));
   EXPECT_EQ(exact.version(), "1.10");
@@ -153,7 +150,6 @@ TEST(JpegScan, JfifVersionInHexAndThumbnailOnlyWhenTheSizeMatches) {
   EXPECT_TRUE(longer.identifier());
   EXPECT_FALSE(longer.thumbnail());
   payload[3] = 'X';  // "JFIX"
-  EXFJFIF other;
   other.parseJfif(payload);
   EXPECT_FALSE(other.identifier());
 }
