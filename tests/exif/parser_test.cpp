@@ -125,8 +125,7 @@ TEST_P(Parse, ThumbnailTakenWhereverItLiesInsideThePayload) {
   EXPECT_EQ(md.thumbnailBytes(), thumb);
   EXPECT_FALSE(md.thumbnailLeftBehind());
   payload.insert(payload.end(), 100, 0);  // padding after it, as many cameras leave
-  md = parse(payload);
-  EXPECT_EQ(md.thumbnailBytes(), thumb);
+  EXPECT_EQ(parse(payload).thumbnailBytes(), thumb);
   payload.resize(payload.size() - 100);
   // Declared a byte longer than the payload holds, with its end marker inside: taken.
   const std::size_t lengthEntry = b.positions().at(Ifd::Ifd1) + 2 + 12;  // after JPEGInterchangeFormat
