@@ -122,9 +122,8 @@ TEST_P(ExfDump, SegmentsAreListedInFileOrderWithOffsetsAndLengths) {
 // `exf dump` in each of its forms, in this process: status and output.
 std::vector<std::pair<int, std::string>> dumpInEveryForm(const std::string& file) {
   std::vector<std::pair<int, std::string>> results;
-  for (const std::vector<std::string>& options : std::vector<std::vector<std::string>>{
+  for (std::vector<std::string> args : std::vector<std::vector<std::string>>{
            {}, {"--json"}, {"segments"}, {"--json", "segments"}}) {
-    std::vector<std::string> args = options;
     args.push_back(file);
     std::ostringstream out, err;
     const int status = exf::runDump(args, out, err);
