@@ -432,12 +432,12 @@ struct PreviewAfterImage {
 
 TEST_P(LosslessEdit, PreviewsAfterTheImageAreStillFoundWhenTheBlockGrows) {
   for (const std::string make : {"Minolta", "Canon", "SAMSUNG", "NIKON"}) {
-    const PreviewAfterImage f(make, GetParam());
-    ASSERT_EQ(f.previewStart(f.file, make, GetParam()), f.file.size() - f.preview.size()) << make;
+    const PreviewAfterImage f(make, big());
+    ASSERT_EQ(f.previewStart(f.file, make, big()), f.file.size() - f.preview.size()) << make;
     Bytes out;
     editJpegGPS(f.file, GPSEdit().setLatitude(1).setLongitude(2), out);
     ASSERT_GT(out.size(), f.file.size()) << make;  // no room: the block grew
-    const std::size_t start = f.previewStart(out, make, GetParam());
+    const std::size_t start = f.previewStart(out, make, big());
     ASSERT_LE(start + f.preview.size(), out.size()) << make;
     EXPECT_TRUE(std::equal(f.preview.begin(), f.preview.end(), out.begin() + static_cast<std::ptrdiff_t>(start)))
         << make;
@@ -445,27 +445,26 @@ TEST_P(LosslessEdit, PreviewsAfterTheImageAreStillFoundWhenTheBlockGrows) {
 }
 
 TEST_P(LosslessEdit, AnEntrysValueAfterTheImageIsStillFoundWhenTheBlockGrows) {
-  const bool big = GetParam();
-  ExifBuilder b(big);
+  ExifBuilder b(big());
   b.add(Ifd::Ifd0, Ascii(0x010F, "Camera")).add(Ifd::Exif, Undefined(0xC4A5, Bytes(8, 0xEE)));
   Bytes payload = b.build();
   const std::size_t field = b.positions().at(Ifd::Exif) + 2 + 8;  // the only entry's offset
   const Bytes tail = jpegTail(), value = bytesOf({1, 2, 3, 4, 5, 6, 7, 8});
-  putU32(payload, field, static_cast<std::uint32_t>(6 + payload.size() + tail.size() - 12), big);
+  putU32(payload, field, static_cast<std::uint32_t>(6 + payload.size() + tail.size() - 12), big());
   Bytes file = jpeg({segment(0xE1, payload)}, tail);
   file.insert(file.end(), value.begin(), value.end());
   Bytes out;
   editJpegGPS(file, GPSEdit().setLatitude(1).setLongitude(2), out);
   ASSERT_GT(out.size(), file.size());
-  const std::size_t at = 12 + EXFUtils::read4Bytes(out.data() + 6 + field, big);
+  const std::size_t at = 12 + EXFUtils::read4Bytes(out.data() + 6 + field, big());
   ASSERT_LE(at + value.size(), out.size());
   EXPECT_TRUE(std::equal(value.begin(), value.end(), out.begin() + static_cast<std::ptrdiff_t>(at)));
 }
 
 TEST_P(LosslessEdit, APreviewInsideTheBlockIsNoRoomForTheEdit) {
   for (const std::string make : {"Minolta", "Canon", "NIKON"}) {
-    const PreviewAfterImage f(make, GetParam(), true);
-    const auto start = static_cast<std::ptrdiff_t>(f.previewStart(f.file, make, GetParam()));
+    const PreviewAfterImage f(make, big(), true);
+    const auto start = static_cast<std::ptrdiff_t>(f.previewStart(f.file, make, big()));
     ASSERT_TRUE(std::equal(f.preview.begin(), f.preview.end(), f.file.begin() + start)) << make;
     Bytes out;
     editJpegGPS(f.file, GPSEdit().setLatitude(1).setLongitude(2), out);
@@ -475,7 +474,7 @@ TEST_P(LosslessEdit, APreviewInsideTheBlockIsNoRoomForTheEdit) {
 }
 
 TEST_P(LosslessEdit, GrowthIsRefusedWhereAnUnreadableMakerNoteMayAddressDataAfterTheImage) {
-  const PreviewAfterImage f("Unknown", GetParam());  // a maker note of no known layout
+  const PreviewAfterImage f("Unknown", big());  // a maker note of no known layout
   Bytes out = {1};
   const auto [name, reason] = failure([&] { editJpegGPS(f.file, GPSEdit().setLatitude(1).setLongitude(2), out); });
   EXPECT_EQ(name, "UneditableExifException");
@@ -483,21 +482,21 @@ TEST_P(LosslessEdit, GrowthIsRefusedWhereAnUnreadableMakerNoteMayAddressDataAfte
   EXPECT_EQ(out, Bytes{1});
   // Nor where a known layout holds the preview's start in two bytes, which
   // cannot be told to move.
-  PreviewAfterImage shortStart("Minolta", GetParam());
+  PreviewAfterImage shortStart("Minolta", big());
   const std::size_t entry = 6 + shortStart.notePosition + 2;
-  putU16(shortStart.file, entry + 2, kShort, GetParam());
-  putU16(shortStart.file, entry + 8, 0xFFF0, GetParam());
+  putU16(shortStart.file, entry + 2, kShort, big());
+  putU16(shortStart.file, entry + 8, 0xFFF0, big());
   EXPECT_THROW(editJpegGPS(shortStart.file, GPSEdit().setLatitude(1), out), EXFException);
   EXPECT_EQ(out, Bytes{1});
   // Nor where a known maker's header lacks its byte-order mark, though a
   // directory follows it.
-  PreviewAfterImage noMark("Unknown", GetParam());
+  PreviewAfterImage noMark("Unknown", big());
   const std::size_t note = 6 + noMark.notePosition;
   std::fill_n(noMark.file.begin() + static_cast<std::ptrdiff_t>(note), 42, 0);
   std::copy_n("PENTAX \0XX", 10, noMark.file.begin() + static_cast<std::ptrdiff_t>(note));
-  putU16(noMark.file, note + 10, 1, GetParam());
-  putU16(noMark.file, note + 12, 0x0001, GetParam()), putU16(noMark.file, note + 14, kShort, GetParam());
-  putU32(noMark.file, note + 16, 1, GetParam());
+  putU16(noMark.file, note + 10, 1, big());
+  putU16(noMark.file, note + 12, 0x0001, big()), putU16(noMark.file, note + 14, kShort, big());
+  putU32(noMark.file, note + 16, 1, big());
   EXPECT_THROW(editJpegGPS(noMark.file, GPSEdit().setLatitude(1), out), EXFException);
   EXPECT_EQ(out, Bytes{1});
   // Without data after the image, nothing can be addressed there.
@@ -531,26 +530,25 @@ TEST_P(LosslessEdit, GrowthIsRefusedWhereAnUnreadableMakerNoteMayAddressDataAfte
 }
 
 TEST_P(LosslessEdit, AfcpTrailerPositionsFollowTheGrowth) {
-  const bool big = GetParam();
-  const Bytes payload = ExifBuilder(big).add(Ifd::Ifd0, Ascii(0x010F, "Cam")).build();
+  const Bytes payload = ExifBuilder(big()).add(Ifd::Ifd0, Ascii(0x010F, "Cam")).build();
   Bytes file = jpeg({segment(0xE1, payload)}, jpegTail());
   const auto header = static_cast<std::uint32_t>(file.size());
   const Bytes item = bytesOf({'T', 'E', 'X', 'T', 0, 0, 0, 3, 0, 0, 0, 0});
-  Bytes afcp = bytesOf({'A', 'X', 'S', big ? '!' : '*', 0, 1, 0, 1, 0, 0, 0, 0});
+  Bytes afcp = bytesOf({'A', 'X', 'S', big() ? '!' : '*', 0, 1, 0, 1, 0, 0, 0, 0});
   afcp.insert(afcp.end(), item.begin(), item.end());
-  putU16(afcp, 6, 1, big);
-  putU32(afcp, 16, 3, big);
-  putU32(afcp, 20, header + 24, big);
+  putU16(afcp, 6, 1, big());
+  putU32(afcp, 16, 3, big());
+  putU32(afcp, 20, header + 24, big());
   afcp.insert(afcp.end(), {'a', 'b', 'c', 'A', 'X', 'S', afcp[3], 0, 0, 0, 0, 0, 0, 0, 0});
-  putU32(afcp, 31, header, big);
+  putU32(afcp, 31, header, big());
   file.insert(file.end(), afcp.begin(), afcp.end());
   Bytes out;
   editJpegGPS(file, GPSEdit().setLatitude(1).setLongitude(2), out);
   const std::size_t moved = out.size() - file.size();
   ASSERT_GT(moved, 0u);
-  const std::uint32_t newHeader = EXFUtils::read4Bytes(out.data() + out.size() - 8, big);
+  const std::uint32_t newHeader = EXFUtils::read4Bytes(out.data() + out.size() - 8, big());
   EXPECT_EQ(newHeader, header + moved);
-  EXPECT_EQ(EXFUtils::read4Bytes(out.data() + newHeader + 20, big), header + moved + 24);
+  EXPECT_EQ(EXFUtils::read4Bytes(out.data() + newHeader + 20, big()), header + moved + 24);
   EXPECT_EQ(out[header + moved + 24], 'a');
 
   // A closing record that leads to anything but the trailer's header is a
