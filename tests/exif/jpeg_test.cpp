@@ -90,25 +90,25 @@ TEST(JpegScan, InputWithoutStartOfImageChangesNothingAndAMinimalFileIsAllTail) {
 // application segments. Everything comes back in file order, only the EXIF
 // block rewritten.
 TEST(JpegRebuild, EverySegmentComesBackInFileOrderWithOnlyTheExifBlockReplaced) {
-  const Bytes tail = jpegTail();
   const Bytes comment = bytesOf({'a', 0xFF, 0xE1, 0x00, 0x04, 0xFF, 0xD9, 'z'});
   const Bytes xmp = bytesOf({'h', 't', 't', 'p', ':', '/', '/', 'n', 's', 0, '<', 'x', '/', '>'});
   const Bytes icc1 = bytesOf({'I', 'C', 'C', 0, 1, 2}), icc2 = bytesOf({'I', 'C', 'C', 0, 2, 2});
   const Bytes dqt(65, 3);
+  // The file around its EXIF block; the tail's own tables stay where they were.
+  auto fileWith = [&](const Bytes& exif) {
+    return jpeg({segment(0xE0, jfifPayload()), segment(0xFE, comment), segment(0xE1, exif), segment(0xE1, xmp),
+                 segment(0xE2, icc1), segment(0xDB, dqt), segment(0xE2, icc2)},
+                jpegTail());
+  };
   EXFJpeg j;
-  j.scanImageData(jpeg({segment(0xE0, jfifPayload()), segment(0xFE, comment), segment(0xE1, exifPayload()),
-                        segment(0xE1, xmp), segment(0xE2, icc1), segment(0xDB, dqt), segment(0xE2, icc2)},
-                       tail));
+  j.scanImageData(fileWith(exifPayload()));
   EXPECT_FALSE(j.scanError());
   ASSERT_EQ(j.segments().size(), 7u + 3u);  // and the tail's tables and frame header
   EXPECT_EQ(j.segments()[1].payload, comment);
   EXPECT_EQ(j.keyedHeaders().at(0xE2), icc2);  // the by-marker view: the last of each
   j.exifMetaData().addTagValue("Holdstill", 305);
   const Bytes fresh = write(j.exifMetaData());
-  Bytes tablesAndScan = tail;  // the tail's own tables stay where they were
-  EXPECT_EQ(rebuild(j), jpeg({segment(0xE0, jfifPayload()), segment(0xFE, comment), segment(0xE1, fresh),
-                              segment(0xE1, xmp), segment(0xE2, icc1), segment(0xDB, dqt), segment(0xE2, icc2)},
-                             tablesAndScan));
+  EXPECT_EQ(rebuild(j), fileWith(fresh));
   EXPECT_TRUE(j.rewriteReport().lossless());
 }
 
