@@ -14,16 +14,12 @@ namespace {
 using exif_testing::Failure;
 using exif_testing::failure;
 
-EXFGPSLoc someLocation() {
-  EXFGPSLoc loc;
-  loc.setDegrees(EXFraction(1, 1));
-  return loc;
-}
-
 TEST(Store, PlacesValuesInTheirDirectoryAndRemovesGroupsLeftEmpty) {
   EXFMetaData md;
   md.addTagValue(Array{Number::fromInt32(8), Number::fromInt32(8)}, 258);
-  md.addTagValue(someLocation(), 2);
+  EXFGPSLoc location;
+  location.setDegrees(EXFraction(1, 1));
+  md.addTagValue(location, 2);
   md.addThumbnailTagValue(Number::fromInt32(6), 259);
   EXPECT_TRUE(md.keyedTagValues().contains(258));
   EXPECT_TRUE(md.keyedTagValues().group(34853)->contains(2));
