@@ -89,8 +89,7 @@ TEST_P(ExfDump, ZeroOverZeroIsZeroInACoordinateAndUndefinedAlone) {
 
 TEST_P(ExfDump, SegmentsAreListedInFileOrderWithOffsetsAndLengths) {
   const std::string file = unknownEntries();
-  const json j = exfJson(file);
-  const json& segments = j.at("segments");
+  const json segments = exfJson(file).at("segments");
   ASSERT_GE(segments.size(), 4u);
   EXPECT_EQ(segments[0], json({{"marker", "E0"}, {"offset", 2}, {"length", 14}}));
   EXPECT_EQ(segments[1], json({{"marker", "FE"}, {"offset", 2 + 18}, {"length", 2}}));
