@@ -172,13 +172,14 @@ TEST(JpegRebuild, HeadersSetByTheCallerGoInMarkerOrder) {
   const Bytes tail = jpegTail();
   EXFJpeg j;
   j.scanImageData(jpeg({segment(0xE2, {5}), segment(0xE0, jfifPayload()), segment(0xE1, exifPayload())}, tail));
-  j.setKeyedHeaders({{0xE2, {5}}, {0xE0, jfifPayload()}});
+  j.setKeyedHeaders({{0xEF, {6}}, {0xE2, {5}}, {0xE0, jfifPayload()}});  // APP15 to APP0
   j.exifMetaData().addTagValue("Holdstill", 305);
   const Bytes fresh = write(j.exifMetaData());
-  EXPECT_EQ(rebuild(j), jpeg({segment(0xE0, jfifPayload()), segment(0xE1, fresh), segment(0xE2, {5})}, tail));
+  EXPECT_EQ(rebuild(j),
+            jpeg({segment(0xE0, jfifPayload()), segment(0xE1, fresh), segment(0xE2, {5}), segment(0xEF, {6})}, tail));
 
   j.exifMetaData().setKeyedTagValues({});  // no main-image values: no APP1
-  EXPECT_EQ(rebuild(j), jpeg({segment(0xE0, jfifPayload()), segment(0xE2, {5})}, tail));
+  EXPECT_EQ(rebuild(j), jpeg({segment(0xE0, jfifPayload()), segment(0xE2, {5}), segment(0xEF, {6})}, tail));
   EXFJpeg unscanned;
   EXPECT_EQ(rebuild(unscanned), bytesOf({0xFF, 0xD8}));
 }
