@@ -78,11 +78,6 @@ void put(const std::string& name, std::vector<std::uint8_t> bytes = {1, 2, 3}) {
   ASSERT_TRUE(platform::writeToFile(bytes, folder + name, true));
 }
 
-std::vector<std::uint8_t> content(const std::string& name) {
-  return platform::dataWithContentsOfFile(std::string(platform::kCameraRollFolder) + name)
-      .value_or(std::vector<std::uint8_t>{});
-}
-
 TEST_F(CameraRollFolder, ListsTheTreeAndIsMissingWithoutTheFolder) {
   EXPECT_EQ(cameraRollListing(), std::nullopt);
   put("IMG_0002.JPG");
@@ -98,7 +93,7 @@ TEST_F(CameraRollFolder, StoringMakesAMissingRollButStoresNoEmptyPicture) {
   EXPECT_TRUE(storeComposedPicture({}, {}).path.empty());
   const StoredPicture stored = storeComposedPicture(std::vector<std::uint8_t>{7}, {});
   EXPECT_EQ(stored.path, std::string(platform::kCameraRollFolder) + "IMG_0001.JPG");
-  EXPECT_EQ(content("IMG_0001.JPG"), (std::vector<std::uint8_t>{7}));
+  EXPECT_EQ(platform::dataWithContentsOfFile(stored.path), (std::vector<std::uint8_t>{7}));
 }
 
 }  // namespace

@@ -59,10 +59,7 @@ INSTANTIATE_TEST_SUITE_P(Fixes, Judging, ::testing::ValuesIn(kJudgeCases),
 class LocationTexts : public testsupport::DeviceTest {
  protected:
   void speak(const std::string& language) {
-    DeviceProfile profile;
-    profile.preferredLanguage = language;
-    profile.clockOrigin = 1236870566;  // 2009-03-12 15:09:26 UTC
-    useDevice(profile);
+    useDevice({.preferredLanguage = language, .clockOrigin = 1236870566});  // 2009-03-12 15:09:26 UTC
   }
   static NSDate when() { return NSDate::dateWithTimeIntervalSince1970(1236870566); }
 };
