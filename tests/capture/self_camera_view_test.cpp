@@ -32,7 +32,9 @@ class Named : public Base {
 using NamedView = Named<UIView>;
 using NamedControl = Named<UIControl>;
 
-std::shared_ptr<UIView> add(const std::shared_ptr<UIView>& parent, std::shared_ptr<UIView> child) {
+template <class View>
+std::shared_ptr<View> add(const std::shared_ptr<UIView>& parent, std::shared_ptr<View> child, int tag = 0) {
+  child->setTag(tag);
   parent->addSubview(child);
   return child;
 }
@@ -64,23 +66,16 @@ struct Camera {
     auto bar = add(bottom, std::make_shared<NamedView>("CameraButtonBar"));
     barImage = add(bar, std::make_shared<UIImageView>(CGRectMake(0, 0, 320, 96)));
     if (withControls) {
-      cancel = std::make_shared<NamedControl>("TPPushButton");
-      shutter = std::make_shared<NamedControl>("TPCameraPushButton");
-      add(bar, cancel);
-      add(bar, shutter);
+      cancel = add(bar, std::make_shared<NamedControl>("TPPushButton"));
+      shutter = add(bar, std::make_shared<NamedControl>("TPCameraPushButton"));
       shutter->addTarget([this](UIControl&) { ++shots; }, UIControlEventTouchUpInside);
     }
-    help = std::make_shared<UIButton>(CGRectMake(5, 2, 40, 40));
-    help->setTag(UISelfCameraView::kHelpButtonTag);
-    toggle = std::make_shared<UIButton>(CGRectMake(270, 2, 44, 40));
-    toggle->setTag(UISelfCameraView::kStabilizeButtonTag);
-    meter = std::make_shared<UIMeterVertical>(CGRectMake(0, 0, 20, 150));
-    meter->setTag(UISelfCameraView::kMeterTag);
+    help = add(view, std::make_shared<UIButton>(CGRectMake(5, 2, 40, 40)), UISelfCameraView::kHelpButtonTag);
+    toggle = add(view, std::make_shared<UIButton>(CGRectMake(270, 2, 44, 40)), UISelfCameraView::kStabilizeButtonTag);
+    meter = add(view, std::make_shared<UIMeterVertical>(CGRectMake(0, 0, 20, 150)), UISelfCameraView::kMeterTag);
     meter->setAlpha(0);
-    icon = std::make_shared<UIImageView>(CGRectMake(0, 0, 24, 24));
-    icon->setTag(UISelfCameraView::kStabilizeIconTag);
+    icon = add(view, std::make_shared<UIImageView>(CGRectMake(0, 0, 24, 24)), UISelfCameraView::kStabilizeIconTag);
     icon->setAlpha(0);
-    for (auto v : std::vector<std::shared_ptr<UIView>>{help, toggle, meter, icon}) view->addSubview(v);
     _cameraViewController = controller;
   }
 
@@ -105,11 +100,6 @@ class Overlay : public testsupport::DeviceTest {
     _cameraViewController.reset();
     resetUserInterface();
     DeviceTest::TearDown();
-  }
-  void useModel(const std::string& model) {
-    DeviceProfile profile;
-    profile.model = model;
-    useDevice(profile);
   }
   static const CGFloat kBottom;
 };
@@ -155,7 +145,7 @@ TEST_F(Overlay, OnAPhoneTheFilterLeavesTheCornerAndAnUnreadyCameraToTheCamera) {
   // The capture screen's own overlay is never walked: it takes nothing.
   EXPECT_FALSE(std::make_shared<UISelfCameraView>(CGRectMake(0, 0, 320, 460))->pointInside({200, 200}, nullptr));
 
-  useModel("Tablet");
+  useDevice({.model = "Tablet"});
   Camera tablet(false);
   auto taking = tablet.overlay();
   EXPECT_TRUE(taking->pointInside({10, kBottom}, nullptr));
@@ -163,7 +153,7 @@ TEST_F(Overlay, OnAPhoneTheFilterLeavesTheCornerAndAnUnreadyCameraToTheCamera) {
   EXPECT_TRUE(std::make_shared<UISelfCameraView>(CGRectMake(0, 0, 320, 460))->pointInside({5, 5}, nullptr));
 }
 
-TEST_F(Overlay, SnapPressesOnceHidesTheButtonsAndPollsUntilThePreviewIsGone) {
+TEST_F(Overlay, SnapPressesOnceHidesTheButtonsAndPollsUntilThePreviewIsGoneAndTheShutterBack) {
   Camera camera;
   auto overlay = camera.overlay();
   vwIntervalsStable = 5;
@@ -183,7 +173,13 @@ TEST_F(Overlay, SnapPressesOnceHidesTheButtonsAndPollsUntilThePreviewIsGone) {
   EXPECT_TRUE(camera.help->isHidden());
   EXPECT_TRUE(overlay->isPolling());
 
+  // Ready, but while the shutter is missing the poll waits for it.
   camera.titleBar->setTitle(touchAnywhere());
+  camera.shutter->removeFromSuperview();
+  loop().runFor(2.5);
+  EXPECT_TRUE(overlay->inTouch());
+  EXPECT_TRUE(overlay->isPolling());
+  camera.view->subviews()[1]->addSubview(camera.shutter);
   loop().runFor(2);
   EXPECT_FALSE(overlay->inTouch());
   EXPECT_FALSE(camera.help->isHidden());
@@ -211,20 +207,6 @@ TEST_F(Overlay, SnapPressesOnceHidesTheButtonsAndPollsUntilThePreviewIsGone) {
   EXPECT_TRUE(overlay->isPolling());
   overlay->stopTimer();
   EXPECT_FALSE(overlay->isPolling());
-}
-
-TEST_F(Overlay, ThePollWaitsWhileTheShutterIsMissing) {
-  Camera camera;
-  auto overlay = camera.overlay();
-  overlay->snap();
-  camera.titleBar->setTitle(touchAnywhere());
-  camera.shutter->removeFromSuperview();
-  loop().runFor(2.5);
-  EXPECT_TRUE(overlay->inTouch());
-  EXPECT_TRUE(overlay->isPolling());
-  camera.view->subviews()[1]->addSubview(camera.shutter);
-  loop().runFor(2);
-  EXPECT_FALSE(overlay->inTouch());
 }
 
 // In steady mode a touch arms the meter instead of shooting; the meter and
