@@ -27,6 +27,7 @@ extern "C" const char* __tsan_default_suppressions() { return "called_from_lib:l
 
 namespace {
 
+using namespace holdstill::simtest;
 using nlohmann::json;
 namespace fs = std::filesystem;
 
@@ -97,7 +98,7 @@ constexpr const char* kTrack = R"(<?xml version="1.0"?>
 </trkseg></trk></gpx>)";
 
 TEST(ServeApi, TouchShotThenSteadyShotWithAnUploadedTrackAreSavedWithTheirPositions) {
-  const holdstill::simtest::TempFolder folder("serve-shots");
+  const TempFolder folder("serve-shots");
   std::string log;
   const int status = withServer(folder.path(), R"({"settings": {"RECORDGPS": true},
       "gps": {"fixes": [{"at": 0.2, "lat": 48.8584, "lon": -2.2945, "alt": -12}]}})",
@@ -169,23 +170,19 @@ TEST(ServeApi, TouchShotThenSteadyShotWithAnUploadedTrackAreSavedWithTheirPositi
 
     post(http, "/api/quit", json::object());
     page.join();
-    const std::string welcome = "event: log\ndata: [   0.000] alert shown: \"Welcome";
-    const auto first = events.find(welcome);
-    EXPECT_TRUE(first != std::string::npos && events.find(welcome, first + 1) == std::string::npos)
-        << "each log line once";
+    EXPECT_EQ(count(events, "event: log\ndata: [   0.000] alert shown: \"Welcome"), 1) << "each log line once";
     EXPECT_NE(events.find("\"steadyMode\":true"), std::string::npos) << "a state";
     EXPECT_NE(events.find("event: end\ndata: {\"reason\":\"the phone was switched off\",\"status\":0}\n\n"),
               std::string::npos) << events.substr(events.size() - std::min<std::size_t>(events.size(), 300));
   }, &log);
   EXPECT_EQ(status, 0) << log;
-  EXPECT_NE(log.find("shutter pressed (steady shot)"), std::string::npos) << log;
-  EXPECT_NE(log.find("the phone was switched off"), std::string::npos) << log;
+  EXPECT_EQ(missing(log, {"shutter pressed (steady shot)", "the phone was switched off"}), "") << log;
 }
 
 // The application quitting on its own (the camera cancelled) ends the
 // server with the application's status.
 TEST(ServeApi, CancellingTheCameraEndsTheServerWithTheApplicationsStatus) {
-  const holdstill::simtest::TempFolder folder("serve-cancel");
+  const TempFolder folder("serve-cancel");
   std::string log;
   const int status = withServer(
       folder.path(), R"({"settings": {"LASTVERSION": "1.0"}, "events": [{"at": 2, "cancelCamera": true}]})",
@@ -197,8 +194,7 @@ TEST(ServeApi, CancellingTheCameraEndsTheServerWithTheApplicationsStatus) {
       },
       &log);
   EXPECT_EQ(status, 0) << log;
-  EXPECT_NE(log.find("the application quit with status 0"), std::string::npos) << log;
-  EXPECT_NE(log.find("serving the phone at http://127.0.0.1:"), std::string::npos) << log;
+  EXPECT_EQ(missing(log, {"the application quit with status 0", "serving the phone at http://127.0.0.1:"}), "") << log;
 }
 
 // Only names a camera roll file may have are listed or served: letters,
@@ -221,7 +217,7 @@ TEST(ServeFeed, Base64IsTheStandardAlphabetWithPadding) {
 }
 
 TEST(ServeApi, BadRequestsAreRefusedWithAReasonAndChangeNothing) {
-  const holdstill::simtest::TempFolder folder("serve-refusals");
+  const TempFolder folder("serve-refusals");
   const std::string& dir = folder.path();
   const int status = withServer(dir, "{}", [&](httplib::Client& http, int port) {
     waitFor(http, [](const json& s) { return !s["alerts"].empty(); }, "the welcome alert");
