@@ -1,7 +1,6 @@
 // holdstill compose and replay-gps as a user runs them: the files compose
 // writes read back in exiftool; bad input gets one line naming it and
 // leaves nothing behind.
-#include "exif/exf_jpeg.h"
 #include "platform/graphics/image_codec.h"
 #include "tests/sim/sim_support.h"
 
@@ -51,7 +50,8 @@ nlohmann::json exiftool(const std::string& path) {
   return r.status == 0 ? nlohmann::json::parse(r.out).at(0) : nlohmann::json();
 }
 
-TEST_F(StorageCommands, ComposeWritesAGeotaggedPictureWithItsThumbnailAsTheOptionsSay) {
+// Its thumbnail is the composition's, pinned there; that compose asks for one is checked below.
+TEST_F(StorageCommands, ComposeWritesAGeotaggedPictureAsTheOptionsSay) {
   const std::string out = dir_ + "/out.jpg";
   const CommandResult r = holdstill({"compose", picture_, "-o", out, "--lat", "-33.8688", "--lon", "151.2093",
                                      "--alt", "-12.5", "--orientation", "right", "--model", "iPhone 3G",
@@ -68,13 +68,6 @@ TEST_F(StorageCommands, ComposeWritesAGeotaggedPictureWithItsThumbnailAsTheOptio
   EXPECT_EQ(tags.at("GPS:GPSLongitudeRef"), "E");
   EXPECT_EQ(tags.at("GPS:GPSAltitudeRef"), 1);
   EXPECT_NEAR(tags.at("GPS:GPSAltitude").get<double>(), 12.5, 1e-9);
-
-  const CommandResult thumb = exif_testing::runCommand({"exiftool", "-b", "-ThumbnailImage", out});
-  const platform::CGImageRef small = platform::decodeImage(
-      std::span(reinterpret_cast<const uint8_t*>(thumb.out.data()), thumb.out.size()));
-  ASSERT_TRUE(small);
-  EXPECT_EQ(small->width(), 160);
-  EXPECT_EQ(small->height(), 120);
   EXPECT_EQ(tags.at("IFD0:Orientation"), 6);
 
   // The orientation as given, else as a phone held upright (right) or sideways (--landscape: up) gives it.
@@ -101,7 +94,7 @@ TEST_F(StorageCommands, ComposeWithoutTheApplicationThumbnailKeepsThePosition) {
   EXPECT_NE(r.out.find("appthumb.png"), std::string::npos) << r.out;
   const nlohmann::json tags = exiftool(out);
   EXPECT_EQ(tags.at("GPS:GPSLatitude"), 47);
-  EXPECT_TRUE(tags.contains("IFD1:ThumbnailLength"));
+  EXPECT_GT(tags.value("IFD1:ThumbnailLength", 0), 0) << "the picture's own thumbnail";
 }
 
 TEST_F(StorageCommands, ComposeRefusesBadInputWithOneLineAndWritesNothing) {
