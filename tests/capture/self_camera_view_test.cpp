@@ -101,9 +101,8 @@ class Overlay : public testsupport::DeviceTest {
     resetUserInterface();
     DeviceTest::TearDown();
   }
-  static const CGFloat kBottom;
+  static inline const CGFloat kBottom = UIScreen::mainScreen().applicationFrame().size.height - 50;
 };
-const CGFloat Overlay::kBottom = UIScreen::mainScreen().applicationFrame().size.height - 50;
 
 TEST_F(Overlay, TheWalkFindsTheControlsByClassNameTheBarsOnlyAtDepthTwo) {
   Camera camera;
