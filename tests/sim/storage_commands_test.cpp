@@ -114,7 +114,6 @@ TEST_F(StorageCommands, ComposeRefusesBadInputWithOneLineAndWritesNothing) {
       {{"compose", picture_, "-o", out, "--time", "yesterday"}, "--time"},
       {{"compose", picture_, "-o", out, "--orientation", "sideways"}, "--orientation"},
       {{"compose", picture_, "-o", out, "--lat", "47", "--lon", "8", "--alt", "5000000000"}, "--alt"},
-      {{"compose", picture_, "-o", out, "--lat", "47", "--lon", "8", "--alt", "1e300"}, "--alt"},
       {{"compose", out, "-o", dir_ + "/./out.jpg"}, "is the input picture"},
   };
   for (const Case& c : cases) {
