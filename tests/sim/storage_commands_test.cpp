@@ -50,7 +50,7 @@ nlohmann::json exiftool(const std::string& path) {
   return r.status == 0 ? nlohmann::json::parse(r.out).at(0) : nlohmann::json();
 }
 
-// Its thumbnail is the composition's, pinned there; that compose asks for one is checked below.
+// The thumbnail's size is the composition test's to pin; the next test checks that compose writes one.
 TEST_F(StorageCommands, ComposeWritesAGeotaggedPictureAsTheOptionsSay) {
   const std::string out = dir_ + "/out.jpg";
   const CommandResult r = holdstill({"compose", picture_, "-o", out, "--lat", "-33.8688", "--lon", "151.2093",
