@@ -136,6 +136,11 @@ TEST_F(Overlay, OnAPhoneTheFilterLeavesTheCornerAndAnUnreadyCameraToTheCamera) {
   EXPECT_EQ(camera.shots, 1);
   EXPECT_TRUE(overlay->pointInside({200, 200}, nullptr));  // asked again for one touch: one shot
   EXPECT_EQ(camera.shots, 1);
+  // The camera's corner is 160 wide and 96 high: its edges are ours.
+  const CGFloat height = UIScreen::mainScreen().applicationFrame().size.height;
+  EXPECT_TRUE(overlay->pointInside({160, height - 1}, nullptr));
+  EXPECT_TRUE(overlay->pointInside({0, height - 96}, nullptr));
+  EXPECT_FALSE(overlay->pointInside({159.5, height - 95.5}, nullptr));
 
   Camera shutterless(false);
   auto lone = shutterless.overlay();
