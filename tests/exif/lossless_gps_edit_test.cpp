@@ -561,13 +561,16 @@ TEST_P(LosslessEdit, AfcpTrailerPositionsFollowTheGrowth) {
 TEST(LosslessEditJpeg, StrayBytesBetweenSegmentsStayWhereTheyWere) {
   const Bytes payload = ExifBuilder(false).add(Ifd::Ifd0, Ascii(0x010F, "Cam")).build();
   const Bytes app1 = segment(0xE1, payload), stray = bytesOf({0x00, 0x17, 0xFF, 0x00});  // FF 00 is no marker
-  const Bytes file = jpeg({app1, stray, segment(0xE2, {9, 9})}, jpegTail());
+  const Bytes file = jpeg({app1, stray, bytesOf({0xFF, 0x01}), segment(0xE2, {9, 9})}, jpegTail());  // and a TEM
   const std::size_t strayAt = 2 + app1.size();
   const JpegLayout layout = readJpegLayout(file);
   ASSERT_TRUE(layout.ok()) << layout.error;
   ASSERT_EQ(layout.strays.size(), 1u);
   EXPECT_EQ(layout.strays[0].offset, strayAt);
   EXPECT_EQ(layout.strays[0].length, 4u);
+  ASSERT_GT(layout.segments.size(), 2u);  // a marker without a length is listed too
+  EXPECT_EQ(layout.segments[1].marker, 0x01);
+  EXPECT_EQ(layout.segments[1].offset, strayAt + 4);
   Bytes out;
   editJpegGPS(file, GPSEdit().setLatitude(1).setLongitude(2), out);
   const std::size_t grown = out.size() - file.size();
