@@ -286,7 +286,7 @@ TEST(ServeApi, BadRequestsAreRefusedWithAReasonAndChangeNothing) {
     EXPECT_EQ(after["roll"], json::array()) << "neither the link out nor the odd name is a picture";
     after.erase("roll");
     EXPECT_EQ(after, before);
-    // The page's own files are served; a wrong Host spelling of this one is refused.
+    // The page's own files are served, and the API answers a Host that names this machine as localhost.
     auto page = http.Get("/");
     ASSERT_TRUE(page && page->status == 200);
     EXPECT_NE(page->body.find("app.js"), std::string::npos);
