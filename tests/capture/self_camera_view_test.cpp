@@ -8,8 +8,7 @@
 #include "platform/ui/button.h"
 #include "platform/ui/image_view.h"
 #include "platform/ui/screen.h"
-#include "platform/ui/ui_state.h"
-#include "tests/platform/device_fixture.h"
+#include "tests/platform/ui_fixture.h"
 
 namespace holdstill {
 namespace {
@@ -88,18 +87,16 @@ struct Camera {
   }
 };
 
-class Overlay : public testsupport::DeviceTest {
+class Overlay : public testsupport::DeviceUITest {
  protected:
   void SetUp() override {
-    DeviceTest::SetUp();
-    resetUserInterface();
+    testsupport::DeviceUITest::SetUp();
     resetModuleStateForTesting();
     vnsPreview = "Preview";
   }
   void TearDown() override {
     _cameraViewController.reset();
-    resetUserInterface();
-    DeviceTest::TearDown();
+    testsupport::DeviceUITest::TearDown();
   }
   static inline const CGFloat kBottom = UIScreen::mainScreen().applicationFrame().size.height - 50;
 };
@@ -191,9 +188,8 @@ TEST_F(Overlay, SnapPressesOnceHidesTheButtonsAndPollsUntilThePreviewIsGoneAndTh
   EXPECT_FALSE(overlay->isPolling());
   const auto& front = camera.view->subviews();
   ASSERT_GE(front.size(), 3u);
-  EXPECT_EQ(front[front.size() - 3], overlay);
-  EXPECT_EQ(front[front.size() - 2], camera.help);
-  EXPECT_EQ(front.back(), camera.toggle);
+  EXPECT_EQ(std::vector(front.end() - 3, front.end()),
+            (std::vector<std::shared_ptr<UIView>>{overlay, camera.help, camera.toggle}));
   // The poll has ended: steady mode armed now stays armed.
   overlay->showStableUI(1);
   loop().runFor(5);

@@ -8,9 +8,8 @@
 #include "platform/camera/image_picker_controller.h"
 #include "platform/ui/alert_view.h"
 #include "platform/ui/application.h"
-#include "platform/ui/ui_state.h"
 #include "platform/ui/window.h"
-#include "tests/platform/device_fixture.h"
+#include "tests/platform/ui_fixture.h"
 
 #include <filesystem>
 #include <fstream>
@@ -30,11 +29,10 @@ TEST(HelpLinks, RelativeLinksAreRewrittenIntoTheLocalizationFolderWhateverTheirC
   EXPECT_EQ(rewriteHelpLinks("no links", "fr.lproj"), "no links");
 }
 
-class Help : public testsupport::DeviceTest {
+class Help : public testsupport::DeviceUITest {
  protected:
   void SetUp() override {
-    DeviceTest::SetUp();
-    resetUserInterface();
+    testsupport::DeviceUITest::SetUp();
     resetModuleStateForTesting();
     vnsAppVersion = "1.0";
     app = std::make_shared<SimpleTableViewAppDelegate>();
@@ -44,16 +42,13 @@ class Help : public testsupport::DeviceTest {
     picker = nullptr;
     window = nullptr;
     app = nullptr;
-    resetUserInterface();
-    DeviceTest::TearDown();
+    testsupport::DeviceUITest::TearDown();
   }
 
   // A device speaking `language` whose bundle is a copy of resources/ that
   // `change` may alter first.
   void device(const std::string& language,
               const std::function<void(const std::filesystem::path&)>& change = {}) {
-    DeviceProfile profile;
-    profile.preferredLanguage = language;
     std::filesystem::path bundle = HOLDSTILL_RESOURCES_DIR;
     if (change) {
       bundle = scratch() / ("bundle-" + std::to_string(++bundles_));
@@ -61,7 +56,7 @@ class Help : public testsupport::DeviceTest {
       std::filesystem::copy(HOLDSTILL_RESOURCES_DIR, bundle, std::filesystem::copy_options::recursive);
       change(bundle);
     }
-    useDevice(profile, bundle);
+    useDevice({.preferredLanguage = language}, bundle);
   }
 
   // The camera picker on the screen with `help` pushed onto it, as the
@@ -254,9 +249,7 @@ TEST_F(Help, OnAPhoneTheBarShowsAndLeavingHidesItThenPopsAndRestoresTheCaptureLa
 }
 
 TEST_F(Help, LeavingElsewherePopsAtOnceAndShowingAgainBuildsOneFreshWebView) {
-  DeviceProfile tablet;
-  tablet.model = "Tablet";
-  useDevice(tablet);
+  useDevice({.model = "Tablet"});
   auto help = showHelp<CountingHelp>();
   EXPECT_TRUE(picker->isNavigationBarHidden()) << "only a phone's help slides the bar in";
   const auto first = help->webView();

@@ -1,20 +1,25 @@
 #pragma once
-// Fixture: a fresh run loop, and no alerts or animation records left over.
+// Fixtures: a fresh run loop (and, for DeviceUITest, a fresh device), and no
+// alerts or animation records left over.
 #include "platform/ui/ui_state.h"
-#include "tests/platform/run_loop_fixture.h"
+#include "tests/platform/device_fixture.h"
 
 namespace platform::testsupport {
 
-class UITest : public RunLoopTest {
+template <class Base>
+class CleanUserInterface : public Base {
  protected:
   void SetUp() override {
-    RunLoopTest::SetUp();
+    Base::SetUp();
     resetUserInterface();
   }
   void TearDown() override {
     resetUserInterface();
-    RunLoopTest::TearDown();
+    Base::TearDown();
   }
 };
+
+using UITest = CleanUserInterface<RunLoopTest>;
+using DeviceUITest = CleanUserInterface<DeviceTest>;
 
 }  // namespace platform::testsupport

@@ -8,9 +8,8 @@
 #include "platform/foundation/data_file.h"
 #include "platform/foundation/file_manager.h"
 #include "platform/graphics/image_codec.h"
-#include "platform/ui/ui_state.h"
 #include "platform/ui/window.h"
-#include "tests/platform/device_fixture.h"
+#include "tests/platform/ui_fixture.h"
 #include "tests/platform/pixel_support.h"
 
 #include <string>
@@ -33,18 +32,16 @@ class RecordingPickerDelegate : public UIImagePickerControllerDelegate {
   bool hadEditingInfo = false;
 };
 
-class Picker : public testsupport::DeviceTest {
+class Picker : public testsupport::DeviceUITest {
  protected:
   void SetUp() override {
-    DeviceTest::SetUp();
-    resetUserInterface();
+    testsupport::DeviceUITest::SetUp();
     window = std::make_shared<UIWindow>();
     window->makeKeyAndVisible();
   }
   void TearDown() override {
     window = nullptr;
-    resetUserInterface();
-    DeviceTest::TearDown();
+    testsupport::DeviceUITest::TearDown();
   }
 
   // A picker of `type` shown in the window, as the capture screen shows it.

@@ -3,9 +3,8 @@
 
 #include "platform/foundation/data_file.h"
 #include "platform/foundation/file_manager.h"
-#include "platform/ui/ui_state.h"
 #include "platform/ui/window.h"
-#include "tests/platform/device_fixture.h"
+#include "tests/platform/ui_fixture.h"
 
 namespace platform {
 namespace {
@@ -17,17 +16,7 @@ class FinishedPages : public UIWebViewDelegate {
   std::vector<std::string> titles;
 };
 
-class WebView : public testsupport::DeviceTest {
- protected:
-  void SetUp() override {
-    DeviceTest::SetUp();
-    resetUserInterface();
-  }
-  void TearDown() override {
-    resetUserInterface();
-    DeviceTest::TearDown();
-  }
-};
+using WebView = testsupport::DeviceUITest;
 
 TEST_F(WebView, AScreenTapFollowsOnlyALinkThatIsShownAndUncovered) {
   const std::string site = "/var/mobile/site/", pageB = "<title>B</title>";
