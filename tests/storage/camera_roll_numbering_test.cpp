@@ -63,12 +63,6 @@ TEST_P(Numbering, NamesTheNewEntry) {
 INSTANTIATE_TEST_SUITE_P(Listings, Numbering, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(CameraRollListingOf, KeepsOnlyUpperCaseJpgAndSortsIgnoringCase) {
-  EXPECT_EQ(cameraRollListingOf({"img_0006.JPG", "IMG_0005.JPG", "img_0005.jpg", "IMG_0007.Jpg", "notes.txt",
-                                 "IMG_0004.JPG"}),
-            (Listing{"IMG_0004.JPG", "IMG_0005.JPG", "img_0006.JPG"}));
-}
-
 using CameraRollFolder = platform::testsupport::DeviceTest;
 
 void put(const std::string& name, std::vector<std::uint8_t> bytes = {1, 2, 3}) {
@@ -78,7 +72,8 @@ void put(const std::string& name, std::vector<std::uint8_t> bytes = {1, 2, 3}) {
   ASSERT_TRUE(platform::writeToFile(bytes, folder + name, true));
 }
 
-TEST_F(CameraRollFolder, ListsTheTreeAndIsMissingWithoutTheFolder) {
+// Only names ending in upper-case ".JPG", sorted ignoring case.
+TEST_F(CameraRollFolder, ListsTheTreesJpgsSortedIgnoringCaseAndIsMissingWithoutTheFolder) {
   EXPECT_EQ(cameraRollListing(), std::nullopt);
   put("IMG_0002.JPG");
   put("img_0001.JPG");
