@@ -1,8 +1,10 @@
 #pragma once
 // Test support for suites that run the library: a payload read and written,
-// the failure a call throws, and names for the instances of a byte-order test.
+// the failure a call throws, the tags of a directory, and names for the
+// instances of a byte-order test.
 #include "exif/exf_exception.h"
 #include "exif/exf_meta_data.h"
+#include "exif/exf_utils.h"
 
 #include <gtest/gtest.h>
 
@@ -36,6 +38,15 @@ inline Failure failure(const std::function<void()>& f) {
     return {e.name(), e.what()};
   }
   return {};
+}
+
+// The directory at TIFF offset `offset`: its tags in table order.
+inline std::vector<std::uint16_t> tagsAt(std::span<const std::uint8_t> payload, std::size_t offset, bool big) {
+  std::vector<std::uint16_t> tags;
+  const std::size_t at = 6 + offset;
+  const std::uint16_t n = exif::EXFUtils::read2Bytes(payload.data() + at, big);
+  for (std::size_t i = 0; i < n; ++i) tags.push_back(exif::EXFUtils::read2Bytes(payload.data() + at + 2 + 12 * i, big));
+  return tags;
 }
 
 // Instances of a test over `bool big` named by the order's mark.
