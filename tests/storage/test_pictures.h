@@ -6,7 +6,6 @@
 #include "platform/graphics/image.h"
 #include "storage/exif_composition.h"
 
-#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -30,11 +29,6 @@ inline std::shared_ptr<platform::UIImage> quarterCard(int width, int height,
     }
   return std::make_shared<platform::UIImage>(
       std::make_shared<const platform::CGImage>(width, height, std::move(pixels)), orientation);
-}
-
-inline bool near(const platform::RGBA8& a, const platform::RGBA8& b, int tolerance = 40) {
-  return std::abs(a.red - b.red) <= tolerance && std::abs(a.green - b.green) <= tolerance &&
-         std::abs(a.blue - b.blue) <= tolerance;
 }
 
 // A 57 × 57 grey square standing in for "appthumb.png".
