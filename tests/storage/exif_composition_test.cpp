@@ -4,7 +4,6 @@
 // the one Orientation tag, for each orientation.
 #include "storage/exif_composition.h"
 
-#include "exif/exf_exception.h"
 #include "platform/graphics/image_codec.h"
 #include "tests/exif/support/command.h"
 #include "tests/exif/support/exif_builder.h"

@@ -1,7 +1,6 @@
 #pragma once
-// Test support for suites that run the library: a payload read and written,
-// the failure a call throws, the tags of a directory, and names for the
-// instances of a byte-order test.
+// Test support for suites that run the library: a payload read and written, a directory's tags,
+// the failure a call throws, and names for the instances of a byte-order test.
 #include "exif/exf_exception.h"
 #include "exif/exf_meta_data.h"
 #include "exif/exf_utils.h"
