@@ -494,6 +494,8 @@ TEST_P(LosslessEdit, GrowthIsRefusedWhereAnUnreadableMakerNoteMayAddressDataAfte
   putU32(noMark.file, note + 16, 1, big());
   EXPECT_THROW(editJpegGPS(noMark.file, GPSEdit().setLatitude(1), out), EXFException);
   EXPECT_EQ(out, Bytes{1});
+  std::copy_n(big() ? "MM" : "II", 2, noMark.file.begin() + static_cast<std::ptrdiff_t>(note + 8));  // its mark
+  EXPECT_EQ(editJpegGPS(noMark.file, GPSEdit().setLatitude(1), out), GPSEditOutcome::EditedExistingBlock);
   // Without data after the image, nothing can be addressed there.
   const Bytes bare(f.file.begin(), f.file.end() - static_cast<std::ptrdiff_t>(f.preview.size()));
   EXPECT_EQ(editJpegGPS(bare, GPSEdit().setLatitude(1), out), GPSEditOutcome::EditedExistingBlock);
