@@ -162,20 +162,18 @@ TEST_F(ExfTrack, OutputFolderNeverReceivesAFileOverAnInput) {
   EXPECT_EQ(r.out, a + ": tagged 48.050000, 11.100000, 550.0 m, taken 2024-05-01 09:05:00 UTC\n"
                        "1 tagged, 0 skipped, 1 failed\n");
   EXPECT_EQ(r.err, "exf: " + sameName + ": " + out + "/a.jpg is where " + a + " goes too; nothing written\n");
-  EXPECT_EQ(readFile(a), original);
   expectPosition(gpsOf(out + "/a.jpg"), 48.05, 11.1);
 
   // Into the inputs' own folder: every output would be its input.
   r = exf({"geotag", "--gpx", track_, "-o", dir_, a});
   EXPECT_EQ(r.status, 1) << r.command;
   EXPECT_EQ(r.err, "exf: " + a + ": " + dir_ + "/a.jpg is one of the input files; nothing written\n");
-  EXPECT_EQ(readFile(a), original);
 
   // A folder that is not one.
   r = exf({"geotag", "--gpx", track_, "-o", a, a});
   EXPECT_EQ(r.status, 1) << r.command;
   EXPECT_NE(r.err.find("not a directory"), std::string::npos) << r.err;
-  EXPECT_EQ(readFile(a), original);
+  EXPECT_EQ(readFile(a), original) << "no run changes an input";
 }
 
 // A trip as folders, one track a day: the pictures found in the folders
