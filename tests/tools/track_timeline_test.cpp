@@ -49,7 +49,6 @@ TEST(TrackTimeline, OrdersByTimeAndLeavesUntimedPointsOut) {
   untimed.time.reset();
   const TrackTimeline track({point(200, 2, 2), untimed, point(100, 1, 1)});
   EXPECT_EQ(track.size(), 2u);
-  EXPECT_EQ(track.start(), 100);
   EXPECT_DOUBLE_EQ(track.place(150, 1800).fix.latitude, 1.5);
 }
 
