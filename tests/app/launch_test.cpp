@@ -31,11 +31,8 @@ TEST_F(Launch, PublishesTheDelegateAndShowsTheCaptureScreenUnderAHiddenBar) {
 }
 
 TEST_F(Launch, SettingsAreReadAbsentPresentOrOfAnOddType) {
-  const struct {
-    std::vector<std::pair<std::string, PropertyValue>> stored;
-    bool recordGPS, showSplash;
-    float accelDelta;
-  } cases[] = {
+  // What the defaults hold, then the settings read from them: GPS, splash, steadiness threshold.
+  const std::tuple<std::vector<std::pair<std::string, PropertyValue>>, bool, bool, float> cases[] = {
       {{}, true, true, 0.25f},
       {{{kRecordGPSKey, false}, {kShowSplashKey, false}, {kSensitivityKey, 1}}, false, false, 0.25f},
       {{{kSensitivityKey, 0}}, true, true, 0.21f},
@@ -46,14 +43,14 @@ TEST_F(Launch, SettingsAreReadAbsentPresentOrOfAnOddType) {
       {{{"recordgps", false}, {"Sensitivity", 0}}, true, true, 0.25f},  // keys are case-sensitive
   };
   int row = 0;
-  for (const auto& c : cases) {
+  for (const auto& [stored, recordGPS, showSplash, threshold] : cases) {
     SCOPED_TRACE(row++);
     useDevice({});
-    for (const auto& [key, value] : c.stored) NSUserDefaults::standardUserDefaults().setObject(value, key);
+    for (const auto& [key, value] : stored) NSUserDefaults::standardUserDefaults().setObject(value, key);
     auto app = launch();
-    EXPECT_EQ(vbRecordGPS.load(), c.recordGPS);
-    EXPECT_EQ(vbShowSplash, c.showSplash);
-    EXPECT_EQ(accelDelta, c.accelDelta);
+    EXPECT_EQ(vbRecordGPS.load(), recordGPS);
+    EXPECT_EQ(vbShowSplash, showSplash);
+    EXPECT_EQ(accelDelta, threshold);
   }
 }
 

@@ -84,18 +84,14 @@ TEST(ScenarioStart, ALocalTimeIsTheSecondsSince1970InUtc) {
       }
     }
   }
-  const struct {
-    const char* text;
-    int offsetMinutes;
-    std::optional<double> seconds;
-  } cases[] = {
+  const std::tuple<const char*, int, std::optional<double>> cases[] = {  // local time, UTC offset in minutes
       {"2010-06-15T14:00:00", 120, 1276603200},  // 12:00 UTC
       {"2000-02-29T23:59:59", -60, 951872399},  // 00:59:59 UTC, the next day
       {"2016-12-31T23:59:60", 0, std::nullopt},  // a clock shows no leap second
       {"2016-12-31T24:00:00", 0, std::nullopt},
       {"1969-12-31T23:59:59", 0, std::nullopt},  // the phone's clock starts in 1970
   };
-  for (const auto& c : cases) EXPECT_EQ(sim::parseLocalTime(c.text, c.offsetMinutes), c.seconds) << c.text;
+  for (const auto& [text, offset, seconds] : cases) EXPECT_EQ(sim::parseLocalTime(text, offset), seconds) << text;
 }
 
 }  // namespace

@@ -231,14 +231,8 @@ TEST(ServeApi, BadRequestsAreRefusedWithAReasonAndChangeNothing) {
     json before = state(http);
     before.erase("roll");
 
-    struct Case {
-      const char* method;
-      std::string path;
-      httplib::Headers headers;
-      std::string body;
-      int status;
-    };
-    const Case cases[] = {
+    // Method, path, headers, body, and the status of the refusal.
+    const std::tuple<std::string, std::string, httplib::Headers, std::string, int> cases[] = {
         {"GET", "/api/state", {{"Host", "evil.example:" + std::to_string(port)}}, "", 403},
         {"POST", "/api/tap", {{"Origin", "http://evil.example"}}, R"({"x": 1, "y": 1})", 403},
         {"POST", "/api/tap", {{"Origin", "null"}}, R"({"x": 1, "y": 1})", 403},
@@ -264,13 +258,12 @@ TEST(ServeApi, BadRequestsAreRefusedWithAReasonAndChangeNothing) {
         {"GET", "/..%2f..%2fsim%2fscenarios%2fdefault.json", {}, "", 404},
         {"GET", "/.%2e/Info.json", {}, "", 404},
     };
-    for (const Case& c : cases) {
-      SCOPED_TRACE(std::string(c.method) + " " + c.path + " " + c.body.substr(0, 40));
+    for (const auto& [method, path, headers, body, refusal] : cases) {
+      SCOPED_TRACE(method + " " + path + " " + body.substr(0, 40));
       httplib::Client raw("127.0.0.1", port);
-      auto res = std::string(c.method) == "GET" ? raw.Get(c.path, c.headers)
-                                                : raw.Post(c.path, c.headers, c.body, "application/json");
+      auto res = method == "GET" ? raw.Get(path, headers) : raw.Post(path, headers, body, "application/json");
       ASSERT_TRUE(res);
-      EXPECT_EQ(res->status, c.status) << res->body;
+      EXPECT_EQ(res->status, refusal) << res->body;
       const json answer = json::parse(res->body, nullptr, false);
       EXPECT_TRUE(answer.is_object() && answer["error"].is_string()) << res->body;
     }

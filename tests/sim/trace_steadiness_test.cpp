@@ -43,11 +43,7 @@ TEST(TraceSteadiness, BadInputGetsOneMessageAndWrongUsageTheUsage) {
   folder.write("long.csv", "0,0,-1,0\n1e12,0,-1,0\n");
   folder.write("huge.csv", "0,0,-1,0\n");
   std::filesystem::resize_file(dir + "/huge.csv", 100u * 1024 * 1024 + 1);  // sparse: nothing to read
-  const struct {
-    std::vector<std::string> args;
-    int status;
-    std::string message;
-  } cases[] = {
+  const std::tuple<std::vector<std::string>, int, std::string> cases[] = {  // arguments, status, first line
       {{"trace-steadiness", dir + "/short.csv"}, 1,
        dir + "/short.csv: line 3: expected 4 values (t,x,y,z), found 3\n"},
       {{"trace-steadiness", dir + "/none.csv"}, 1,
@@ -68,12 +64,12 @@ TEST(TraceSteadiness, BadInputGetsOneMessageAndWrongUsageTheUsage) {
       {{"trace-steadiness", "a.csv", "--speed", "2"}, 2, "unknown option '--speed'\n"},
       {{"record-motion", "wobbly"}, 2, "unknown motion 'wobbly' (still or shaking)\n"},
   };
-  for (const auto& c : cases) {
-    const CommandResult r = holdstill(c.args);
-    EXPECT_EQ(r.status, c.status) << r.command;
+  for (const auto& [args, status, message] : cases) {
+    const CommandResult r = holdstill(args);
+    EXPECT_EQ(r.status, status) << r.command;
     EXPECT_EQ(r.out, "") << r.command;
-    EXPECT_EQ(r.err.substr(0, r.err.find('\n') + 1), "holdstill: " + c.message) << r.command;
-    EXPECT_EQ(r.err.find("usage: ") != std::string::npos, c.status == 2) << r.command;
+    EXPECT_EQ(r.err.substr(0, r.err.find('\n') + 1), "holdstill: " + message) << r.command;
+    EXPECT_EQ(r.err.find("usage: ") != std::string::npos, status == 2) << r.command;
   }
 }
 
