@@ -45,12 +45,9 @@ int withServer(const std::string& dir, const std::string& scenario,
     client(http, port);
     http.Post("/api/quit");
   });
-  holdstill::sim::serve::ServeOptions options;
-  options.scenario = dir + "/scenario.json";
-  options.device = dir + "/phone";
-  options.port = 0;
-  options.handleSignals = false;
-  options.listening = [&](int port) { listening.set_value(port); };
+  const holdstill::sim::serve::ServeOptions options{.scenario = dir + "/scenario.json", .device = dir + "/phone",
+                                                    .port = 0, .handleSignals = false,
+                                                    .listening = [&](int port) { listening.set_value(port); }};
   std::ostringstream out, err;
   int status = -1;
   try {
