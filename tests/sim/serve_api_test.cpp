@@ -161,6 +161,7 @@ TEST(ServeApi, TouchShotThenSteadyShotWithAnUploadedTrackAreSavedWithTheirPositi
     const double pausedAt = state(http)["time"];
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     EXPECT_EQ(state(http)["time"].get<double>(), pausedAt);
+    for (double speed : {0.5, 1.0}) post(http, "/api/clock", {{"paused", true}, {"speed", speed}});  // offered too
     post(http, "/api/clock", {{"paused", false}, {"speed", 2}});
     s = waitFor(http, [&](const json& s) { return s["time"].get<double>() > pausedAt; }, "the clock to move");
     EXPECT_EQ(s["clock"], json({{"paused", false}, {"speed", 2}}));
