@@ -136,6 +136,8 @@ TEST_P(Parse, ThumbnailTakenWhereverItLiesInsideThePayload) {
   md = parse(payload);
   EXPECT_FALSE(md.thumbnailBytes());
   EXPECT_TRUE(md.thumbnailLeftBehind());
+  // So is one whose position is no number.
+  EXPECT_TRUE(parse(builder().add(Ifd::Ifd1, Ascii(0x0201, "x")).build()).thumbnailLeftBehind());
   // Without JPEGInterchangeFormat, a JPEG that follows a complete IFD1 is taken.
   payload = builder().add(Ifd::Ifd1, Short(0x0103, {6})).build();
   payload.insert(payload.end(), thumb.begin(), thumb.end());
