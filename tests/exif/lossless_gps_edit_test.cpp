@@ -484,18 +484,23 @@ TEST_P(LosslessEdit, GrowthIsRefusedWhereAnUnreadableMakerNoteMayAddressDataAfte
   EXPECT_THROW(editJpegGPS(shortStart.file, GPSEdit().setLatitude(1), out), EXFException);
   EXPECT_EQ(out, Bytes{1});
   // Nor where a known maker's header lacks its byte-order mark, though a
-  // directory follows it.
-  PreviewAfterImage noMark("Unknown", big());
-  const std::size_t note = 6 + noMark.notePosition;
-  std::fill_n(noMark.file.begin() + static_cast<std::ptrdiff_t>(note), 42, 0);
-  std::copy_n("PENTAX \0XX", 10, noMark.file.begin() + static_cast<std::ptrdiff_t>(note));
-  putU16(noMark.file, note + 10, 1, big());
-  putU16(noMark.file, note + 12, 0x0001, big()), putU16(noMark.file, note + 14, kShort, big());
-  putU32(noMark.file, note + 16, 1, big());
-  EXPECT_THROW(editJpegGPS(noMark.file, GPSEdit().setLatitude(1), out), EXFException);
-  EXPECT_EQ(out, Bytes{1});
-  std::copy_n(big() ? "MM" : "II", 2, noMark.file.begin() + static_cast<std::ptrdiff_t>(note + 8));  // its mark
-  EXPECT_EQ(editJpegGPS(noMark.file, GPSEdit().setLatitude(1), out), GPSEditOutcome::EditedExistingBlock);
+  // directory follows it; with the mark, the note is read and may grow.
+  for (const auto& [signature, directoryAt] : {std::pair{"PENTAX \0", 10}, std::pair{"OLYMPUS\0", 12}}) {
+    PreviewAfterImage noMark("Unknown", big());
+    const std::size_t note = 6 + noMark.notePosition, entries = note + directoryAt;
+    const auto mark = noMark.file.begin() + static_cast<std::ptrdiff_t>(note + 8);
+    std::fill_n(noMark.file.begin() + static_cast<std::ptrdiff_t>(note), 42, 0);
+    std::copy_n(signature, 8, noMark.file.begin() + static_cast<std::ptrdiff_t>(note));
+    std::copy_n("XX", 2, mark);
+    putU16(noMark.file, entries, 1, big());
+    putU16(noMark.file, entries + 2, 0x0001, big()), putU16(noMark.file, entries + 4, kShort, big());
+    putU32(noMark.file, entries + 6, 1, big());
+    out = {1};
+    EXPECT_THROW(editJpegGPS(noMark.file, GPSEdit().setLatitude(1), out), EXFException) << signature;
+    EXPECT_EQ(out, Bytes{1});
+    std::copy_n(big() ? "MM" : "II", 2, mark);
+    EXPECT_EQ(editJpegGPS(noMark.file, GPSEdit().setLatitude(1), out), GPSEditOutcome::EditedExistingBlock);
+  }
   // Without data after the image, nothing can be addressed there.
   const Bytes bare(f.file.begin(), f.file.end() - static_cast<std::ptrdiff_t>(f.preview.size()));
   EXPECT_EQ(editJpegGPS(bare, GPSEdit().setLatitude(1), out), GPSEditOutcome::EditedExistingBlock);
