@@ -27,6 +27,7 @@ TEST_P(Parse, ValuesByFieldTypeOrHandlerInTheirGroupsAndInteropEntriesByTheirOwn
                              .add(Ifd::Ifd0, Long(0x0100, {0x80000000u}))
                              .add(Ifd::Ifd0, Rational(0x013F, {{1, 2}, {3, 4}, {5, 6}}))
                              .add(Ifd::Exif, SRational(0x9204, {{-1, 3}}))
+                             .add(Ifd::Exif, SRational(0x9201, {{-1, 3}, {5, -7}}))  // more than its one
                              .add(Ifd::Exif, Undefined(0x9101, {1, 2, 3, 0}))  // handler, no definition
                              .add(Ifd::Exif, Undefined(0x9000, {'0', '2', '3', '0'}))
                              .add(Ifd::Gps, Rational(0x0002, {{37, 1}, {46, 1}, {2964, 100}}))
@@ -48,6 +49,7 @@ TEST_P(Parse, ValuesByFieldTypeOrHandlerInTheirGroupsAndInteropEntriesByTheirOwn
   EXPECT_EQ((*root.find(0x013F)->get<Array>())[2], TagValue(EXFraction(5, 6)));
   const Directory& exifGroup = *root.group(0x8769);
   EXPECT_EQ(*exifGroup.find(0x9204), TagValue(EXFraction(-1, 3)));
+  EXPECT_EQ(*exifGroup.find(0x9201), TagValue(Array{TagValue(EXFraction(-1, 3)), TagValue(EXFraction(5, -7))}));
   EXPECT_EQ(exifGroup.find(0x9101)->get<Array>()->size(), 4u);
   EXPECT_EQ(*exifGroup.find(0x9000), TagValue("0230"));
   EXPECT_NEAR(root.group(0x8825)->find(2)->get<EXFGPSLoc>()->descriptionAsDecimal(), 37.7749, 1e-9);
