@@ -83,10 +83,12 @@ TEST(TextHandler, DecodesByCharacterCode) {
   EXPECT_EQ(text({0, 0, 0, 0, 0, 0, 0, 0, 'H', 'i'}), "Hi");
   EXPECT_EQ(text({'A', 'S', 'C', 'I', 'I', 0, 0, 0, 'H', 'i'}), "Hi");
   EXPECT_EQ(text({'U', 'N', 'I', 'C', 'O', 'D', 'E', 'x', 0, 'H', 0, 'i'}), "Hi");
+  EXPECT_EQ(text({'U', 'N', 'I', 'C', 'O', 'D', 'E', 0, 0x20, 0xAC, 0xD8, 0x3D, 0xDE, 0x00}), "\u20AC\U0001F600");
   EXPECT_EQ(text({'J', 'I', 'S', 0, 0, 0, 0, 0, 0x82, 0xA0}), "\u3042");
   EXPECT_EQ(text({'A', 'B', 'C', 0, 0, 0, 0, 0, 'H', 'i'}), "(none)");          // unknown code
   EXPECT_EQ(text({'A', 'S', 'C', 'I', 'I', 0, 0, 0, 0xC3, 0xA9}), "(none)");    // not ASCII
   EXPECT_EQ(text({'U', 'N', 'I', 'C', 'O', 'D', 'E', 0, 0xD8, 0x00}), "(none)");  // lone surrogate
+  EXPECT_EQ(text({'U', 'N', 'I', 'C', 'O', 'D', 'E', 0, 0xD8, 0x00, 0, 'A'}), "(none)");
   EXPECT_EQ(text({'U', 'N', 'I', 'C', 'O', 'D', 'E', 0, 0, 'H', 0}), "(none)");   // half a character
 }
 
