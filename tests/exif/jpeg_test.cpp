@@ -145,6 +145,7 @@ TEST(JpegScan, JfifVersionInHexAndThumbnailOnlyWhenTheSizeMatches) {
   exact.parseJfif(payload);
   EXPECT_EQ(exact.thumbnail(), Bytes(6, 7));
   EXPECT_EQ(exact.version(), "1.10");
+  EXPECT_EQ(std::pair(exact.resolutionX(), exact.resolutionY()), std::pair(72, 72));
   payload.push_back(7);
   longer.parseJfif(payload);
   EXPECT_TRUE(longer.identifier());
