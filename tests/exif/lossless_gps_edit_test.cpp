@@ -37,6 +37,13 @@ class LosslessEdit : public ::testing::TestWithParam<bool> {
   std::uint32_t u32(const Bytes& b, std::size_t at) const {
     return EXFUtils::read4Bytes(b.data() + at, big());
   }
+  // The payload position of `tag`'s entry in the directory at payload position `directory`.
+  std::size_t entryOf(const Bytes& payload, std::size_t directory, std::uint16_t tag) const {
+    const auto tags = tagsAt(payload, directory - 6, big());
+    const auto i = static_cast<std::size_t>(std::find(tags.begin(), tags.end(), tag) - tags.begin());
+    EXPECT_LT(i, tags.size()) << "no entry " << tag;
+    return directory + 2 + 12 * i;
+  }
   // The positions where `after` differs from `before` within before's length.
   static std::vector<std::size_t> changedBytes(const Bytes& before, const Bytes& after) {
     std::vector<std::size_t> changed;
@@ -237,9 +244,7 @@ TEST_P(LosslessEdit, PointersBackToIfd0LeadToItsCopy) {
   b.add(Ifd::Interop, Ascii(0x0001, "R98"));
   Bytes original = b.build();
   const std::size_t exif = b.positions().at(Ifd::Exif);
-  for (std::size_t i = 0; i < EXFUtils::read2Bytes(original.data() + exif, big()); ++i)
-    if (EXFUtils::read2Bytes(original.data() + exif + 2 + 12 * i, big()) == TAG_INTEROP_OFFSET)
-      putU32(original, exif + 2 + 12 * i + 8, u32(original, 10), big());
+  putU32(original, entryOf(original, exif, TAG_INTEROP_OFFSET) + 8, u32(original, 10), big());
   Bytes out;
   editGPS(original, GPSEdit().setLatitude(1).setLongitude(2), out);
   ASSERT_NE(u32(out, 10), u32(original, 10));  // IFD0 was copied
@@ -255,9 +260,7 @@ TEST_P(LosslessEdit, BlocksThatCannotBeEditedSafelyAreRefusedAndTheOutputKept) {
   withGps.add(Ifd::Gps, Ascii(1, "N"));
   Bytes badPointer = withGps.build();
   const std::size_t ifd0 = withGps.positions().at(Ifd::Ifd0);
-  for (std::size_t i = 0; i < EXFUtils::read2Bytes(badPointer.data() + ifd0, big()); ++i)
-    if (EXFUtils::read2Bytes(badPointer.data() + ifd0 + 2 + 12 * i, big()) == 0x8825)
-      putU16(badPointer, ifd0 + 2 + 12 * i + 2, 3, big());
+  putU16(badPointer, entryOf(badPointer, ifd0, 0x8825) + 2, 3, big());
   Bytes ifd0Outside = good;
   putU32(ifd0Outside, 10, static_cast<std::uint32_t>(good.size()), big());
   Bytes gpsOutside = withGps.build();
